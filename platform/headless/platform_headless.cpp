@@ -1,0 +1,118 @@
+// Linux stand-in for the Windows services: resources from the embedded arrays, message
+// boxes recorded and answered from a script, the data folder from the environment.
+#include <strings.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "platform/headless.h"
+#include "platform/platform.h"
+
+namespace platform::detail {
+struct EmbeddedResource {
+  const char* name;
+  const char* type;
+  const unsigned char* data;
+  std::size_t size;
+};
+extern const EmbeddedResource kEmbeddedResources[];
+}  // namespace platform::detail
+
+namespace platform {
+namespace {
+
+std::mutex gMutex;
+std::deque<MessageAnswer> gAnswers;
+std::vector<headless::ShownMessage> gShown;
+int gBeeps = 0;
+
+}  // namespace
+
+std::string dataFolder() {
+  std::string folder;
+  if (const char* env = std::getenv("QUORVANE_DATA_DIR"); env && *env) {
+    folder = env;
+  } else {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+      folder = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+      folder = std::string(home) + "/.local/share";
+    else
+      folder = "/tmp";
+    folder += "/Halvorsk/Quorvane 3970";
+  }
+  if (folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+char pathSeparator() { return '/'; }
+
+bool findResource(const char* name, const char* type, Resource& out) {
+  if (!name || !type) return false;
+  for (const detail::EmbeddedResource* r = detail::kEmbeddedResources; r->name; ++r) {
+    if (strcasecmp(r->name, name) == 0 && strcasecmp(r->type, type) == 0) {
+      out.data = r->data;
+      out.size = r->size;
+      return true;
+    }
+  }
+  return false;
+}
+
+MessageAnswer messageBox(void*, const std::string& text, const std::string& caption,
+                         MessageButtons buttons) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gShown.push_back({text, caption, buttons});
+  if (gAnswers.empty() || buttons == MessageButtons::Ok) {
+    if (!gAnswers.empty()) gAnswers.pop_front();
+    return MessageAnswer::Ok;
+  }
+  const MessageAnswer answer = gAnswers.front();
+  gAnswers.pop_front();
+  return answer;
+}
+
+double monotonicSeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void sleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void beep(int, int) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  ++gBeeps;
+}
+
+namespace headless {
+
+void scriptMessageAnswers(std::vector<MessageAnswer> answers) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gAnswers.assign(answers.begin(), answers.end());
+}
+
+std::vector<ShownMessage> shownMessages() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  return gShown;
+}
+
+void clearShownMessages() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gShown.clear();
+}
+
+int beepCount() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  return gBeeps;
+}
+
+void clearBeeps() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gBeeps = 0;
+}
+
+}  // namespace headless
+}  // namespace platform

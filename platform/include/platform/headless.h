@@ -1,0 +1,28 @@
+// Test controls of the headless platform: scripted answers for message boxes and a record
+// of what was shown. Only the Linux build has them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::headless {
+
+struct ShownMessage {
+  std::string text;
+  std::string caption;
+  MessageButtons buttons;
+};
+
+// Answers given to the next message boxes, in order; Ok once the script runs out.
+void scriptMessageAnswers(std::vector<MessageAnswer> answers);
+// Every message box shown since the last clear.
+std::vector<ShownMessage> shownMessages();
+void clearShownMessages();
+
+// Beeps requested since the last clear.
+int beepCount();
+void clearBeeps();
+
+}  // namespace platform::headless

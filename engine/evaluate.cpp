@@ -1,0 +1,97 @@
+// Per-sample pull evaluation of a voice's module graph.
+#include <cmath>
+#include <cstring>
+
+#include "engine/patch_voice.h"
+#include "engine/sanitize.h"
+
+namespace {
+constexpr float kControlThreshold = 1e-6f;
+}
+
+float PatchVoice::evaluateInput(PatchInput* input) {
+  PatchModule* m = input->source;
+  if (m == nullptr) return 0.0f;
+  const int i = m->index;
+  if (i < 0 || i >= moduleCount || modules[i] != m) return 0.0f;  // not a module of this voice
+
+  // The output function is read before the controls are set: a generator driven by its
+  // control sum gives its first reader last sample's setting.
+  float y = 0.0f;
+  if (ModuleOutputFn output = outputFns[i]) {
+    y = output(dsps[i], input->outputIndex);
+    if (m->controlCount == 0) return sanitizeValue(y) * input->gain;
+  }
+
+  // Already evaluated this sample, or inside a loop through this module.
+  if (visiting[i] != 0 || computed[i] != 0) {
+    if (isGenerator[i] != 0) return sanitizeValue(y) * input->gain;
+    return cache[i] * input->gain;
+  }
+
+  visiting[i] = 1;
+  float control = 0.0f;
+  for (int k = 0; k < m->controlCount; ++k) {
+    PatchInput* in = m->controlInputs[k];
+    if (!in->off) control += evaluateInput(in);
+  }
+  float audio = y;
+  for (int k = 0; k < m->audioCount; ++k) {
+    PatchInput* in = m->audioInputs[k];
+    if (!in->off) audio += evaluateInput(in);
+  }
+  visiting[i] = 0;
+
+  if (std::fabs(control - lastControl[i]) > kControlThreshold) {
+    if (ModuleSetControlFn setControl = setControlFns[i]) setControl(dsps[i], control);
+    lastControl[i] = control;
+  }
+  if (ModuleProcessFn process = processFns[i]) audio = process(dsps[i], audio);
+
+  computed[i] = 1;
+  audio = sanitizeValue(audio);
+  cache[i] = audio;
+  return audio * input->gain;
+}
+
+void prepareVoiceSample(PatchVoice& voice) {
+  std::memset(voice.computed, 0, sizeof voice.computed);
+  PatchModule* ticked[] = {voice.vco1, voice.vco2, voice.vco3, voice.vcf1,
+                           voice.ar1, voice.adsr1, voice.keyboardTrigger};
+  for (PatchModule* m : ticked) {
+    if (m == nullptr) continue;
+    if (ModuleTickFn tick = voice.tickFns[m->index]) tick(voice.dsps[m->index]);
+  }
+}
+
+namespace {
+
+PatchInput* firstAudioInput(const PatchModule* m) {
+  return (m != nullptr && m->audioCount > 0) ? m->audioInputs[0] : nullptr;
+}
+
+void accumulateInto(PatchVoice& voice, const PatchModule* target, float value) {
+  if (ModuleAccumulateFn accumulate = voice.accumulateFns[target->index]) {
+    accumulate(voice.dsps[target->index], value);
+  }
+}
+
+}  // namespace
+
+float processVoiceSample(PatchVoice& voice) {
+  voice.advanceRamps();
+  PatchInput* outputInput = firstAudioInput(voice.output);
+  const float out = outputInput ? voice.evaluateInput(outputInput) : 0.0f;
+
+  // The reverb send usually reads the same module as the output: reuse the value then.
+  if (PatchInput* send = firstAudioInput(voice.reverb1)) {
+    const bool sameSource = outputInput != nullptr && send->source == outputInput->source;
+    accumulateInto(voice, voice.reverb1, sameSource ? out * 0.1f : voice.evaluateInput(send) * 0.1f);
+  }
+  for (PatchModule* bus : {voice.leftInput, voice.rightInput}) {
+    PatchInput* in = firstAudioInput(bus);
+    if (in == nullptr || in->source == voice.zeroVolts) continue;
+    accumulateInto(voice, bus, voice.evaluateInput(in) * 0.1f);
+  }
+  return out;
+}

@@ -1,0 +1,106 @@
+// The module table: one row per type code. Kernels are wired in by filling their row's
+// functions (create/destroy for the object, then set-control, process, output, tick and
+// accumulate as the module has them); a null entry keeps the module harmless: no object,
+// audio passed through unprocessed, outputs read as 0.
+#include "engine/module_types.h"
+
+#include <array>
+
+namespace {
+
+constexpr ModuleKernel row(const char* label, bool generator) {
+  ModuleKernel k;
+  k.label = label;
+  k.generator = generator;
+  return k;
+}
+
+std::array<ModuleKernel, kModuleTypeCount> buildTable() {
+  std::array<ModuleKernel, kModuleTypeCount> t{};
+  auto at = [&t](ModuleType type) -> ModuleKernel& { return t[static_cast<int>(type)]; };
+
+  // Oscillators and the filter (kernels: create, destroy, setControl, output or process, tick).
+  at(ModuleType::Vco) = row("VCO", true);
+  at(ModuleType::VcoPulseWidth) = row("VCO2 PW", true);
+  at(ModuleType::VcoPulseWidth).output = &zeroOutput;
+  at(ModuleType::Vcf) = row("VCF", false);
+
+  // Envelopes, amplifier, ring modulator, envelope follower, electronic switch.
+  at(ModuleType::Adsr) = row("ADSR", true);
+  at(ModuleType::Ar) = row("AR", true);
+  at(ModuleType::AdsrTrigger) = row("ADSR Trigger", true);
+  at(ModuleType::ArTrigger) = row("AR Trigger", true);
+  at(ModuleType::Vca) = row("VCA", false);
+  at(ModuleType::VcaExpl) = row("VCA Expl", false);
+  at(ModuleType::RingModulator) = row("Ring Modulator", false);
+  at(ModuleType::RingModulatorInA) = row("Ring Modulator In A", false);
+  at(ModuleType::RingModulatorInB) = row("Ring Modulator In B", false);
+  at(ModuleType::EnvelopeFollower) = row("Envelope Follower", false);
+  at(ModuleType::SwitchA) = row("Electronic Switch A", false);
+  at(ModuleType::SwitchB) = row("Electronic Switch B", false);
+  at(ModuleType::SwitchC) = row("Electronic Switch C", false);
+
+  // Keyboard, clock, LFO, noise and utilities.
+  at(ModuleType::KeyboardCv) = row("Keyboard CV", true);
+  at(ModuleType::KeyboardGate) = row("Keyboard Gate", true);
+  at(ModuleType::KeyboardTrigger) = row("Keyboard Trigger", true);
+  at(ModuleType::KeyboardLfo) = row("Keyboard LFO", true);
+  at(ModuleType::Clock) = row("Internal Clock", true);
+  at(ModuleType::Noise) = row("Noise Generator", true);
+  at(ModuleType::SampleAndHold) = row("Sample and Hold", false);
+  at(ModuleType::Inverter) = row("Inverter", false);
+  at(ModuleType::Lag) = row("Lag Processor", false);
+  at(ModuleType::Constant) = row("Constant", true);
+  at(ModuleType::AudioIn) = row("Audio In", true);
+  at(ModuleType::Pan) = row("Pan Control", false);
+  at(ModuleType::Reverb) = row("Reverb", true);
+
+  // Modules whose behaviour is the graph's own.
+  at(ModuleType::Output) = row("OUTPUT", false);
+  at(ModuleType::Mixer) = row("Mixer", false);
+  at(ModuleType::Multiple) = row("Multiple", false);
+  at(ModuleType::Insert) = row("Insert", false);
+
+  ModuleKernel& gate = at(ModuleType::EnvelopeGate);
+  gate = row("Envelope Gate", true);
+  gate.create = &createFloatHolder;
+  gate.destroy = &destroyFloatHolder;
+  gate.setControl = &storeFloat;
+  gate.output = &readFloat;
+
+  ModuleKernel& bus = at(ModuleType::InputBus);
+  bus = row("Input Bus", false);
+  bus.create = &createFloatHolder;
+  bus.destroy = &destroyFloatHolder;
+  bus.accumulate = &accumulateFloat;
+  return t;
+}
+
+const std::array<ModuleKernel, kModuleTypeCount>& table() {
+  static const std::array<ModuleKernel, kModuleTypeCount> t = buildTable();
+  return t;
+}
+
+const ModuleKernel kEmptyKernel{};
+
+}  // namespace
+
+const ModuleKernel& moduleKernel(ModuleType type) {
+  const int code = static_cast<int>(type);
+  if (code < 0 || code >= kModuleTypeCount) return kEmptyKernel;
+  return table()[code];
+}
+
+bool isModuleTypeUsed(ModuleType type) { return moduleKernel(type).label != nullptr; }
+
+void* createFloatHolder(PatchVoice&, int, int) { return new FloatHolder; }
+
+void destroyFloatHolder(void* dsp) { delete static_cast<FloatHolder*>(dsp); }
+
+void storeFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value = value; }
+
+float readFloat(void* dsp, int) { return static_cast<FloatHolder*>(dsp)->value; }
+
+void accumulateFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value += value; }
+
+float zeroOutput(void*, int) { return 0.0f; }

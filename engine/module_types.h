@@ -1,0 +1,117 @@
+// Module type codes and the per-type function table through which the voice context drives
+// every module's DSP object. A module is a plain record (PatchModule) over an opaque DSP
+// object; the evaluation reaches the object only through the functions below.
+//
+// Timing contract of every function here: called on the audio thread only (create and
+// destroy excepted), once per use described below, never allocating, locking or waiting.
+#pragma once
+
+#include <cstdint>
+
+struct PatchVoice;
+
+enum class ModuleType : std::int32_t {
+  None = 0,
+  Vco = 1,                // "VCO 1", "VCO 2", "VCO 3"
+  Vcf = 2,                // "VCF 1"
+  Vca = 3,                // "VCA 1"
+  RingModulator = 5,      // "Ring Modulator"
+  Adsr = 6,               // "ADSR 1"
+  Ar = 8,                 // "AR 1"
+  Noise = 9,              // "Noise Generator" (shared)
+  SampleAndHold = 10,     // "Sample and Hold"
+  Output = 12,            // "OUTPUT": its first audio input is the voice's output
+  Mixer = 13,             // "Mixer 1": sum of its audio inputs
+  Clock = 14,             // "Interal Clock 1" (shared)
+  AudioIn = 15,           // "Audio In 1", "Audio In 2" (shared)
+  Pan = 17,               // "Pan Control 1" (shared)
+  EnvelopeFollower = 18,  // "Envelope Follower 1"
+  Reverb = 19,            // "Reverb 1" (shared)
+  KeyboardCv = 20,        // "Keyboard Lower CV", "Keyboard Upper CV"
+  VcoPulseWidth = 21,     // "VCO2 PW" (record over VCO 2's object)
+  Inverter = 22,          // "Inverter 1", "Inverter 2"
+  Constant = 23,          // "Plus 10 Volts", "Minus 10 Volts", "Zero 0 Volts" (shared)
+  Lag = 24,               // "Lag Processor"
+  KeyboardGate = 25,      // "Keyboard Gate"
+  KeyboardTrigger = 26,   // "Keyboard Trigger"
+  KeyboardLfo = 27,       // "Keyboard LFO" (shared object, one record per voice)
+  AdsrTrigger = 28,       // "ADSR Trigger1" (record over ADSR 1's object, never read)
+  ArTrigger = 29,         // "AR Trigger 1" (record over AR 1's object, never read)
+  EnvelopeGate = 30,      // "Envelope Gate": stores its control sum, outputs it
+  InputBus = 31,          // "Left Input", "Right Input" (shared accumulating buses)
+  Multiple = 32,          // "Multiple 1": sum of its audio inputs
+  SwitchA = 33,           // "Electronic Switch 1", jack pl50
+  SwitchB = 34,           // "Electronic Switch 1", jack pl52 (same object as switch A)
+  SwitchC = 35,           // "Electronic Switch 1", jack pl51 (same object as switch A)
+  VcaExpl = 36,           // "VCA 1 Expl" (record over VCA 1's object)
+  RingModulatorInA = 37,  // "Ring Modulator In A" (record over the ring modulator's object)
+  RingModulatorInB = 38,  // "Ring Modulator In B" (record over the ring modulator's object)
+  Insert = 39,            // "Insert 1", "Insert2": sum of their audio inputs
+};
+
+// Type codes run 0..kModuleTypeCount-1; codes 4, 7, 11 and 16 are unused.
+inline constexpr int kModuleTypeCount = 40;
+
+// Creates the DSP object of a module. voice: the building voice, whose ramp list moves any
+// gain the object embeds (embedded connections are made with voice.newInput). sampleRate:
+// the engine rate in hertz. argument: module-specific (the VCO's number 1..3, else 0).
+// Build time only (not the audio thread); may allocate.
+using ModuleCreateFn = void* (*)(PatchVoice& voice, int sampleRate, int argument);
+
+// Frees an object made by the same type's create. Teardown only.
+using ModuleDestroyFn = void (*)(void* dsp);
+
+// Receives the sum of the module's control inputs. Audio thread, during evaluation, only
+// when that sum moved by more than 1e-6 since the last call.
+using ModuleSetControlFn = void (*)(void* dsp, float controlSum);
+
+// Turns the sum of the module's audio inputs (plus its own output value, if it has an
+// output function) into the module's value for this sample. Audio thread, at most once per
+// module per sample, after set-control.
+using ModuleProcessFn = float (*)(void* dsp, float audioSum);
+
+// Reads one output of the module (the connection's output index). Audio thread, any number
+// of times per sample, before the module's control inputs are summed; must be cheap after
+// the first read in a sample.
+using ModuleOutputFn = float (*)(void* dsp, int outputIndex);
+
+// Advances the object by one sample before anything of the sample is read. Audio thread,
+// once per sample, from prepareVoiceSample (per-voice modules) or the block process
+// (shared modules).
+using ModuleTickFn = void (*)(void* dsp);
+
+// Adds a voice's contribution to an accumulator the block process reads (the reverb send,
+// the left and right input buses). Audio thread, from processVoiceSample.
+using ModuleAccumulateFn = void (*)(void* dsp, float value);
+
+// One row of the module table. A null function means the module has no such function:
+// no set-control call, audio passes unprocessed, output reads 0, no tick.
+struct ModuleKernel {
+  const char* label = nullptr;  // for messages and tests; null marks an unused code
+  ModuleCreateFn create = nullptr;
+  ModuleDestroyFn destroy = nullptr;
+  ModuleSetControlFn setControl = nullptr;
+  ModuleProcessFn process = nullptr;
+  ModuleOutputFn output = nullptr;
+  ModuleTickFn tick = nullptr;
+  ModuleAccumulateFn accumulate = nullptr;
+  bool generator = false;  // its live output is read even while it is being evaluated
+};
+
+// The row for a type code; codes outside 0..39 give the empty row. Any thread.
+const ModuleKernel& moduleKernel(ModuleType type);
+
+// True for the codes in use. Any thread.
+bool isModuleTypeUsed(ModuleType type);
+
+// Graph-owned bodies, also usable by kernels and tests.
+// A one-float holder: the Envelope Gate's stored control sum, an input bus's accumulator.
+struct FloatHolder {
+  float value = 0.0f;
+};
+void* createFloatHolder(PatchVoice& voice, int sampleRate, int argument);
+void destroyFloatHolder(void* dsp);
+void storeFloat(void* dsp, float value);           // set-control: value := control sum
+float readFloat(void* dsp, int outputIndex);       // output: the stored value
+void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution
+float zeroOutput(void* dsp, int outputIndex);      // an output that is always 0

@@ -1,0 +1,174 @@
+// Creation and teardown of a voice context's records.
+#include "engine/patch_voice.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/sample_rate.h"
+#include "engine/sanitize.h"
+
+namespace {
+
+void copyName(PatchModule& module, const char* name) {
+  if (name == nullptr) name = "";
+  std::strncpy(module.name, name, sizeof module.name - 1);
+  module.name[sizeof module.name - 1] = '\0';
+}
+
+void destroyObject(PatchModule& module) {
+  if (!module.ownsDsp || module.dsp == nullptr) return;
+  if (ModuleDestroyFn destroy = moduleKernel(module.type).destroy) destroy(module.dsp);
+  module.dsp = nullptr;
+  module.ownsDsp = false;
+}
+
+}  // namespace
+
+bool appendControlInput(PatchModule& module, PatchInput* input) {
+  if (input == nullptr || module.controlCount >= kMaxModuleInputs) return false;
+  module.controlInputs[module.controlCount++] = input;
+  return true;
+}
+
+bool appendAudioInput(PatchModule& module, PatchInput* input) {
+  if (input == nullptr || module.audioCount >= kMaxModuleInputs) return false;
+  module.audioInputs[module.audioCount++] = input;
+  return true;
+}
+
+void setNormalSource(PatchInput& input, PatchModule* source, std::int32_t outputIndex) {
+  input.source = source;
+  input.normalSource = source;
+  input.outputIndex = outputIndex;
+  input.normalOutputIndex = outputIndex;
+}
+
+SharedModules::~SharedModules() {
+  PatchModule* records[] = {noise, clock, audioIn1, audioIn2, pan, keyboardLfo,
+                            reverb, plus10Volts, minus10Volts, zeroVolts, leftInput, rightInput};
+  for (PatchModule* m : records) {
+    if (m == nullptr) continue;
+    destroyObject(*m);
+    delete m;
+  }
+}
+
+PatchModule* SharedModules::create(const char* name, ModuleType type, PatchVoice& buildingVoice, int argument) {
+  auto* m = new PatchModule;
+  copyName(*m, name);
+  m->type = type;
+  if (ModuleCreateFn create = moduleKernel(type).create) {
+    m->dsp = create(buildingVoice, engineSampleRate(), argument);
+    m->ownsDsp = m->dsp != nullptr;
+  }
+  return m;
+}
+
+PatchVoice::~PatchVoice() {
+  for (PatchInput* in = inputList; in != nullptr;) {
+    PatchInput* next = in->nextInput;
+    delete in;
+    in = next;
+  }
+  for (PatchOutput* out = outputJacks; out != nullptr;) {
+    PatchOutput* next = out->next;
+    delete out;
+    out = next;
+  }
+  for (int i = 0; i < moduleCount; ++i) {
+    if (modules[i] == nullptr) continue;
+    destroyObject(*modules[i]);
+    delete modules[i];
+  }
+}
+
+PatchModule* PatchVoice::addRecord(const char* name, ModuleType type) {
+  if (moduleCount >= kMaxVoiceModules) return nullptr;
+  auto* m = new PatchModule;
+  copyName(*m, name);
+  m->type = type;
+  m->index = moduleCount;
+  const int i = moduleCount++;
+  modules[i] = m;
+  types[i] = type;
+  isGenerator[i] = 0;
+  computed[i] = 0;
+  visiting[i] = 0;
+  cache[i] = 0.0f;
+  lastControl[i] = 0.0f;
+  dsps[i] = nullptr;
+  setControlFns[i] = nullptr;
+  processFns[i] = nullptr;
+  outputFns[i] = nullptr;
+  tickFns[i] = nullptr;
+  accumulateFns[i] = nullptr;
+  return m;
+}
+
+void PatchVoice::bindModule(PatchModule& module, void* dsp, const ModuleKernel& functions) {
+  const int i = module.index;
+  if (i < 0 || i >= moduleCount || modules[i] != &module) return;
+  module.dsp = dsp;
+  dsps[i] = dsp;
+  isGenerator[i] = functions.generator ? 1 : 0;
+  setControlFns[i] = functions.setControl;
+  processFns[i] = functions.process;
+  outputFns[i] = functions.output;
+  tickFns[i] = functions.tick;
+  accumulateFns[i] = functions.accumulate;
+}
+
+PatchModule* PatchVoice::newModule(const char* name, ModuleType type, int argument) {
+  PatchModule* m = addRecord(name, type);
+  if (m == nullptr) return nullptr;
+  const ModuleKernel& kernel = moduleKernel(type);
+  void* dsp = kernel.create ? kernel.create(*this, engineSampleRate(), argument) : nullptr;
+  m->ownsDsp = dsp != nullptr;
+  bindModule(*m, dsp, kernel);
+  return m;
+}
+
+PatchModule* PatchVoice::newModuleOver(const char* name, ModuleType type, const PatchModule& objectOwner) {
+  PatchModule* m = addRecord(name, type);
+  if (m == nullptr) return nullptr;
+  bindModule(*m, objectOwner.dsp, moduleKernel(type));
+  return m;
+}
+
+PatchModule* PatchVoice::wrapSharedModule(const PatchModule& shared, const char* name, ModuleType type) {
+  PatchModule* m = addRecord(name, type);
+  if (m == nullptr) return nullptr;
+  const ModuleKernel& kernel = moduleKernel(type);
+  ModuleKernel wrapper;
+  wrapper.generator = kernel.generator;
+  wrapper.output = kernel.output;
+  wrapper.accumulate = kernel.accumulate;
+  bindModule(*m, shared.dsp, wrapper);
+  return m;
+}
+
+PatchInput* PatchVoice::newInput(float gain, std::int32_t outputIndex) {
+  auto* in = new PatchInput;
+  in->gain = flushNonNormal(gain);
+  in->target = in->gain;
+  in->off = std::fabs(in->gain) < 1e-6f;
+  in->step = 0.0f;
+  in->outputIndex = outputIndex;
+  in->normalOutputIndex = outputIndex;
+  in->arrived = 0;
+  in->nextRamp = rampList;
+  rampList = in;
+  in->nextInput = inputList;
+  inputList = in;
+  return in;
+}
+
+PatchOutput* PatchVoice::newOutput(std::uint32_t code, std::int32_t outputIndex, PatchModule* module) {
+  auto* out = new PatchOutput;
+  out->code = code;
+  out->outputIndex = outputIndex;
+  out->module = module;
+  out->next = outputJacks;
+  outputJacks = out;
+  return out;
+}

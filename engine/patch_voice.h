@@ -1,0 +1,240 @@
+// A voice context: one voice's copy of the module graph, evaluated one sample at a time.
+//
+// Timing contract: each sample the block process calls prepareVoiceSample, then
+// processVoiceSample, on the audio thread. processVoiceSample takes up the changes other
+// threads posted, advances the gain ramps, then pulls the value of the OUTPUT module's
+// first audio input through the graph: every module is evaluated at most once per sample,
+// and a feedback loop reads last sample's value of the non-generator module that closes it.
+// Nothing per sample allocates, locks or waits.
+//
+// Threads: build-time functions (newModule, newModuleOver, wrapSharedModule, newInput,
+// newOutput, bindModule) run before audio processing starts, on the thread that builds the
+// plug-in. rampTo, rampWithStep and postCommand may be called from any thread. Everything
+// else is audio thread only.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "engine/engine_command.h"
+#include "engine/module_types.h"
+#include "engine/patch_module.h"
+#include "engine/spsc_queue.h"
+
+// Limits of one voice.
+inline constexpr int kMaxVoiceModules = 100;
+inline constexpr int kNormalledRowCount = 69;
+inline constexpr std::size_t kVoiceCommandCapacity = 1024;
+
+// Ramp rates: a ramp covers any distance in 4000 samples normally, in 40 while a patch
+// change has the output faded out.
+inline float normalRampRate(int sampleRate) { return static_cast<float>(sampleRate) / 4000.0f; }
+inline float fadedRampRate(int sampleRate) { return static_cast<float>(sampleRate) / 40.0f; }
+
+struct PatchVoice;
+
+// Takes up command kinds other than Ramp on the audio thread (cord changes, resets, notes).
+using VoiceCommandHandlerFn = void (*)(PatchVoice& voice, const EngineCommand& command, void* context);
+
+// The twelve modules all voices share. The first build creates them; later builds wrap
+// them. Owns each record and its DSP object.
+struct SharedModules {
+  PatchModule* noise = nullptr;
+  PatchModule* clock = nullptr;
+  PatchModule* audioIn1 = nullptr;
+  PatchModule* audioIn2 = nullptr;
+  PatchModule* pan = nullptr;
+  PatchModule* keyboardLfo = nullptr;
+  PatchModule* reverb = nullptr;
+  PatchModule* plus10Volts = nullptr;
+  PatchModule* minus10Volts = nullptr;
+  PatchModule* zeroVolts = nullptr;
+  PatchModule* leftInput = nullptr;
+  PatchModule* rightInput = nullptr;
+
+  SharedModules() = default;
+  ~SharedModules();
+  SharedModules(const SharedModules&) = delete;
+  SharedModules& operator=(const SharedModules&) = delete;
+
+  // Creates a shared record and its DSP object (through the type's create, with the engine
+  // rate and the building voice, whose ramp list moves the object's embedded gains). The
+  // record is not placed in any slot; the caller stores it. Build time only.
+  static PatchModule* create(const char* name, ModuleType type, PatchVoice& buildingVoice, int argument = 0);
+};
+
+struct PatchVoice {
+  // 0 until built; normalRampRate(rate) after the build; fadedRampRate(rate) while a patch
+  // change has the output faded out. Written and read on the audio thread (and by the build).
+  std::atomic<float> rampRate{0.0f};
+
+  // The module records by role (module indexes 0..43 in this order after the build).
+  PatchModule* output = nullptr;
+  PatchModule* vco1 = nullptr;
+  PatchModule* vco2 = nullptr;
+  PatchModule* vco2Pw = nullptr;
+  PatchModule* vco3 = nullptr;
+  PatchModule* adsr1 = nullptr;
+  PatchModule* ar1 = nullptr;
+  PatchModule* adsrTrigger1 = nullptr;
+  PatchModule* arTrigger1 = nullptr;
+  PatchModule* vcf1 = nullptr;
+  PatchModule* vca1 = nullptr;
+  PatchModule* vca1Expl = nullptr;
+  PatchModule* ringModulator = nullptr;
+  PatchModule* ringModulatorInA = nullptr;
+  PatchModule* ringModulatorInB = nullptr;
+  PatchModule* mixer1 = nullptr;
+  PatchModule* insert1 = nullptr;
+  PatchModule* insert2 = nullptr;
+  PatchModule* multiple1 = nullptr;
+  PatchModule* switchA = nullptr;
+  PatchModule* switchB = nullptr;
+  PatchModule* switchC = nullptr;
+  PatchModule* envelopeFollower1 = nullptr;
+  PatchModule* keyboardLowerCv = nullptr;
+  PatchModule* keyboardUpperCv = nullptr;
+  PatchModule* keyboardGate = nullptr;
+  PatchModule* envelopeGate = nullptr;
+  PatchModule* keyboardTrigger = nullptr;
+  PatchModule* inverter1 = nullptr;
+  PatchModule* inverter2 = nullptr;
+  PatchModule* lagProcessor = nullptr;
+  PatchModule* sampleAndHold = nullptr;
+  PatchModule* keyboardLfo = nullptr;
+  PatchModule* plus10Volts = nullptr;
+  PatchModule* minus10Volts = nullptr;
+  PatchModule* zeroVolts = nullptr;
+  PatchModule* audioIn1 = nullptr;
+  PatchModule* audioIn2 = nullptr;
+  PatchModule* panControl1 = nullptr;
+  PatchModule* noiseGenerator = nullptr;
+  PatchModule* internalClock1 = nullptr;
+  PatchModule* reverb1 = nullptr;
+  PatchModule* leftInput = nullptr;
+  PatchModule* rightInput = nullptr;
+
+  // The normalled connections by row number 1..69 (entry 0 unused), filled by the build.
+  PatchInput* normalRows[kNormalledRowCount + 1] = {};
+
+  std::int32_t insert1Patched = 0;
+  std::int32_t insert2Patched = 0;
+
+  // Per-module tables, indexed by module index.
+  ModuleType types[kMaxVoiceModules] = {};
+  std::uint8_t isGenerator[kMaxVoiceModules] = {};
+  std::uint8_t computed[kMaxVoiceModules] = {};
+  std::uint8_t visiting[kMaxVoiceModules] = {};
+  float cache[kMaxVoiceModules] = {};
+  float lastControl[kMaxVoiceModules] = {};
+  PatchModule* modules[kMaxVoiceModules] = {};
+  void* dsps[kMaxVoiceModules] = {};
+  ModuleSetControlFn setControlFns[kMaxVoiceModules] = {};
+  ModuleProcessFn processFns[kMaxVoiceModules] = {};
+  ModuleOutputFn outputFns[kMaxVoiceModules] = {};
+  ModuleTickFn tickFns[kMaxVoiceModules] = {};
+  ModuleAccumulateFn accumulateFns[kMaxVoiceModules] = {};
+
+  std::int32_t moduleCount = 0;     // all records
+  std::int32_t ownModuleCount = 0;  // records created before the shared wrappers (set by the build)
+
+  // Intrusive singly linked lists, newest first.
+  PatchInput* rampList = nullptr;
+  PatchInput* inputList = nullptr;
+  PatchOutput* outputJacks = nullptr;
+
+  PatchVoice() = default;
+  // Frees the voice's connections, output jacks, every record it created and the DSP
+  // objects it created; never a shared DSP object. Teardown, after audio has stopped.
+  ~PatchVoice();
+  PatchVoice(const PatchVoice&) = delete;
+  PatchVoice& operator=(const PatchVoice&) = delete;
+
+  // --- Build time ---
+
+  // A new module record with its own DSP object, made by the type's create with the engine
+  // sample rate; functions and generator flag from the module table. argument: the VCO's
+  // number 1..3, else 0. Null when the voice already holds kMaxVoiceModules records.
+  PatchModule* newModule(const char* name, ModuleType type, int argument = 0);
+
+  // A new record of this voice over the DSP object of another record (VCO2 PW over VCO 2,
+  // the trigger records over the envelopes, ...); functions by its own type. The object
+  // stays owned by objectOwner's record. Null when the voice is full.
+  PatchModule* newModuleOver(const char* name, ModuleType type, const PatchModule& objectOwner);
+
+  // A new record of this voice over a shared module's object: output function and
+  // generator flag by type, no set-control, process or tick (the block process ticks shared
+  // modules). Null when the voice is full.
+  PatchModule* wrapSharedModule(const PatchModule& shared, const char* name, ModuleType type);
+
+  // A new connection: gain sanitised, target = gain, off when |gain| < 1e-6, step 0; put on
+  // rampList (it arrives at the first ramp step) and inputList. The caller sets code and
+  // source (setNormalSource) and appends it to a module. Kernels make the connections they
+  // embed (knob gains) here too, so the voice ramps and frees them.
+  PatchInput* newInput(float gain, std::int32_t outputIndex);
+
+  // A new output jack, pushed on outputJacks.
+  PatchOutput* newOutput(std::uint32_t code, std::int32_t outputIndex, PatchModule* module);
+
+  // Replaces a record's DSP object and per-sample functions (generator flag included);
+  // ownership of dsp is not changed. For kernels wiring objects by hand, and for tests.
+  void bindModule(PatchModule& module, void* dsp, const ModuleKernel& functions);
+
+  // --- Any thread ---
+
+  // Starts moving input's gain to target: step = (target - gain) x rampRate / sampleRate.
+  // On the audio thread this applies at once; elsewhere it is handed over through the
+  // command queue and applied at the voice's next sample (the newest request per
+  // connection wins, so a burst of knob moves never overflows the queue).
+  void rampTo(PatchInput* input, float target);
+
+  // As rampTo, with the per-sample step given (the keyboard CV's portamento glide).
+  void rampWithStep(PatchInput* input, float target, float step);
+
+  // Hands a command to the audio thread: taken up at once when called on the audio thread,
+  // else queued for the voice's next sample. False when the queue is full (nothing queued).
+  // Non-audio callers are serialised among themselves; the audio thread never waits.
+  bool postCommand(const EngineCommand& command);
+
+  // Installs the taker of non-ramp commands. Before audio processing starts.
+  void setCommandHandler(VoiceCommandHandlerFn handler, void* context);
+
+  // --- Audio thread only ---
+
+  // Takes up every command posted from other threads, oldest first.
+  void applyCommands();
+
+  // Takes up posted commands, then one ramp step for every connection on rampList.
+  void advanceRamps();
+
+  // The value of one input connection for this sample (source value x gain).
+  float evaluateInput(PatchInput* input);
+
+  // Queue fill level, for tests and diagnostics. Any thread (an estimate off the audio thread).
+  std::size_t pendingCommandCount() const { return commands_.size(); }
+
+ private:
+  PatchModule* addRecord(const char* name, ModuleType type);
+  void startRamp(PatchInput& input, float target, float step);
+  float derivedStep(const PatchInput& input, float target) const;
+  void requestRamp(PatchInput& input, float target, float step);
+  void takeRampRequest(PatchInput& input);
+  void handleCommand(const EngineCommand& command);
+
+  SpscQueue<EngineCommand, kVoiceCommandCapacity> commands_;
+  std::mutex producerMutex_;               // serialises non-audio producers only
+  std::atomic<bool> rampOverflow_{false};  // a ramp request found the queue full
+  VoiceCommandHandlerFn commandHandler_ = nullptr;
+  void* commandContext_ = nullptr;
+};
+
+// Starts a sample: clears the memo flags and ticks VCO 1, VCO 2, VCO 3, VCF 1, AR 1,
+// ADSR 1 and Keyboard Trigger in that order. Audio thread, once per sample, before
+// processVoiceSample.
+void prepareVoiceSample(PatchVoice& voice);
+
+// Evaluates the voice for this sample and returns its output; adds its reverb send and its
+// Left Input / Right Input contributions (each x 0.1) to the shared accumulators. Audio
+// thread, once per sample, after prepareVoiceSample.
+float processVoiceSample(PatchVoice& voice);

@@ -1,0 +1,139 @@
+// Gain ramps of a voice's connections and the hand-over of requests from other threads.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "engine/audio_thread.h"
+#include "engine/patch_voice.h"
+#include "engine/sample_rate.h"
+#include "engine/sanitize.h"
+
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free, "ramp request slot must be lock-free");
+
+namespace {
+
+constexpr float kOffThreshold = 1e-6f;
+
+// A request's target and step in one word, so the audio thread never sees half of one.
+std::uint64_t packRequest(float target, float step) {
+  return (static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(target)) << 32) |
+         std::bit_cast<std::uint32_t>(step);
+}
+
+void unpackRequest(std::uint64_t word, float& target, float& step) {
+  target = std::bit_cast<float>(static_cast<std::uint32_t>(word >> 32));
+  step = std::bit_cast<float>(static_cast<std::uint32_t>(word & 0xffffffffu));
+}
+
+}  // namespace
+
+float PatchVoice::derivedStep(const PatchInput& input, float target) const {
+  const int rate = engineSampleRate();
+  if (rate <= 0) return target - input.gain;  // no rate: arrive at the next step
+  return (target - input.gain) * rampRate.load(std::memory_order_relaxed) / static_cast<float>(rate);
+}
+
+// Audio thread (or the build before audio starts).
+void PatchVoice::startRamp(PatchInput& input, float target, float step) {
+  input.target = flushNonNormal(target);
+  input.step = flushNonNormal(step);
+  if (input.arrived != 0) {
+    input.arrived = 0;
+    input.nextRamp = rampList;
+    rampList = &input;
+  }
+}
+
+// Any thread but the audio thread.
+void PatchVoice::requestRamp(PatchInput& input, float target, float step) {
+  input.request.store(packRequest(target, step));
+  if (input.requestQueued.exchange(true)) return;  // already waiting; it will read the new value
+  EngineCommand command;
+  command.kind = EngineCommandKind::Ramp;
+  command.input = &input;
+  std::lock_guard<std::mutex> lock(producerMutex_);
+  if (!commands_.push(command)) rampOverflow_.store(true);  // picked up by a scan of inputList
+}
+
+// Audio thread. The flag is cleared before the value is read, so a request stored after
+// the read queues itself again and is not lost.
+void PatchVoice::takeRampRequest(PatchInput& input) {
+  input.requestQueued.store(false);
+  float target;
+  float step;
+  unpackRequest(input.request.load(), target, step);
+  if (std::isnan(step)) step = derivedStep(input, target);
+  startRamp(input, target, step);
+}
+
+void PatchVoice::rampTo(PatchInput* input, float target) {
+  if (input == nullptr) return;
+  if (onAudioThread()) {
+    startRamp(*input, target, derivedStep(*input, target));
+  } else {
+    requestRamp(*input, target, std::numeric_limits<float>::quiet_NaN());
+  }
+}
+
+void PatchVoice::rampWithStep(PatchInput* input, float target, float step) {
+  if (input == nullptr) return;
+  if (onAudioThread()) {
+    startRamp(*input, target, step);
+  } else {
+    // A NaN step would read as "derive it"; an unusable step makes the ramp arrive at once.
+    requestRamp(*input, target, std::isnan(step) ? 0.0f : step);
+  }
+}
+
+bool PatchVoice::postCommand(const EngineCommand& command) {
+  if (onAudioThread()) {
+    handleCommand(command);
+    return true;
+  }
+  std::lock_guard<std::mutex> lock(producerMutex_);
+  return commands_.push(command);
+}
+
+void PatchVoice::setCommandHandler(VoiceCommandHandlerFn handler, void* context) {
+  commandHandler_ = handler;
+  commandContext_ = context;
+}
+
+void PatchVoice::handleCommand(const EngineCommand& command) {
+  if (command.kind == EngineCommandKind::Ramp) {
+    if (command.input != nullptr) takeRampRequest(*command.input);
+  } else if (command.kind != EngineCommandKind::None && commandHandler_ != nullptr) {
+    commandHandler_(*this, command, commandContext_);
+  }
+}
+
+void PatchVoice::applyCommands() {
+  EngineCommand command;
+  while (commands_.pop(command)) handleCommand(command);
+  if (rampOverflow_.load(std::memory_order_relaxed) && rampOverflow_.exchange(false)) {
+    for (PatchInput* in = inputList; in != nullptr; in = in->nextInput) {
+      if (in->requestQueued.load()) takeRampRequest(*in);
+    }
+  }
+}
+
+void PatchVoice::advanceRamps() {
+  applyCommands();
+  PatchInput** link = &rampList;
+  while (PatchInput* in = *link) {
+    in->gain = flushNonNormal(in->gain + in->step);
+    in->off = std::fabs(in->gain) < kOffThreshold;
+    const float step = in->step;
+    if (std::fabs(step) < kOffThreshold || (step > 0.0f && in->gain > in->target) ||
+        (step < 0.0f && in->gain < in->target)) {
+      in->gain = flushNonNormal(in->target);
+      in->arrived = 1;
+      in->off = std::fabs(in->gain) < kOffThreshold;
+      *link = in->nextRamp;
+      in->nextRamp = nullptr;
+    } else {
+      link = &in->nextRamp;
+    }
+  }
+}

@@ -282,3 +282,52 @@ TEST(ModuleTable, NamesAreCopiedAndBounded) {
   EXPECT_EQ(std::string(m->name), std::string(99, 'x'));
   EXPECT_STREQ(v.newModule("Interal Clock 1", ModuleType::Mixer)->name, "Interal Clock 1");
 }
+
+TEST(ModuleRecords, WrappersAndSharedRecordsUseOneObjectOwnedOnce) {
+  // Run under the address sanitizer this also shows each object is freed exactly once.
+  SharedModules shared;
+  {
+    PatchVoice first;
+    shared.leftInput = SharedModules::create("Left Input", ModuleType::InputBus, first);
+    ASSERT_NE(shared.leftInput->dsp, nullptr);
+    PatchVoice second;
+    PatchModule* a = first.wrapSharedModule(*shared.leftInput, "Left Input", ModuleType::InputBus);
+    PatchModule* b = second.wrapSharedModule(*shared.leftInput, "Left Input", ModuleType::InputBus);
+    EXPECT_EQ(a->dsp, shared.leftInput->dsp);
+    EXPECT_EQ(b->dsp, shared.leftInput->dsp);
+    EXPECT_FALSE(a->ownsDsp);
+    EXPECT_EQ(first.setControlFns[a->index], nullptr);
+    EXPECT_EQ(first.processFns[a->index], nullptr);
+
+    PatchModule* gate = first.newModule("Envelope Gate", ModuleType::EnvelopeGate);
+    PatchModule* over = first.newModuleOver("Gate view", ModuleType::EnvelopeGate, *gate);
+    EXPECT_TRUE(gate->ownsDsp);
+    EXPECT_FALSE(over->ownsDsp);
+    EXPECT_EQ(over->dsp, gate->dsp);
+    EXPECT_EQ(first.isGenerator[over->index], 1);
+  }
+  // Both voices are gone; the shared bus object is still alive and usable.
+  accumulateFloat(shared.leftInput->dsp, 1.5f);
+  EXPECT_FLOAT_EQ(static_cast<FloatHolder*>(shared.leftInput->dsp)->value, 1.5f);
+}
+
+TEST(ModuleRecords, NewModuleFillsItsTableEntries) {
+  setEngineSampleRate(44100.0f);
+  PatchVoice v;
+  PatchModule* out = v.newModule("OUTPUT", ModuleType::Output);
+  PatchModule* gate = v.newModule("Envelope Gate", ModuleType::EnvelopeGate);
+  EXPECT_EQ(out->index, 0);
+  EXPECT_EQ(gate->index, 1);
+  EXPECT_EQ(v.moduleCount, 2);
+  EXPECT_EQ(v.modules[1], gate);
+  EXPECT_EQ(v.types[1], ModuleType::EnvelopeGate);
+  EXPECT_EQ(v.dsps[1], gate->dsp);
+  EXPECT_EQ(v.setControlFns[1], &storeFloat);
+  EXPECT_EQ(v.outputFns[1], &readFloat);
+  EXPECT_EQ(v.processFns[1], nullptr);
+  EXPECT_EQ(v.isGenerator[0], 0);
+  EXPECT_EQ(v.dsps[0], nullptr);
+  EXPECT_EQ(v.outputFns[0], nullptr);
+  EXPECT_EQ(v.cache[1], 0.0f);
+  EXPECT_EQ(v.lastControl[1], 0.0f);
+}

@@ -58,7 +58,9 @@ inline constexpr int kModuleTypeCount = 40;
 // Build time only (not the audio thread); may allocate.
 using ModuleCreateFn = void* (*)(PatchVoice& voice, int sampleRate, int argument);
 
-// Frees an object made by the same type's create. Teardown only.
+// Frees an object made by the same type's create. Teardown only, after audio has stopped.
+// Connections the object embeds belong to the voice that made them (voice.newInput) and
+// may already be freed: the destroy function must not touch them.
 using ModuleDestroyFn = void (*)(void* dsp);
 
 // Receives the sum of the module's control inputs. Audio thread, during evaluation, only

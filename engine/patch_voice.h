@@ -54,6 +54,7 @@ struct SharedModules {
   PatchModule* rightInput = nullptr;
 
   SharedModules() = default;
+  // Teardown, after every voice that wraps these modules is gone.
   ~SharedModules();
   SharedModules(const SharedModules&) = delete;
   SharedModules& operator=(const SharedModules&) = delete;

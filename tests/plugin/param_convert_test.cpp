@@ -71,7 +71,8 @@ TEST(ParamConvert, WholeNumberValuesRoundToNearestAndRoundTrip) {
     const int step = hi - lo > 1000 ? 997 : 1;  // the pulse counts run to 100000
     for (int k = lo; k <= hi; k += step) {
       const float n = normalisedFromPlain(i, static_cast<float>(k));
-      EXPECT_EQ(plainFromNormalised(i, n), static_cast<float>(k)) << "param " << i << " value " << k;
+      EXPECT_EQ(plainFromNormalised(i, n), static_cast<float>(k))
+          << "param " << i << " value " << k;
     }
   }
   const struct {

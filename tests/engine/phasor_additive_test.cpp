@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "engine/minblep_osc.h"
+#include "engine/minblep_table.h"
 #include "engine/osc_additive.h"
 #include "engine/osc_fade.h"
 #include "engine/osc_phasor.h"
@@ -169,16 +170,17 @@ TEST(TriOsc, ResetSetsThePhaseAndAdvanceMovesIt) {
 
 // Cycles per second by crossings of the waveform's mean, for every waveform at both rates.
 TEST(OscillatorFrequency, CrossingCountsMatchThePitchAt44And48Kilohertz) {
+  MinBlepTable* table = acquireMinBlepTable();
   for (float sr : {44100.0f, 48000.0f}) {
     for (float hz : {55.0f, 440.0f, 1000.0f, 3000.0f}) {
       const int n = static_cast<int>(sr);  // one second
       const double want = hz;
       Phasor p;
       p.init(sr);
-      MinBlepSaw saw(&p, nullptr);
-      MinBlepPulse pulse(&p, nullptr);
+      MinBlepSaw saw(&p, table);
+      MinBlepPulse pulse(&p, table);
       AdditiveSine sine(&p);
-      TriOsc tri(&p, nullptr);
+      TriOsc tri(&p, table);
       tri.setFrequency(hz);
       {
         const auto x = osctest::render(p, saw, sr, hz, n);
@@ -199,6 +201,7 @@ TEST(OscillatorFrequency, CrossingCountsMatchThePitchAt44And48Kilohertz) {
       }
     }
   }
+  releaseMinBlepTable();
 }
 
 }  // namespace

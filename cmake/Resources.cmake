@@ -27,7 +27,9 @@ function(qv_finish_resources)
       list(GET parts 2 f)
       string(REGEX REPLACE "^#" "" t "${t}")
       string(TOUPPER "${n}" n)
-      string(APPEND text "\"${n}\" ${t} \"${f}\"\n")
+      # The name stays unquoted: windres joins adjacent quoted strings, even across lines,
+      # so a quoted name would run into the previous line's file name.
+      string(APPEND text "${n} ${t} \"${f}\"\n")
     endforeach()
     file(GENERATE OUTPUT ${rc} CONTENT "${text}")
     add_library(qv_resources OBJECT ${rc})

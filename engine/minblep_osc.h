@@ -1,0 +1,109 @@
+// Band-limited sawtooth and pulse by the minimum-phase step method: each edge of the naive
+// waveform queues a pending step, and every sample adds the correction 1 - step of each
+// pending step, read from the shared MinBlepTable. Also the plain folded triangle. They
+// read the VCO's shared Phasor and never advance it. Ticks and resets: audio thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/minblep_table.h"
+#include "engine/osc_phasor.h"
+
+class MinBlepOsc : public PhasorOsc {
+ public:
+  static constexpr float kOversampling = 64.0f;
+  // A step is retired once it has been read this far (22 zero crossings x 64).
+  static constexpr float kRetirePosition = 1408.0f;
+
+  // Stores both and sets the phasor to 220 Hz (the VCO sets its own frequency afterwards).
+  // A null table is replaced by a process-wide ideal step, so no step is ever read from
+  // nothing.
+  MinBlepOsc(Phasor* phasor, const MinBlepTable* table);
+
+  // Pulse width as a fraction of the cycle; no effect in the base.
+  virtual void setWidth(float) {}
+
+  const MinBlepTable* table;  // not owned
+
+ protected:
+  // The table's step at position p (in table points), interpolated; a position at or past
+  // the last point reads the last value, so a step that stays in a ring behind an unretired
+  // head never reads beyond the table.
+  float stepAt(float p) const {
+    const int32_t last = table->size - 1;
+    if (p >= static_cast<float>(last)) return table->values[last];
+    const int32_t k = static_cast<int32_t>(p);
+    const float f = p - static_cast<float>(k);
+    return table->values[k] + (table->values[k + 1] - table->values[k]) * f;
+  }
+};
+
+// Naive ramp (the phase, 0 to 1) plus the corrections of its wraps.
+class MinBlepSaw : public MinBlepOsc {
+ public:
+  static constexpr int32_t kRingSize = 64;
+
+  MinBlepSaw(Phasor* phasor, const MinBlepTable* table);
+
+  // Queues the step of the most recent wrap, phase x inverseIncrement samples ago, from the
+  // phasor's current phase; nothing while the increment is 0. The argument is not used:
+  // the phase is the VCO's to set.
+  void reset(float phase) override;
+  // Retires the head step once it is read out, queues a step on a wrap, and returns the
+  // phase plus all pending corrections minus increment x 1.46.
+  float tick() override;
+  // Drops every pending step (the VCO's reset).
+  void clearSteps() { count = head = tail = 0; }
+
+  float positions[kRingSize] = {};
+  int32_t count = 0;
+  int32_t head = 0;
+  int32_t tail = 0;
+
+ private:
+  void queueStep(float d);
+};
+
+// Naive pulse (1.0 from the wrap until the phase reaches the width, then 0.0) plus signed
+// corrections of its rising and falling edges.
+class MinBlepPulse : public MinBlepOsc {
+ public:
+  static constexpr int32_t kRingSize = 128;
+
+  MinBlepPulse(Phasor* phasor, const MinBlepTable* table);
+
+  // Level 1.0 and the steps of the latest rise and, if the requested width lies at or below
+  // the phasor's phase, of the fall after it (level 0.0). Argument unused, as for the saw.
+  void reset(float phase) override;
+  float tick() override;
+  // width = w; effectiveWidth = w held within increment .. oneMinusIncrement.
+  void setWidth(float w) override;
+  // Drops every pending step and clears exactFall (the VCO's reset).
+  void clearSteps() {
+    count = head = tail = 0;
+    exactFall = 0;
+  }
+
+  float width = 0.5f;           // requested
+  float effectiveWidth = 0.5f;  // within increment .. 1 - increment
+  float level = 1.0f;           // the naive pulse, 1.0 or 0.0
+  float lastEdgePhase = 0.0f;
+  uint8_t exactFall = 0;        // the fall of this cycle can be placed exactly
+  float positions[kRingSize] = {};
+  float signs[kRingSize] = {};
+  int32_t count = 0;
+  int32_t head = 0;
+  int32_t tail = 0;
+
+ private:
+  void queueStep(float d, float sign);
+};
+
+// 1 - 4 x phase below phase 0.5, else 4 x phase - 3: +1 at phase 0, -1 at 0.5. Not band
+// limited; the triangle switches to the additive sum at high pitch.
+class MinBlepTri : public MinBlepOsc {
+ public:
+  MinBlepTri(Phasor* phasor, const MinBlepTable* table) : MinBlepOsc(phasor, table) {}
+  void reset(float) override {}
+  float tick() override;
+};

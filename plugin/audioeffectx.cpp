@@ -1,5 +1,6 @@
 #include "plugin/audioeffectx.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -164,8 +165,11 @@ bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement) {
 
 bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from) {
   if (!to || !from) return false;
-  std::strncpy(to->name, from->name, 63);
-  to->name[63] = 0;
+  // The name is limited to 63 characters and always terminated.
+  const char* end = std::find(from->name, from->name + 63, '\0');
+  const auto length = static_cast<size_t>(end - from->name);
+  std::memcpy(to->name, from->name, length);
+  to->name[length] = 0;
   to->type = from->type;
   to->azimuth = from->azimuth;
   to->elevation = from->elevation;

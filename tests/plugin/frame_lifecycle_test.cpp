@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -221,6 +222,51 @@ TEST(FrameText, HzAndMsConvertThroughTheSampleRate) {
   EXPECT_NEAR(std::strtod(text([&](char* b) { spy->Hz2string(480.0f, b, 20); }).c_str(), nullptr), 100.0, 1e-4);
   EXPECT_NEAR(std::strtod(text([&](char* b) { spy->Hz2string(0.0f, b, 20); }).c_str(), nullptr), 0.0, 1e-9);
   EXPECT_NEAR(std::strtod(text([&](char* b) { spy->ms2string(24000.0f, b, 20); }).c_str(), nullptr), 500.0, 1e-4);
+}
+
+}  // namespace
+}  // namespace frametest
+
+namespace frametest {
+namespace {
+
+TEST(FrameSpeakers, CopySpeakerLimitsTheNameTo63Characters) {
+  auto spy = std::make_unique<SpyEffect>(nullptr);
+  VstSpeakerProperties from{}, to{};
+  std::memset(from.name, 'n', sizeof from.name);  // not terminated
+  std::memset(to.name, 'x', sizeof to.name);
+  from.azimuth = 0.5f;
+  from.type = 3;
+  EXPECT_TRUE(spy->copySpeaker(&to, &from));
+  EXPECT_EQ(std::string(to.name), std::string(63, 'n'));
+  EXPECT_EQ(to.azimuth, 0.5f);
+  EXPECT_EQ(to.type, 3);
+  std::strcpy(from.name, "L");
+  EXPECT_TRUE(spy->copySpeaker(&to, &from));
+  EXPECT_STREQ(to.name, "L");
+  EXPECT_FALSE(spy->copySpeaker(nullptr, &from));
+  EXPECT_FALSE(spy->copySpeaker(&to, nullptr));
+}
+
+TEST(FrameSpeakers, MatchArrangementCopiesEveryChannelAndRefusesBadCounts) {
+  auto spy = std::make_unique<SpyEffect>(nullptr);
+  VstSpeakerArrangement* source = nullptr;
+  ASSERT_TRUE(spy->allocateArrangement(&source, 12));
+  source->type = 7;
+  // The record declares 8 speakers and really holds numChannels.
+  VstSpeakerProperties* sourceSpeakers = source->speakers;
+  for (int i = 0; i < 12; ++i) std::snprintf(sourceSpeakers[i].name, 64, "ch%d", i);
+  VstSpeakerArrangement* target = nullptr;
+  ASSERT_TRUE(spy->matchArrangement(&target, source));
+  EXPECT_EQ(target->type, 7);
+  EXPECT_EQ(target->numChannels, 12);
+  const VstSpeakerProperties* targetSpeakers = target->speakers;
+  EXPECT_STREQ(targetSpeakers[11].name, "ch11");
+  EXPECT_FALSE(spy->matchArrangement(&target, nullptr));
+  EXPECT_FALSE(spy->allocateArrangement(&target, -1));
+  EXPECT_TRUE(spy->deallocateArrangement(&target));
+  EXPECT_EQ(target, nullptr);
+  EXPECT_TRUE(spy->deallocateArrangement(&source));
 }
 
 }  // namespace

@@ -45,12 +45,16 @@ intptr_t AudioEffect::dispatchEffectClass(AEffect* e, int32_t opcode, int32_t in
                                           intptr_t value, void* ptr, float opt) {
   AudioEffect* self = objectOf(e);
   if (!self) return 0;
-  try {
-    if (opcode == effClose) {
+  if (opcode == effClose) {
+    // The host forgets the effect after this call: the object goes even when close throws.
+    try {
       self->dispatcher(opcode, index, value, ptr, opt);
-      delete self;
-      return 1;
+    } catch (...) {
     }
+    delete self;
+    return 1;
+  }
+  try {
     return self->dispatcher(opcode, index, value, ptr, opt);
   } catch (...) {
     return 0;
@@ -138,7 +142,7 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
       if (std::isfinite(opt) && opt > 0) setSampleRate(opt);
       return 0;
     case effSetBlockSize:
-      if (value > 0 && value <= INT32_MAX) setBlockSize(static_cast<int32_t>(value));
+      if (value > 0 && value <= kMaxBlockSize) setBlockSize(static_cast<int32_t>(value));
       return 0;
     case effMainsChanged:
       if (value == 0)
@@ -150,7 +154,7 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
       if (!editor_ || !ptr) return 0;
       return editor_->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
     case effEditOpen:
-      if (!editor_) return 0;
+      if (!editor_ || !ptr) return 0;
       return editor_->open(ptr) ? 1 : 0;
     case effEditClose:
       if (editor_) editor_->close();

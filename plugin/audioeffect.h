@@ -71,6 +71,8 @@ class AudioEffect {
 
   // Largest chunk the frame passes to setChunk; larger sizes from a host are refused.
   static constexpr intptr_t kMaxChunkBytes = 64 * 1024 * 1024;
+  // Largest block size the frame passes to setBlockSize.
+  static constexpr intptr_t kMaxBlockSize = 1 << 20;
   // Most events per effProcessEvents call the frame passes on.
   static constexpr int32_t kMaxEventsPerCall = 1 << 16;
 

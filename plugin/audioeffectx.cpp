@@ -1,5 +1,7 @@
 #include "plugin/audioeffectx.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -7,6 +9,9 @@
 namespace {
 
 constexpr int32_t kMaxSpeakerChannels = 1024;
+
+// The MIDI program opcodes take a MIDI channel as index.
+bool validMidiChannel(int32_t channel) { return channel >= 0 && channel < 16; }
 
 }  // namespace
 
@@ -23,22 +28,23 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
     case effString2Parameter:
       return ptr && validParameterIndex(index) && string2parameter(index, static_cast<char*>(ptr)) ? 1 : 0;
     case effGetProgramNameIndexed:
-      return ptr && getProgramNameIndexed(static_cast<int32_t>(value), index, static_cast<char*>(ptr)) ? 1 : 0;
+      return ptr && index >= 0 && index < numPrograms_ && getProgramNameIndexed(static_cast<int32_t>(value), index, static_cast<char*>(ptr)) ? 1 : 0;
     case effGetInputProperties:
-      return ptr && getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+      return ptr && index >= 0 && index < cEffect_.numInputs && getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetOutputProperties:
-      return ptr && getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+      return ptr && index >= 0 && index < cEffect_.numOutputs && getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetPlugCategory:
       return getPlugCategory();
     case effOfflineNotify:
-      return offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<int32_t>(value), index != 0) ? 1 : 0;
+      return ptr && offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<int32_t>(value), index != 0) ? 1 : 0;
     case effOfflinePrepare:
-      return offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<int32_t>(value)) ? 1 : 0;
+      return ptr && offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<int32_t>(value)) ? 1 : 0;
     case effOfflineRun:
-      return offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<int32_t>(value)) ? 1 : 0;
+      return ptr && offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<int32_t>(value)) ? 1 : 0;
     case effProcessVarIo:
       return ptr && processVariableIo(static_cast<VstVariableIo*>(ptr)) ? 1 : 0;
     case effSetSpeakerArrangement:
+      if (!value || !ptr) return 0;
       return setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
                                    static_cast<VstSpeakerArrangement*>(ptr)) ? 1 : 0;
     case effSetBypass:
@@ -68,22 +74,26 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
       VstKeyCode key{};
       key.character = index;
       key.virt = static_cast<unsigned char>(value & 0xff);
-      key.modifier = static_cast<unsigned char>(static_cast<int32_t>(opt) & 0xff);
+      // opt carries the modifiers as a float; anything not a small number has none.
+      key.modifier = std::isfinite(opt) && std::fabs(opt) < 65536.0f
+                         ? static_cast<unsigned char>(static_cast<int32_t>(opt) & 0xff)
+                         : 0;
       const bool handled = opcode == effEditKeyDown ? editor_->onKeyDown(key) : editor_->onKeyUp(key);
       return handled ? 1 : 0;
     }
     case effSetEditKnobMode:
       return editor_ && editor_->setKnobMode(static_cast<int32_t>(value)) ? 1 : 0;
     case effGetMidiProgramName:
-      return ptr ? getMidiProgramName(index, static_cast<MidiProgramName*>(ptr)) : 0;
+      return ptr && validMidiChannel(index) ? getMidiProgramName(index, static_cast<MidiProgramName*>(ptr)) : 0;
     case effGetCurrentMidiProgram:
+      if (!ptr || !validMidiChannel(index)) return -1;
       return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
     case effGetMidiProgramCategory:
-      return ptr ? getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr)) : 0;
+      return ptr && validMidiChannel(index) ? getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr)) : 0;
     case effHasMidiProgramsChanged:
-      return hasMidiProgramsChanged(index) ? 1 : 0;
+      return validMidiChannel(index) && hasMidiProgramsChanged(index) ? 1 : 0;
     case effGetMidiKeyName:
-      return ptr && getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)) ? 1 : 0;
+      return ptr && validMidiChannel(index) && getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)) ? 1 : 0;
     case effBeginSetProgram:
       return beginSetProgram() ? 1 : 0;
     case effEndSetProgram:
@@ -103,9 +113,9 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
     case effSetPanLaw:
       return setPanLaw(static_cast<int32_t>(value), opt) ? 1 : 0;
     case effBeginLoadBank:
-      return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
+      return ptr ? beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr)) : 0;
     case effBeginLoadProgram:
-      return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
+      return ptr ? beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr)) : 0;
     case effSetProcessPrecision:
       return setProcessPrecision(static_cast<int32_t>(value)) ? 1 : 0;
     case effGetNumMidiInputChannels:
@@ -155,8 +165,11 @@ bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement) {
 
 bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from) {
   if (!to || !from) return false;
-  std::strncpy(to->name, from->name, 63);
-  to->name[63] = 0;
+  // The name is limited to 63 characters and always terminated.
+  const char* end = std::find(from->name, from->name + 63, '\0');
+  const auto length = static_cast<size_t>(end - from->name);
+  std::memcpy(to->name, from->name, length);
+  to->name[length] = 0;
   to->type = from->type;
   to->azimuth = from->azimuth;
   to->elevation = from->elevation;

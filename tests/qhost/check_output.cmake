@@ -1,0 +1,20 @@
+# Runs one qhost command and checks its exit status and output.
+#   -DCOMMAND=<program|arg|...>  the command, arguments separated by |
+#   -DEXPECT=<re|re|...>         regular expressions the combined output must match
+#   -DSTATUS=<n>                 the exit status expected (default 0)
+string(REPLACE "|" ";" command "${COMMAND}")
+execute_process(COMMAND ${command} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT DEFINED STATUS)
+  set(STATUS 0)
+endif()
+set(all "${out}${err}")
+if(NOT status STREQUAL "${STATUS}")
+  message(FATAL_ERROR "exit status ${status}, expected ${STATUS}\n${all}")
+endif()
+string(REPLACE "|" ";" expectations "${EXPECT}")
+foreach(re ${expectations})
+  if(NOT all MATCHES "${re}")
+    message(FATAL_ERROR "output does not match '${re}'\n${all}")
+  endif()
+endforeach()
+message(STATUS "${all}")

@@ -1,0 +1,50 @@
+// The host side of the VST 2.4 callback: what qhost tells a plug-in about itself and its
+// transport, and the counts of what the plug-in asked for. One host per process: the
+// callback has no user pointer of its own before the effect record exists.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/vst/aeffect.h"
+
+namespace qhost {
+
+struct HostState {
+  double sampleRate = 44100.0;
+  int32_t blockSize = 512;
+  double tempo = 120.0;  // beats per minute, 4/4 time
+  double samplePos = 0;  // transport position of the block being processed
+  bool playing = false;
+  bool transportChanged = true;
+  bool inProcess = false;  // inside a process call: the audio thread's process level
+  int32_t numInputs = 0;
+  int32_t numOutputs = 0;
+  int32_t numParams = 0;
+
+  long automateCalls = 0;
+  int32_t lastAutomatedIndex = -1;
+  float lastAutomatedValue = 0;
+  long wantMidiCalls = 0;
+  long timeInfoCalls = 0;
+  long beginEditCalls = 0;
+  long endEditCalls = 0;
+  long updateDisplayCalls = 0;
+  long outputEventCalls = 0;
+  long unknownCalls = 0;
+
+  VstTimeInfo timeInfo{};
+};
+
+// The one host state the callback answers from.
+HostState& hostState();
+
+// The callback handed to the plug-in's entry point.
+intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+                                  void* ptr, float opt);
+
+// Host name strings and the features qhost answers yes to.
+constexpr const char* kHostVendor = "Quorvane tools";
+constexpr const char* kHostProduct = "qhost";
+constexpr int32_t kHostVersion = 2400;
+
+}  // namespace qhost

@@ -1,0 +1,69 @@
+// Command line of qhost: the two commands and their options, parsed into plain records.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qhost {
+
+struct NoteSpec {
+  int key = 60;
+  double start = 0;   // seconds
+  double length = 0;  // seconds
+  int velocity = 100;
+};
+
+struct ControllerSpec {
+  int channel = 1;  // 1..16
+  int controller = 0;
+  int value = 0;
+  double time = 0;  // seconds
+};
+
+struct ProgramSpec {
+  int program = 0;
+  double time = 0;  // seconds
+};
+
+struct ParamSpec {
+  int index = 0;
+  float value = 0;  // normalised 0..1
+};
+
+struct InfoOptions {
+  std::string plugin;
+  bool params = false;
+};
+
+struct RenderOptions {
+  std::string plugin;
+  std::string out;
+  std::string input;
+  std::string chunkIn;
+  std::string chunkOut;
+  double seconds = 2.0;
+  bool secondsGiven = false;
+  double rate = 44100.0;
+  bool rateGiven = false;
+  int block = 512;
+  std::vector<NoteSpec> notes;
+  std::vector<ControllerSpec> controllers;
+  std::vector<ProgramSpec> programs;
+  std::vector<ParamSpec> params;
+};
+
+enum class Command { Help, Info, Render };
+
+struct Options {
+  Command command = Command::Help;
+  InfoOptions info;
+  RenderOptions render;
+};
+
+// Parses argv. False with a message in `error` for anything unknown or out of range.
+bool parseOptions(int argc, char** argv, Options& options, std::string& error);
+
+// The usage text printed by `qhost` without arguments and after an error.
+const char* usageText();
+
+}  // namespace qhost

@@ -7,6 +7,7 @@
 namespace qv {
 
 KeyboardLfo::KeyboardLfo(int newRate) {
+    stale = 7;
     setSampleRate(newRate);
 }
 

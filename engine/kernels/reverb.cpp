@@ -180,13 +180,14 @@ void processReverb(ReverbModel& model, float& left, float& right) {
     right = sumRight * kOutputScale;
 }
 
-Reverb::Reverb(float room, float dampValue, float wetValue, float dryValue, float widthValue) {
+Reverb::Reverb(float room, float dampValue, float wetValue, float dryValue, float widthValue, int sampleRate) {
     model.setRoomSize(room);
     model.setDamp(dampValue);
     model.setWet(wetValue);
     model.setDry(dryValue);
     model.setWidth(widthValue);
     model.setMode(0.0f);
+    if (sampleRate != ReverbModel::kTuningRate) model.setSampleRate(sampleRate);
 }
 
 float reverbLevelTarget(float knob) {

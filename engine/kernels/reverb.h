@@ -85,8 +85,8 @@ void processReverb(ReverbModel& model, float& left, float& right);
 struct Reverb {
     ReverbModel model;
 
-    // The graph builds it with room 0.5, damp 0.5, dry 0 and width 1.0.
-    Reverb(float room, float damp, float wet, float dry, float width);
+    // The graph builds it with room 0.5, damp 0.5, dry 0 and width 1.0. Allocates.
+    Reverb(float room, float damp, float wet, float dry, float width, int sampleRate = 44100);
 
     void mute() { model.mute(); }
     void setSampleRate(int rate) { model.setSampleRate(rate); }

@@ -12,6 +12,8 @@ constexpr float kThird = 1.0f / 3.0f;
 constexpr float kSixth = 1.0f / 6.0f;
 constexpr int kCosineSize = 8192;
 constexpr int kCurveSize = 16384;
+// Resonance curve scale, computed once when the library loads.
+const float kCurveScale = 1.04f / std::pow(2.0f, 0.1f);
 
 // Entries of the cosine and resonance-curve tables: fn(i x step), i x step in single precision.
 float cosineEntry(int i) {
@@ -20,9 +22,8 @@ float cosineEntry(int i) {
 }
 
 float curveEntry(int i) {
-    static const float k = 1.04f / std::pow(2.0f, 0.1f);
     const float x = static_cast<float>(i) * (1.0f / static_cast<float>(kCurveSize));
-    return (1.0f - std::pow(2.0f * x, 0.1f) * k) * 2.0f;
+    return (1.0f - std::pow(2.0f * x, 0.1f) * kCurveScale) * 2.0f;
 }
 
 // The engine's table read: nearest index (ties to even), forward difference times the signed

@@ -90,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(KernelReverb, ReverbRate, ::testing::Values(44100, 4800
 TEST(KernelReverb, NinetySixKilohertzFirstCombIs2429) {
     auto reverb = makeReverb(96000);
     EXPECT_EQ(reverb->model.combLeft[0].size, 2429);
+    const auto direct = std::make_unique<Reverb>(0.5f, 0.5f, 1.0f / 3.0f, 0.0f, 1.0f, 96000);
+    EXPECT_EQ(direct->model.combLeft[0].size, 2429);
 }
 
 TEST(KernelReverb, EverySizeFitsItsBufferAndIsAtLeastOne) {

@@ -111,7 +111,7 @@ void Envelope::tick() {
         break;
     }
     // A level that is not finite (or denormal) restarts from 0 instead of sticking.
-    level = flushNonNormal(level);
+    level = flushDegenerate(level);
 }
 
 } // namespace qv

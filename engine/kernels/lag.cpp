@@ -30,8 +30,8 @@ void LagProcessor::setSampleRate(int newRate) {
 }
 
 float LagProcessor::process(float x) {
-    const float input = flushNonNormal(x);
-    const float previous = flushNonNormal(state);
+    const float input = flushDegenerate(x);
+    const float previous = flushDegenerate(state);
     state = (1.0f - coefficient) * input + coefficient * previous;
     return state;
 }

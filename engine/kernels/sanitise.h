@@ -8,7 +8,7 @@ namespace qv {
 
 // A float whose exponent bits are all 0 or all 1 (zero, denormal, infinite, NaN) becomes 0.
 // Pure function; safe on any thread.
-inline float flushNonNormal(float v) {
+inline float flushDegenerate(float v) {
     std::uint32_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     const std::uint32_t exponent = (bits >> 23) & 0xffu;

@@ -1,0 +1,99 @@
+#pragma once
+// Shared stereo reverb: eight parallel low-pass-feedback combs into four series all-passes
+// per channel (right lengths 23 samples longer), fed by one mono send.
+
+#include <cstdint>
+#include <vector>
+
+namespace qv {
+
+struct CombFilter {
+    float feedback = 0.0f;
+    float filterStore = 0.0f;
+    float damp1 = 0.0f;
+    float damp2 = 0.0f;
+    float* buffer = nullptr;    // inside the model's block
+    std::int32_t size = 1;      // samples
+    std::int32_t index = 0;
+
+    float process(float x);
+};
+
+struct AllPassFilter {
+    float feedback = 0.0f;
+    float* buffer = nullptr;    // inside the model's block
+    std::int32_t size = 1;      // samples
+    std::int32_t index = 0;
+
+    float process(float x);
+};
+
+struct ReverbModel {
+    static constexpr int kCombCount = 8;
+    static constexpr int kAllPassCount = 4;
+    static constexpr std::int32_t kCombCapacity = 10000;   // samples per comb at least
+    static constexpr std::int32_t kAllPassCapacity = 5000; // samples per all-pass at least
+    static constexpr int kTuningRate = 44100;
+    static constexpr std::int32_t kStereoSpread = 23;
+    static const std::int32_t kCombTuning[kCombCount];
+    static const std::int32_t kAllPassTuning[kAllPassCount];
+
+    float gain = 0.0f;
+    float roomSize = 0.0f, roomSize1 = 0.0f;
+    float damp = 0.0f, damp1 = 0.0f;
+    float wet = 0.0f, wet1 = 0.0f, wet2 = 0.0f;
+    float dry = 0.0f;
+    float width = 0.0f;
+    float mode = 0.0f;
+    CombFilter combLeft[kCombCount];
+    CombFilter combRight[kCombCount];
+    AllPassFilter allPassLeft[kAllPassCount];
+    AllPassFilter allPassRight[kAllPassCount];
+
+    // One block holds every buffer; it is allocated at construction and grown only by a
+    // sample-rate change that needs longer lines, never on the audio thread.
+    std::vector<float> block;
+    std::int32_t combCapacity = kCombCapacity;
+    std::int32_t allPassCapacity = kAllPassCapacity;
+
+    ReverbModel();
+    ReverbModel(const ReverbModel&) = delete;
+    ReverbModel& operator=(const ReverbModel&) = delete;
+
+    void setRoomSize(float value);  // feedback = value x 0.28 + 0.7
+    void setDamp(float value);      // damping = value x 0.4
+    void setWet(float value);       // x 3
+    void setDry(float value);       // x 2
+    void setWidth(float value);
+    void setMode(float value);      // >= 0.5 freezes
+    // Recomputes the derived gains and every comb's feedback and damping.
+    void update();
+    // Clears every buffer and index (unless frozen). Audio thread or patch application.
+    void mute();
+    // Scales every filter to the rate (sizes truncated, at least 1). Not on the audio thread.
+    void setSampleRate(int rate);
+
+private:
+    void layOut(int rate);
+};
+
+// One sample: the send is read from left; left and right receive the two outputs.
+// Audio thread; no allocation.
+void processReverb(ReverbModel& model, float& left, float& right);
+
+// The module object; its two ramped output levels are owned by the graph.
+struct Reverb {
+    ReverbModel model;
+
+    // The graph builds it with room 0.5, damp 0.5, dry 0 and width 1.0. Allocates.
+    Reverb(float room, float damp, float wet, float dry, float width, int sampleRate = 44100);
+
+    void mute() { model.mute(); }
+    void setSampleRate(int rate) { model.setSampleRate(rate); }
+};
+
+// Target of an output-level ramp for a knob value: knob - 0.001, never below 0, so the knob's
+// lowest position switches the reverb off.
+float reverbLevelTarget(float knob);
+
+} // namespace qv

@@ -169,8 +169,7 @@ void Vcf::setSampleRate(int rate) {
     g = cutoffCoefficient(lastCutoff);
 }
 
-void Vcf::clear() {
-    g = cutoffCoefficient(0.0f);
+void Vcf::clearState() {
     applyResonance(0.0f);
     appliedCoarseFine = 0.0f;
     low1 = band1 = low2 = band2 = 0.0f;
@@ -184,21 +183,16 @@ void Vcf::clear() {
     settingsStale = true;
 }
 
+void Vcf::clear() {
+    g = cutoffCoefficient(0.0f);
+    clearState();
+}
+
 void Vcf::reset() {
     const float controlSum = cutoffCv;
     setCutoffCv(0.0f);
     cutoffCv = controlSum;
-    applyResonance(0.0f);
-    appliedCoarseFine = 0.0f;
-    low1 = band1 = low2 = band2 = 0.0f;
-    stage2Out[0] = stage2Out[1] = 0.0f;
-    followerInput = 0.0f;
-    cachedOutput = 0.0f;
-    follower.setAttack(0.1f);
-    follower.setRelease(4.0f);
-    follower.level = 0.0f;
-    compensation = -0.11f;
-    settingsStale = true;
+    clearState();
 }
 
 } // namespace qv

@@ -72,6 +72,9 @@ struct Vcf {
     void clear();
     // Patch application: as clear(), keeping the last control sum for the re-application.
     void reset();
+    // What clear() and reset() share: resonance 0, filter and follower state cleared, and
+    // the cutoff and resonance marked for re-application on the next tick.
+    void clearState();
 
     // g for a total cutoff voltage a: 2 sin(pi fc / (2 sampleRate)) by its third-order series.
     float cutoffCoefficient(float a) const;

@@ -86,6 +86,10 @@ using ModuleTickFn = void (*)(void* dsp);
 // the left and right input buses). Audio thread, from processVoiceSample.
 using ModuleAccumulateFn = void (*)(void* dsp, float value);
 
+// Recomputes every coefficient the object derives from the sample rate (whole hertz, at
+// least 1). Called when the engine's rate changes, while audio processing is off.
+using ModuleSetSampleRateFn = void (*)(void* dsp, int sampleRate);
+
 // One row of the module table. A null function means the module has no such function:
 // no set-control call, audio passes unprocessed, output reads 0, no tick.
 struct ModuleKernel {
@@ -97,6 +101,7 @@ struct ModuleKernel {
   ModuleOutputFn output = nullptr;
   ModuleTickFn tick = nullptr;
   ModuleAccumulateFn accumulate = nullptr;
+  ModuleSetSampleRateFn setSampleRate = nullptr;
   bool generator = false;  // its live output is read even while it is being evaluated
 };
 

@@ -5,6 +5,12 @@
 #include <cstdint>
 
 struct PatchInput;
+struct PatchVoice;
+struct EngineCommand;
+
+// A change that a kernel or the voice's owner hands to the audio thread as a function to run
+// there (a phase set, a reset, a mode change). Runs on the audio thread, between samples.
+using EngineApplyFn = void (*)(PatchVoice& voice, const EngineCommand& command);
 
 enum class EngineCommandKind : std::uint8_t {
   None = 0,
@@ -16,6 +22,8 @@ enum class EngineCommandKind : std::uint8_t {
   Cord = 2,
   Reset = 3,
   Note = 4,
+  // apply(voice, command) runs on the audio thread; the other fields are its arguments.
+  Apply = 5,
   User = 32,  // first free kind for later subsystems
 };
 
@@ -27,4 +35,5 @@ struct EngineCommand {
   float value = 0.0f;
   float step = 0.0f;
   void* object = nullptr;  // any further target the kind needs
+  EngineApplyFn apply = nullptr;  // Apply: the function to run
 };

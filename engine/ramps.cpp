@@ -103,6 +103,8 @@ void PatchVoice::setCommandHandler(VoiceCommandHandlerFn handler, void* context)
 void PatchVoice::handleCommand(const EngineCommand& command) {
   if (command.kind == EngineCommandKind::Ramp) {
     if (command.input != nullptr) takeRampRequest(*command.input);
+  } else if (command.kind == EngineCommandKind::Apply) {
+    if (command.apply != nullptr) command.apply(*this, command);
   } else if (command.kind != EngineCommandKind::None && commandHandler_ != nullptr) {
     commandHandler_(*this, command, commandContext_);
   }

@@ -25,6 +25,8 @@ struct PatchVoice;
 
 namespace qv {
 
+static_assert(std::atomic<float>::is_always_lock_free, "knob values are shared as lock-free words");
+
 class Vco {
 public:
     static constexpr std::int32_t kModeKeyboard = 1;     // base 10 Hz
@@ -56,10 +58,10 @@ public:
     static constexpr float coarseFromParameter(float v) { return v * 10.0f; }
     static constexpr float fineFromParameter(float v) { return v - 0.5f; }
 
-    // kind: which VCO, 1..3 (outside that range it is held to it; only VCO 2 has the
-    // triangle and pulse-width modulation, VCO 1's width is fixed at 0.5). The two knob gains
-    // are connections made on voice, which ramps and frees them. Starts at 10 Hz in
-    // keyboard mode with zero control and knob voltages. Build time.
+    // kind: which VCO, 1..3 (held to that range; only VCO 2 has the triangle, and VCO 1's
+    // pulse width is fixed at 0.5). The two knob gains are connections made on voice, which
+    // ramps and frees them. With initialCoarseFine 0 and mode kModeKeyboard (as the graph
+    // builds it) the VCO starts at 10 Hz. Build time.
     Vco(int kind, float initialCoarseFine, std::int32_t mode, int sampleRate, PatchVoice& voice);
     ~Vco();
     Vco(const Vco&) = delete;

@@ -20,6 +20,8 @@
 
 #include <array>
 
+#include "engine/kernels/vco.h"
+
 namespace {
 
 constexpr ModuleKernel row(const char* label, bool generator) {
@@ -34,9 +36,18 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   auto at = [&t](ModuleType type) -> ModuleKernel& { return t[static_cast<int>(type)]; };
 
   // Oscillators and the filter (kernels: create, destroy, setControl, output or process, tick).
-  at(ModuleType::Vco) = row("VCO", true);
-  at(ModuleType::VcoPulseWidth) = row("VCO2 PW", true);
-  at(ModuleType::VcoPulseWidth).output = &zeroOutput;
+  ModuleKernel& vco = at(ModuleType::Vco);
+  vco = row("VCO", true);
+  vco.create = &qv::createVco;
+  vco.destroy = &qv::destroyVco;
+  vco.setControl = &qv::setVcoPitchCv;
+  vco.output = &qv::vcoOutput;
+  vco.tick = &qv::tickVco;
+  vco.setSampleRate = &qv::setVcoSampleRate;
+  ModuleKernel& vcoPw = at(ModuleType::VcoPulseWidth);
+  vcoPw = row("VCO2 PW", true);
+  vcoPw.setControl = &qv::setVcoWidthCv;
+  vcoPw.output = &zeroOutput;
   at(ModuleType::Vcf) = row("VCF", false);
 
   // Envelopes, amplifier, ring modulator, envelope follower, electronic switch.

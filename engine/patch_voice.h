@@ -182,6 +182,28 @@ struct PatchVoice {
   // ownership of dsp is not changed. For kernels wiring objects by hand, and for tests.
   void bindModule(PatchModule& module, void* dsp, const ModuleKernel& functions);
 
+  // --- Graph build and jack patching (voice_build.cpp, jacks.cpp) ---
+
+  // Builds the voice's 44 module records, 69 normalled connections and 42 output jacks. The
+  // first build creates the twelve shared modules into `shared`; later builds wrap them.
+  // Stores the host rate (whole hertz) and sets rampRate from it. Once per voice, on the
+  // thread that builds the plug-in, before audio processing starts. False when the voice
+  // already holds records (a voice is built once).
+  bool build(float sampleRate, SharedModules& shared);
+
+  // Connects a cord between the jacks `own` and `peer` of this voice, or removes the cord at
+  // `own` when peer is 0, the no-connection code or own itself; true when a connection was
+  // made. A cord between two jacks of the Multiple or of the electronic switch connects
+  // nothing; a code naming no jack connects nothing and the other end returns to its normal.
+  // Re-points connections the evaluation reads, so audio thread only, between samples;
+  // never allocates.
+  bool connectJacks(std::uint32_t own, std::uint32_t peer);
+
+  // Keeps a VCO's keyboard-CV gain consistent with the cord at its keyboard-CV jack and its
+  // keyboard switch: full gain while a cord is connected there, 0 when the cord goes and the
+  // VCO's keyboard control is off. Audio thread only.
+  void updateKeyboardCvNormals(std::uint32_t own, std::uint32_t peer, bool connected);
+
   // --- Any thread ---
 
   // Starts moving input's gain to target: step = (target - gain) x rampRate / sampleRate.

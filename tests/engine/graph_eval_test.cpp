@@ -312,7 +312,6 @@ TEST(ModuleRecords, WrappersAndSharedRecordsUseOneObjectOwnedOnce) {
 }
 
 TEST(ModuleRecords, NewModuleFillsItsTableEntries) {
-  setEngineSampleRate(44100.0f);
   PatchVoice v;
   PatchModule* out = v.newModule("OUTPUT", ModuleType::Output);
   PatchModule* gate = v.newModule("Envelope Gate", ModuleType::EnvelopeGate);

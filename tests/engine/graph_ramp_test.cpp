@@ -43,7 +43,8 @@ TEST_F(GraphTest, NewInputArrivesAtFirstStepWithSanitisedGain) {
   }
 }
 
-TEST_F(GraphTest, RampCoversDistanceInStatedSamples) {
+TEST(RampTiming, RampCoversDistanceInStatedSamples) {
+  AudioThreadScope audioThread;
   struct Case {
     int sampleRate;
     bool faded;
@@ -54,7 +55,7 @@ TEST_F(GraphTest, RampCoversDistanceInStatedSamples) {
                         {96000, false, 1.0f, -0.5f, 4000}, {44100, true, 0.0f, 1.0f, 40},
                         {48000, true, 10.0f, 0.0f, 40},    {22050, false, 0.25f, 0.75f, 4000}};
   for (const Case& c : cases) {
-    setEngineSampleRate(static_cast<float>(c.sampleRate));
+    PatchVoice voice(c.sampleRate);
     voice.rampRate.store(c.faded ? fadedRampRate(c.sampleRate) : normalRampRate(c.sampleRate));
     PatchInput* in = voice.newInput(c.from, 0);
     voice.advanceRamps();
@@ -164,7 +165,6 @@ TEST_F(GraphTest, RampedGainScalesTheEvaluatedValue) {
 // Ramp requests from a thread that is not the audio thread.
 
 TEST(RampHandOver, RequestsOffTheAudioThreadWaitForTheNextSample) {
-  setEngineSampleRate(44100.0f);
   PatchVoice voice;
   voice.rampRate.store(normalRampRate(44100));
   PatchInput* in = voice.newInput(0.0f, 0);

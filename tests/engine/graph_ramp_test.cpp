@@ -29,7 +29,8 @@ bool onRampList(const PatchVoice& voice, const PatchInput* input) {
 }  // namespace
 
 TEST_F(GraphTest, NewInputArrivesAtFirstStepWithSanitisedGain) {
-  const float cases[] = {0.5f, 0.0f, std::nanf(""), std::numeric_limits<float>::infinity(), 1e-40f, -3.0f};
+  const float cases[] = {0.5f, 0.0f, std::nanf(""), std::numeric_limits<float>::infinity(), 1e-40f, -3.0f,
+                         -5e-7f, -2e-6f, 5e-7f};
   for (float g : cases) {
     PatchInput* in = voice.newInput(g, 2);
     const float expected = std::isfinite(g) && std::fabs(g) > 1e-30f ? g : 0.0f;

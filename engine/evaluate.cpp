@@ -83,9 +83,11 @@ float processVoiceSample(PatchVoice& voice) {
   PatchInput* outputInput = firstAudioInput(voice.output);
   const float out = outputInput ? voice.evaluateInput(outputInput) : 0.0f;
 
-  // The reverb send usually reads the same module as the output: reuse the value then.
+  // The reverb send usually reads the same output of the same module as the voice's output:
+  // reuse the value then. Another output of that module is a different signal.
   if (PatchInput* send = firstAudioInput(voice.reverb1)) {
-    const bool sameSource = outputInput != nullptr && send->source == outputInput->source;
+    const bool sameSource = outputInput != nullptr && send->source == outputInput->source &&
+                            send->outputIndex == outputInput->outputIndex;
     accumulateInto(voice, voice.reverb1, sameSource ? out * 0.1f : voice.evaluateInput(send) * 0.1f);
   }
   for (PatchModule* bus : {voice.leftInput, voice.rightInput}) {

@@ -26,10 +26,12 @@ class MinBlepOsc : public PhasorOsc {
   const MinBlepTable* table;  // not owned
 
  protected:
-  // The table's step at position p (in table points), interpolated; a position at or past
-  // the last point reads the last value, so a step that stays in a ring behind an unretired
-  // head never reads beyond the table.
+  // The table's step at position p (in table points), interpolated. A step read out to
+  // kRetirePosition has settled: it gives 1.0 (no correction) there and beyond, also while
+  // it waits in a ring behind an unretired head (a late step queued by a reset). The index
+  // is held inside the table in any case.
   float stepAt(float p) const {
+    if (!(p < kRetirePosition)) return 1.0f;
     const int32_t last = table->size - 1;
     if (p >= static_cast<float>(last)) return table->values[last];
     const int32_t k = static_cast<int32_t>(p);

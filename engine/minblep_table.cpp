@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -18,6 +19,16 @@ bool readNumber(const char*& p, const char* end, double& out) {
   if (r.ec != std::errc() || !std::isfinite(out)) return false;
   p = r.ptr;
   return true;
+}
+
+// The rest of a header line, after its number, ends with the expected label ("% corner").
+bool labelIs(const char* p, const char* end, std::string_view label) {
+  const char* e = p;
+  while (e < end && *e != '\n') ++e;
+  while (e > p && (e[-1] == '\r' || e[-1] == ' ' || e[-1] == '\t')) --e;
+  const std::string_view rest(p, static_cast<std::size_t>(e - p));
+  return rest.size() > label.size() && rest.ends_with(label) &&
+         (rest[rest.size() - label.size() - 1] == ' ' || rest[rest.size() - label.size() - 1] == '\t');
 }
 
 // Moves p past the next LF (or to the end); a CR before it is part of the skipped rest.
@@ -59,12 +70,15 @@ MinBlepTable* MinBlepTable::parse(const char* text, std::size_t length) {
   if (!text) return nullptr;
   const char* p = text;
   const char* end = text + length;
+  static constexpr std::string_view kLabels[4] = {"corner", "oversampling", "nzc", "size"};
   double header[4];
-  for (double& h : header) {
-    if (!readNumber(p, end, h)) return nullptr;
+  for (int i = 0; i < 4; ++i) {
+    if (!readNumber(p, end, header[i]) || !labelIs(p, end, kLabels[i])) return nullptr;
     skipLine(p, end);
   }
-  if (header[3] != std::floor(header[3]) || header[3] < 2.0 || header[3] > kMaxSize) return nullptr;
+  // The oscillators read 64 points per sample and up to kMinSize - 1 points per step.
+  if (header[1] != 64.0 || !(header[2] > 0.0)) return nullptr;
+  if (header[3] != std::floor(header[3]) || header[3] < kMinSize || header[3] > kMaxSize) return nullptr;
   const int32_t size = static_cast<int32_t>(header[3]);
   std::unique_ptr<float[]> values(new float[static_cast<std::size_t>(size)]);
   for (int32_t i = 0; i < size; ++i) {

@@ -9,10 +9,12 @@
 class MinBlepTable {
  public:
   // Parses the resource text: four header lines (corner, oversampling, zero crossings,
-  // size), each a number followed by words up to the line end, then exactly size values,
-  // one per line. Numbers are read independently of the C locale. Returns nullptr when the
-  // text does not have that shape, a number does not parse or is not finite, or size is
-  // below 2 or above kMaxSize. Any thread but the audio thread (it allocates).
+  // size), each a number followed by words that end with its label ("corner",
+  // "oversampling", "nzc", "size"), then exactly size values, one per line. Numbers are
+  // read independently of the C locale. Returns nullptr when the text does not have that
+  // shape, a number does not parse or is not finite, the oversampling is not 64, the zero
+  // crossings are not positive, or size is below kMinSize or above kMaxSize. Any thread
+  // but the audio thread (it allocates).
   static MinBlepTable* parse(const char* text, std::size_t length);
 
   // A table of an ideal step (every value 1.0): the oscillators then produce the naive
@@ -23,6 +25,9 @@ class MinBlepTable {
   MinBlepTable(const MinBlepTable&) = delete;
   MinBlepTable& operator=(const MinBlepTable&) = delete;
 
+  // A step is read at positions below 1408 (22 zero crossings x 64), interpolating up to
+  // the value after: 1409 values at the least, one more to spare.
+  static constexpr int32_t kMinSize = 1410;
   static constexpr int32_t kMaxSize = 1 << 20;
 
   int32_t size = 0;            // number of values

@@ -26,7 +26,8 @@ struct Phasor {
   // lands exactly on the given phase.
   void setPhase(float target);
   // One sample: phase += increment, wrapped back into [0, 1) with wrapped = 1 when it
-  // passed 1.
+  // passed 1. Whatever the increment (1 or more, negative, not finite), the phase stays in
+  // [0, 1).
   void advance();
 };
 

@@ -1,10 +1,10 @@
 // Creation and teardown of a voice context's records.
 #include "engine/patch_voice.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
-#include "engine/sample_rate.h"
 #include "engine/sanitize.h"
 
 namespace {
@@ -21,6 +21,8 @@ void destroyObject(PatchModule& module) {
   module.dsp = nullptr;
   module.ownsDsp = false;
 }
+
+int usableOrDefault(int rate) { return isUsableSampleRate(rate) ? rate : kDefaultSampleRate; }
 
 }  // namespace
 
@@ -43,14 +45,29 @@ void setNormalSource(PatchInput& input, PatchModule* source, std::int32_t output
   input.normalOutputIndex = outputIndex;
 }
 
+SharedModules::SharedModules(int rate) : sampleRate_(usableOrDefault(rate)) {}
+
+std::array<PatchModule*, 12> SharedModules::records() const {
+  return {noise, clock, audioIn1, audioIn2, pan, keyboardLfo, reverb, plus10Volts, minus10Volts, zeroVolts,
+          leftInput, rightInput};
+}
+
 SharedModules::~SharedModules() {
-  PatchModule* records[] = {noise, clock, audioIn1, audioIn2, pan, keyboardLfo,
-                            reverb, plus10Volts, minus10Volts, zeroVolts, leftInput, rightInput};
-  for (PatchModule* m : records) {
+  for (PatchModule* m : records()) {
     if (m == nullptr) continue;
     destroyObject(*m);
     delete m;
   }
+}
+
+bool SharedModules::setSampleRate(int rate) {
+  if (!isUsableSampleRate(rate)) return false;
+  sampleRate_ = rate;
+  for (PatchModule* m : records()) {
+    if (m == nullptr || !m->ownsDsp || m->dsp == nullptr) continue;
+    if (ModuleSetSampleRateFn set = moduleKernel(m->type).setSampleRate) set(m->dsp, rate);
+  }
+  return true;
 }
 
 PatchModule* SharedModules::create(const char* name, ModuleType type, PatchVoice& buildingVoice, int argument) {
@@ -58,10 +75,24 @@ PatchModule* SharedModules::create(const char* name, ModuleType type, PatchVoice
   copyName(*m, name);
   m->type = type;
   if (ModuleCreateFn create = moduleKernel(type).create) {
-    m->dsp = create(buildingVoice, engineSampleRate(), argument);
+    m->dsp = create(buildingVoice, buildingVoice.sampleRate(), argument);
     m->ownsDsp = m->dsp != nullptr;
   }
   return m;
+}
+
+PatchVoice::PatchVoice(int rate) : sampleRate_(usableOrDefault(rate)) {}
+
+bool PatchVoice::setSampleRate(int rate) {
+  if (!isUsableSampleRate(rate)) return false;
+  const int old = sampleRate();
+  const bool faded = rampRate.load(std::memory_order_relaxed) == fadedRampRate(old);
+  sampleRate_.store(rate, std::memory_order_relaxed);
+  rampRate.store(faded ? fadedRampRate(rate) : normalRampRate(rate), std::memory_order_relaxed);
+  for (int i = 0; i < moduleCount; ++i) {
+    if (setSampleRateFns[i] != nullptr && dsps[i] != nullptr) setSampleRateFns[i](dsps[i], rate);
+  }
+  return true;
 }
 
 PatchVoice::~PatchVoice() {
@@ -102,6 +133,7 @@ PatchModule* PatchVoice::addRecord(const char* name, ModuleType type) {
   outputFns[i] = nullptr;
   tickFns[i] = nullptr;
   accumulateFns[i] = nullptr;
+  setSampleRateFns[i] = nullptr;
   return m;
 }
 
@@ -116,13 +148,14 @@ void PatchVoice::bindModule(PatchModule& module, void* dsp, const ModuleKernel& 
   outputFns[i] = functions.output;
   tickFns[i] = functions.tick;
   accumulateFns[i] = functions.accumulate;
+  setSampleRateFns[i] = functions.setSampleRate;
 }
 
 PatchModule* PatchVoice::newModule(const char* name, ModuleType type, int argument) {
   PatchModule* m = addRecord(name, type);
   if (m == nullptr) return nullptr;
   const ModuleKernel& kernel = moduleKernel(type);
-  void* dsp = kernel.create ? kernel.create(*this, engineSampleRate(), argument) : nullptr;
+  void* dsp = kernel.create ? kernel.create(*this, sampleRate(), argument) : nullptr;
   m->ownsDsp = dsp != nullptr;
   bindModule(*m, dsp, kernel);
   return m;
@@ -131,7 +164,9 @@ PatchModule* PatchVoice::newModule(const char* name, ModuleType type, int argume
 PatchModule* PatchVoice::newModuleOver(const char* name, ModuleType type, const PatchModule& objectOwner) {
   PatchModule* m = addRecord(name, type);
   if (m == nullptr) return nullptr;
-  bindModule(*m, objectOwner.dsp, moduleKernel(type));
+  ModuleKernel view = moduleKernel(type);
+  view.setSampleRate = nullptr;  // the object's own record passes rate changes on
+  bindModule(*m, objectOwner.dsp, view);
   return m;
 }
 

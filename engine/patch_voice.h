@@ -9,10 +9,12 @@
 //
 // Threads: build-time functions (newModule, newModuleOver, wrapSharedModule, newInput,
 // newOutput, bindModule) run before audio processing starts, on the thread that builds the
-// plug-in. rampTo, rampWithStep and postCommand may be called from any thread. Everything
-// else is audio thread only.
+// plug-in. setSampleRate runs while audio processing is off (the host changes rates while the
+// plug-in is suspended). rampTo, rampWithStep and postCommand may be called from any
+// thread. Everything else is audio thread only.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -20,6 +22,7 @@
 #include "engine/engine_command.h"
 #include "engine/module_types.h"
 #include "engine/patch_module.h"
+#include "engine/sample_rate.h"
 #include "engine/spsc_queue.h"
 
 // Limits of one voice.
@@ -28,7 +31,7 @@ inline constexpr int kNormalledRowCount = 69;
 inline constexpr std::size_t kVoiceCommandCapacity = 1024;
 
 // Ramp rates: a ramp covers any distance in 4000 samples normally, in 40 while a patch
-// change has the output faded out.
+// change has the output faded out (step = distance x rampRate / sample rate).
 inline float normalRampRate(int sampleRate) { return static_cast<float>(sampleRate) / 4000.0f; }
 inline float fadedRampRate(int sampleRate) { return static_cast<float>(sampleRate) / 40.0f; }
 
@@ -38,7 +41,7 @@ struct PatchVoice;
 using VoiceCommandHandlerFn = void (*)(PatchVoice& voice, const EngineCommand& command, void* context);
 
 // The twelve modules all voices share. The first build creates them; later builds wrap
-// them. Owns each record and its DSP object.
+// them. Owns each record and its DSP object, and carries the rate they run at.
 struct SharedModules {
   PatchModule* noise = nullptr;
   PatchModule* clock = nullptr;
@@ -53,21 +56,34 @@ struct SharedModules {
   PatchModule* leftInput = nullptr;
   PatchModule* rightInput = nullptr;
 
-  SharedModules() = default;
+  // rate: whole hertz; an unusable one (see isUsableSampleRate) gives kDefaultSampleRate.
+  explicit SharedModules(int rate = kDefaultSampleRate);
   // Teardown, after every voice that wraps these modules is gone.
   ~SharedModules();
   SharedModules(const SharedModules&) = delete;
   SharedModules& operator=(const SharedModules&) = delete;
 
-  // Creates a shared record and its DSP object (through the type's create, with the engine
-  // rate and the building voice, whose ramp list moves the object's embedded gains). The
-  // record is not placed in any slot; the caller stores it. Build time only.
+  // Creates a shared record and its DSP object (through the type's create, with the
+  // building voice's rate and the voice itself, whose ramp list moves the object's embedded
+  // gains). The record is not placed in any slot; the caller stores it. Build time only.
   static PatchModule* create(const char* name, ModuleType type, PatchVoice& buildingVoice, int argument = 0);
+
+  // Stores a new rate and hands it to every shared object's set-sample-rate function. A
+  // rate that is not usable is refused (false) and the last good rate kept. While audio
+  // processing is off.
+  bool setSampleRate(int rate);
+  int sampleRate() const { return sampleRate_; }
+
+ private:
+  std::array<PatchModule*, 12> records() const;
+
+  int sampleRate_;
 };
 
 struct PatchVoice {
   // 0 until built; normalRampRate(rate) after the build; fadedRampRate(rate) while a patch
-  // change has the output faded out. Written and read on the audio thread (and by the build).
+  // change has the output faded out. Written and read on the audio thread (and by the build
+  // and setSampleRate).
   std::atomic<float> rampRate{0.0f};
 
   // The module records by role (module indexes 0..43 in this order after the build).
@@ -136,6 +152,9 @@ struct PatchVoice {
   ModuleOutputFn outputFns[kMaxVoiceModules] = {};
   ModuleTickFn tickFns[kMaxVoiceModules] = {};
   ModuleAccumulateFn accumulateFns[kMaxVoiceModules] = {};
+  // Only for records whose object this voice made (not records over another record's
+  // object, not shared wrappers), so each object hears of a rate change once.
+  ModuleSetSampleRateFn setSampleRateFns[kMaxVoiceModules] = {};
 
   std::int32_t moduleCount = 0;     // all records
   std::int32_t ownModuleCount = 0;  // records created before the shared wrappers (set by the build)
@@ -145,7 +164,8 @@ struct PatchVoice {
   PatchInput* inputList = nullptr;
   PatchOutput* outputJacks = nullptr;
 
-  PatchVoice() = default;
+  // rate: whole hertz; an unusable one (see isUsableSampleRate) gives kDefaultSampleRate.
+  explicit PatchVoice(int rate = kDefaultSampleRate);
   // Frees the voice's connections, output jacks, every record it created and the DSP
   // objects it created; never a shared DSP object. Teardown, after audio has stopped.
   ~PatchVoice();
@@ -154,7 +174,7 @@ struct PatchVoice {
 
   // --- Build time ---
 
-  // A new module record with its own DSP object, made by the type's create with the engine
+  // A new module record with its own DSP object, made by the type's create with the voice's
   // sample rate; functions and generator flag from the module table. argument: the VCO's
   // number 1..3, else 0. Null when the voice already holds kMaxVoiceModules records.
   PatchModule* newModule(const char* name, ModuleType type, int argument = 0);
@@ -178,8 +198,9 @@ struct PatchVoice {
   // A new output jack, pushed on outputJacks.
   PatchOutput* newOutput(std::uint32_t code, std::int32_t outputIndex, PatchModule* module);
 
-  // Replaces a record's DSP object and per-sample functions (generator flag included);
-  // ownership of dsp is not changed. For kernels wiring objects by hand, and for tests.
+  // Replaces a record's DSP object and per-sample functions (generator flag and
+  // set-sample-rate included); ownership of dsp is not changed. For kernels wiring objects
+  // by hand, and for tests.
   void bindModule(PatchModule& module, void* dsp, const ModuleKernel& functions);
 
   // --- Graph build and jack patching (voice_build.cpp, jacks.cpp) ---
@@ -203,6 +224,17 @@ struct PatchVoice {
   // keyboard switch: full gain while a cord is connected there, 0 when the cord goes and the
   // VCO's keyboard control is off. Audio thread only.
   void updateKeyboardCvNormals(std::uint32_t own, std::uint32_t peer, bool connected);
+
+  // --- While audio processing is off ---
+
+  // Stores a new rate, moves rampRate to normalRampRate(rate) (or fadedRampRate(rate) while
+  // the output is faded out) and hands the rate to the set-sample-rate function of every
+  // object this voice made. A rate that is not usable is refused (false) and the last good
+  // rate kept. Ramps already moving keep their step.
+  bool setSampleRate(int rate);
+
+  // The voice's rate in whole hertz. Any thread.
+  int sampleRate() const { return sampleRate_.load(std::memory_order_relaxed); }
 
   // --- Any thread ---
 
@@ -245,6 +277,7 @@ struct PatchVoice {
   void takeRampRequest(PatchInput& input);
   void handleCommand(const EngineCommand& command);
 
+  std::atomic<int> sampleRate_;
   SpscQueue<EngineCommand, kVoiceCommandCapacity> commands_;
   std::mutex producerMutex_;               // serialises non-audio producers only
   std::atomic<bool> rampOverflow_{false};  // a ramp request found the queue full

@@ -6,7 +6,6 @@
 
 #include "engine/audio_thread.h"
 #include "engine/patch_voice.h"
-#include "engine/sample_rate.h"
 #include "engine/sanitize.h"
 
 static_assert(std::atomic<std::uint64_t>::is_always_lock_free, "ramp request slot must be lock-free");
@@ -28,10 +27,9 @@ void unpackRequest(std::uint64_t word, float& target, float& step) {
 
 }  // namespace
 
+// The step that covers the distance at the voice's ramp rate (the rate is always >= 1 Hz).
 float PatchVoice::derivedStep(const PatchInput& input, float target) const {
-  const int rate = engineSampleRate();
-  if (rate <= 0) return target - input.gain;  // no rate: arrive at the next step
-  return (target - input.gain) * rampRate.load(std::memory_order_relaxed) / static_cast<float>(rate);
+  return (target - input.gain) * rampRate.load(std::memory_order_relaxed) / static_cast<float>(sampleRate());
 }
 
 // Audio thread (or the build before audio starts).

@@ -1,20 +1,23 @@
-// The one process-wide engine sample rate (whole hertz), shared by every voice context and
-// every module. Stored by the graph build and by sample-rate changes; read wherever a
-// module needs it. Any thread, including the audio thread.
+// Sample rates of the engine. Each voice context and the shared modules carry their own
+// rate (whole hertz); these helpers say which rates they accept and turn the host's float
+// rate into one. Any thread.
 #pragma once
 
-#include <atomic>
+#include <cmath>
 
-namespace engine_detail {
-inline std::atomic<int> gEngineSampleRate{44100};
-}
+// The rate a voice or the shared modules start with until told otherwise.
+inline constexpr int kDefaultSampleRate = 44100;
 
-// The rate in hertz (44100 until a build or a rate change stores another).
-inline int engineSampleRate() { return engine_detail::gEngineSampleRate.load(std::memory_order_relaxed); }
+// Above this a rate is a host's mistake, not a real rate (sixteen times 192 kHz): every
+// per-sample formula divides by the rate, and kernels size buffers by it.
+inline constexpr int kMaxSampleRate = 3072000;
 
-// Stores a host rate, truncated to whole hertz. Rates below 1 Hz (or not finite) are ignored:
-// every per-sample formula divides by the rate.
-inline void setEngineSampleRate(float hostRate) {
-  if (!(hostRate >= 1.0f) || hostRate > 2147483520.0f) return;
-  engine_detail::gEngineSampleRate.store(static_cast<int>(hostRate), std::memory_order_relaxed);
+// True for a rate the engine runs at: 1 .. kMaxSampleRate hertz.
+constexpr bool isUsableSampleRate(int rate) { return rate >= 1 && rate <= kMaxSampleRate; }
+
+// The host's rate truncated to whole hertz, or 0 when it is not usable (not finite, below
+// 1 Hz or above kMaxSampleRate).
+inline int wholeHertzRate(double hostRate) {
+  if (!std::isfinite(hostRate) || hostRate < 1.0 || hostRate >= kMaxSampleRate + 1.0) return 0;
+  return static_cast<int>(hostRate);
 }

@@ -9,9 +9,10 @@ namespace {
 
 // Stores the host rate the voice runs at and returns it in whole hertz (the one place the
 // build stores the rate).
-int storeVoiceRate(PatchVoice& /*voice*/, float hostRate) {
-  setEngineSampleRate(hostRate);
-  return engineSampleRate();
+int storeVoiceRate(PatchVoice& voice, float hostRate) {
+  const int rate = wholeHertzRate(hostRate);
+  if (rate != 0) voice.setSampleRate(rate);
+  return voice.sampleRate();
 }
 
 // Creates every shared module SharedModules does not hold yet, in creation order. The
@@ -49,6 +50,7 @@ bool PatchVoice::build(float sampleRate, SharedModules& shared) {
   insert2Patched = 0;
   rampRate.store(normalRampRate(rate));
 
+  if (shared.noise == nullptr) shared.setSampleRate(rate);
   createSharedModules(shared, *this);  // the first build only; later builds find them made
   for (const VoiceModuleSpec& spec : kVoiceModules) {
     PatchModule* m = makeRecord(*this, spec, shared);

@@ -262,6 +262,7 @@ static_assert(jackCodesAreCordKeys(), "jack codes must be the cord parameters' k
 }  // namespace
 
 int32_t findParameterKey(int32_t key) {
+  if (key == 0) return -1;  // Master Bypass's empty key must not match a zero read from a file
   for (int32_t i = 0; i < kParamRecordCount; ++i)
     if (ParamKeyTable[i] == key) return i;
   return -1;

@@ -75,8 +75,8 @@ extern const int32_t ParamTypeTable[kParamTableSize];
 // The code of every jack index: [0] is `noco`, [j] the key of cord parameter j + 89.
 extern const int32_t JackCodeTable[kJackTableSize];
 
-// The first parameter index 0..178 whose key equals `key`, else -1. A search for 0 finds 1
-// (Master Bypass). Any thread.
+// The first parameter index 0..178 whose key equals `key`, else -1. Key 0 is no key (Master
+// Bypass is never stored under one), so a search for 0 gives -1. Any thread.
 int32_t findParameterKey(int32_t key);
 
 // Records counted from 0 up to the first whose minimum and maximum are both 0 (179).

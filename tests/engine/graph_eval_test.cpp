@@ -248,6 +248,28 @@ TEST_F(GraphTest, ReverbSendFromAnotherSourceIsEvaluated) {
   EXPECT_FLOAT_EQ(send.value, 0.15f);
 }
 
+TEST_F(GraphTest, ReverbSendFromAnotherOutputOfTheSameModuleIsEvaluated) {
+  // One module with two outputs (index n gives 10 n): the output reads 1, the send reads 2.
+  ModuleKernel twoOutputs;
+  twoOutputs.generator = true;
+  twoOutputs.output = [](void*, int index) { return 10.0f * static_cast<float>(index); };
+  PatchModule* source = voice.newModule("two outputs", ModuleType::Mixer);
+  voice.bindModule(*source, nullptr, twoOutputs);
+  ProbeObject send;
+  ModuleKernel reverbKernel;
+  reverbKernel.accumulate = [](void* dsp, float v) { static_cast<ProbeObject*>(dsp)->value += v; };
+  voice.reverb1 = voice.newModule("Reverb 1", ModuleType::Reverb);
+  voice.bindModule(*voice.reverb1, &send, reverbKernel);
+  PatchInput* out = voice.newInput(1.0f, 1);
+  setNormalSource(*out, source, 1);
+  appendAudioInput(*voice.output, out);
+  PatchInput* in = voice.newInput(1.0f, 2);
+  setNormalSource(*in, source, 2);
+  appendAudioInput(*voice.reverb1, in);
+  EXPECT_FLOAT_EQ(runSample(), 10.0f);
+  EXPECT_FLOAT_EQ(send.value, 2.0f);  // 20 x 0.1, not the output's 10 x 0.1
+}
+
 TEST(ModuleTable, RowsMatchTheTypeCodes) {
   const int unused[] = {0, 4, 7, 11, 16};
   for (int code = 0; code < kModuleTypeCount; ++code) {
@@ -312,7 +334,6 @@ TEST(ModuleRecords, WrappersAndSharedRecordsUseOneObjectOwnedOnce) {
 }
 
 TEST(ModuleRecords, NewModuleFillsItsTableEntries) {
-  setEngineSampleRate(44100.0f);
   PatchVoice v;
   PatchModule* out = v.newModule("OUTPUT", ModuleType::Output);
   PatchModule* gate = v.newModule("Envelope Gate", ModuleType::EnvelopeGate);

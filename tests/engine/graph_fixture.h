@@ -8,7 +8,6 @@
 
 #include "engine/audio_thread.h"
 #include "engine/patch_voice.h"
-#include "engine/sample_rate.h"
 
 // A test DSP object: process applies fn to the audio sum; output returns value.
 struct ProbeObject {
@@ -55,7 +54,6 @@ inline ModuleKernel generatorKernel() {
 class GraphTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setEngineSampleRate(44100.0f);
     voice.rampRate.store(normalRampRate(44100));
     voice.output = voice.newModule("OUTPUT", ModuleType::Output);
   }

@@ -32,8 +32,7 @@ struct VcoRig {
     int rate;
 
     VcoRig(int kind, int sampleRate, int outIndex = Vco::kOutSine) : rate(sampleRate) {
-        setEngineSampleRate(static_cast<float>(sampleRate));
-        voice.rampRate.store(normalRampRate(sampleRate));
+        voice.setSampleRate(sampleRate);
         voice.output = voice.newModule("OUTPUT", ModuleType::Output);
         pitchCv = voice.newModule("Envelope Gate", ModuleType::EnvelopeGate);
         const char* names[] = {"VCO 1", "VCO 2", "VCO 3"};
@@ -286,8 +285,7 @@ TEST(KernelVco, ChangesFromOtherThreadsArriveAtTheNextSample) {
 }
 
 TEST(KernelVco, UsesTheRateItIsGivenAndKeepsPitchAcrossRateChanges) {
-    setEngineSampleRate(44100.0f);
-    PatchVoice voice;
+    PatchVoice voice(44100);
     const ModuleKernel& kernel = moduleKernel(ModuleType::Vco);
     void* dsp = kernel.create(voice, 96000, 1);
     auto& vco = *static_cast<Vco*>(dsp);

@@ -22,8 +22,23 @@ std::unique_ptr<MinBlepTable> parseText(const std::string& s) {
   return std::unique_ptr<MinBlepTable>(MinBlepTable::parse(s.data(), s.size()));
 }
 
-std::string header(const std::string& size) {
-  return "0.9 % corner\n64.0 % oversampling\n22.0 % nzc\n" + size + " % size\n";
+std::string header(const std::string& size, const std::string& oversampling = "64.0") {
+  return "0.9 % corner\n" + oversampling + " % oversampling\n22.0 % nzc\n" + size + " % size\n";
+}
+
+// n value lines: value i is i / 1000, written " 0.001" and so on, with the given line end.
+std::string valueLines(int n, const std::string& eol = "\n") {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += " " + std::to_string(i / 1000.0) + eol;
+  return s;
+}
+
+// A well-formed text of the smallest size the oscillators accept, with replace's value
+// line (counted from 0) replaced.
+std::string smallestText(int replace = -1, const std::string& line = "") {
+  std::string s = header("1410.0");
+  for (int i = 0; i < 1410; ++i) s += i == replace ? line + "\n" : " " + std::to_string(i / 1000.0) + "\n";
+  return s;
 }
 
 // The table the VCOs share, held for one test.
@@ -58,43 +73,50 @@ TEST(MinBlepTable, ResourceParsesWithTheStepsShape) {
 }
 
 TEST(MinBlepTable, ParsesExactlyTheGivenShape) {
-  auto t = parseText(header("3.0") + " 0.25\n 0.5\n 1\n");
+  auto t = parseText(smallestText());
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->size, 3);
-  EXPECT_FLOAT_EQ(t->values[1], 0.5f);
+  EXPECT_EQ(t->size, 1410);
+  EXPECT_FLOAT_EQ(t->values[1], 0.001f);
+  EXPECT_FLOAT_EQ(t->values[1409], 1.409f);
   // CR LF line ends and trailing blank lines are accepted.
-  auto crlf = parseText("0.9 % corner\r\n64.0 % oversampling\r\n22.0 % nzc\r\n2.0 % size\r\n 0.5\r\n 1.0\r\n\n");
+  auto crlf = parseText("0.9 % corner\r\n64.0 % oversampling\r\n22.0 % nzc\r\n1410.0 % size\r\n" +
+                        valueLines(1410, "\r\n") + "\n");
   ASSERT_NE(crlf, nullptr);
-  EXPECT_FLOAT_EQ(crlf->values[1], 1.0f);
+  EXPECT_FLOAT_EQ(crlf->values[500], 0.5f);
 }
 
 TEST(MinBlepTable, RejectsMalformedText) {
   const std::string cases[] = {
       "",
       "0.9 % corner\n64.0 % oversampling\n",
-      header("3.0") + " 0.25\n 0.5\n",          // fewer values than the size
-      header("3.0") + " 0.25\n 0.5\n 1\n 1\n",  // more
-      header("3.0") + " 0.25\n x\n 1\n",
-      header("3.0") + " 0.25\n 0,5\n 1\n",      // decimal comma
-      header("3.0") + " 0.25\n nan\n 1\n",
-      header("3.0") + " 0.25\n 1e999\n 1\n",
-      header("3.5") + " 0.25\n 0.5\n 1\n",      // size not whole
-      header("1.0") + " 1\n",
+      header("1410.0") + valueLines(1409),         // fewer values than the size
+      header("1410.0") + valueLines(1411),         // more
+      smallestText(7, " x"),
+      smallestText(7, " 0,5"),                     // decimal comma
+      smallestText(7, " nan"),
+      smallestText(7, " 1e999"),
+      smallestText(7, " 0.5 0.5"),
+      header("1410.5") + valueLines(1410),         // size not whole
+      header("1409.0") + valueLines(1409),         // too few for a step read out to 1408
       header("0.0"),
       header("-3.0"),
       header("1e12") + " 1\n",
-      "corner 0.9\n64.0 % oversampling\n22.0 % nzc\n1.0 % size\n 1\n",
+      header("1410.0", "32.0") + valueLines(1410),  // the oscillators read 64 points per sample
+      "0.9 % corner\n64.0 % oversampling\n0.0 % nzc\n1410.0 % size\n" + valueLines(1410),
+      "0.9 % corner\n64.0 % oversampling\n1410.0 % size\n22.0 % nzc\n" + valueLines(1410),  // swapped
+      "corner 0.9\n64.0 % oversampling\n22.0 % nzc\n1410.0 % size\n" + valueLines(1410),
   };
-  for (const std::string& s : cases) EXPECT_EQ(parseText(s), nullptr) << s;
+  for (const std::string& s : cases) EXPECT_EQ(parseText(s), nullptr) << s.substr(0, 120);
   EXPECT_EQ(MinBlepTable::parse(nullptr, 10), nullptr);
 }
 
 TEST(MinBlepTable, ParsesIndependentlyOfTheCLocale) {
+  const std::string text = smallestText(1, " 1.25");  // written before the locale changes
   const char* old = std::setlocale(LC_ALL, nullptr);
   const std::string saved = old ? old : "C";
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8"))
     GTEST_SKIP() << "no decimal-comma locale installed";
-  auto t = parseText(header("2.0") + " 0.5\n 1.25\n");
+  auto t = parseText(text);
   std::setlocale(LC_ALL, saved.c_str());
   ASSERT_NE(t, nullptr);
   EXPECT_FLOAT_EQ(t->values[1], 1.25f);
@@ -195,9 +217,10 @@ TEST(MinBlepSaw, ResetQueuesNothingAtZeroIncrementAndTheLastWrapOtherwise) {
   EXPECT_EQ(saw.count, 1);
 }
 
-// A late step queued behind an early one keeps advancing past the table's end while the
-// head waits to retire; it must read the settled end, never beyond the values.
-TEST(MinBlepSaw, StepBehindTheHeadNeverReadsPastTheTable) {
+// A late step queued behind an early one is read out to the retire position while the head
+// still waits: from there it has settled and adds nothing, and it never reads beyond the
+// table however long it waits.
+TEST(MinBlepSaw, StepBehindTheHeadAddsNothingOnceReadOut) {
   SharedTable shared;
   Phasor p;
   p.init(44100.0f);
@@ -206,21 +229,23 @@ TEST(MinBlepSaw, StepBehindTheHeadNeverReadsPastTheTable) {
   p.setFrequency(1000.0f);
   p.phase = 0.0f;
   saw.reset(0.0f);   // early step at 0
-  p.phase = 0.99f;   // a late step some 44 samples back
+  p.phase = 0.6f;    // a late step 26.46 samples back: position 1693
   saw.reset(0.0f);
   ASSERT_EQ(saw.count, 2);
+  const float late = saw.positions[(saw.head + 1) & (MinBlepSaw::kRingSize - 1)];
+  ASSERT_GT(late, MinBlepOsc::kRetirePosition);
   p.phase = 0.5f;
   p.increment = 0.0f;  // hold the phase: no wraps, only the two queued steps
-  for (int i = 0; i < 40; ++i) {
+  const float* values = shared.table->values;
+  for (int i = 0; i < 22; ++i) {
+    // The early step is still at the head; the late one, between 1408 and the table's end
+    // at first and past it later, contributes nothing.
     const float v = saw.tick();
-    ASSERT_TRUE(std::isfinite(v));
-    if (i >= 6 && i <= 21) {
-      // The early step is still at the head; the late one is past the end: settled.
-      ASSERT_EQ(saw.count, 2);
-      const float* values = shared.table->values;
-      ASSERT_NEAR(v, 0.5f + (1.0f - values[i * 64]) + (1.0f - values[3090]), 1e-5f) << i;
-    }
+    ASSERT_EQ(saw.count, 2);
+    ASSERT_NEAR(v, 0.5f + (1.0f - values[i * 64]), 1e-6f) << i;
   }
+  saw.tick();
+  EXPECT_EQ(saw.count, 0);  // the head retires, and the late step behind it at once
 }
 
 // Without a usable resource the oscillators get the ideal step: the naive waveforms.

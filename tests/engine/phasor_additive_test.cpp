@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "engine/minblep_osc.h"
@@ -46,15 +47,41 @@ TEST(Phasor, InitSetsRateAndAnInfiniteInverseIncrement) {
   EXPECT_NEAR(p.inverseIncrement, 100.0f, 1e-3f);
 }
 
-TEST(Phasor, PhaseStaysInRangeWhenTheIncrementExceedsOne) {
-  Phasor p;
-  p.init(11025.0f);
-  p.setFrequency(20000.0f);
-  for (int i = 0; i < 1000; ++i) {
+TEST(Phasor, PhaseStaysInRangeWhateverTheIncrement) {
+  // Reference: the phase after n advances is frac(start + n x increment), kept in double.
+  const struct {
+    float increment;
+    bool wrapsEverySample;
+  } cases[] = {{20000.0f / 11025.0f, true}, {1.0f, true}, {7.3f, true}, {1e6f, true},
+               {-0.3f, false},              {-2.5f, false}, {0.25f, false}};
+  for (const auto& c : cases) {
+    Phasor p;
+    p.init(44100.0f);
+    p.phase = 0.125f;
+    p.increment = c.increment;
+    double reference = 0.125;
+    for (int i = 0; i < 1000; ++i) {
+      p.advance();
+      reference += c.increment;
+      reference -= std::floor(reference);
+      ASSERT_GE(p.phase, 0.0f) << c.increment;
+      ASSERT_LT(p.phase, 1.0f) << c.increment;
+      if (c.wrapsEverySample) {
+        ASSERT_EQ(p.wrapped, 1) << c.increment;
+      }
+      if (std::fabs(c.increment) < 10.0f) {
+        ASSERT_NEAR(p.phase, reference, 1e-3) << c.increment << " at " << i;
+      }
+    }
+  }
+  for (float broken : {std::nanf(""), std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
+    Phasor p;
+    p.init(44100.0f);
+    p.increment = broken;
     p.advance();
-    ASSERT_GE(p.phase, 0.0f);
-    ASSERT_LT(p.phase, 1.0f);
-    ASSERT_EQ(p.wrapped, 1);
+    EXPECT_EQ(p.phase, 0.0f) << broken;
+    p.setPhase(0.5f);
+    EXPECT_EQ(p.phase, 0.0f) << broken;
   }
 }
 

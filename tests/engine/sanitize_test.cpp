@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/sample_rate.h"
 #include "engine/sanitize.h"
 
 TEST(Sanitize, ModuleValues) {
@@ -30,16 +29,5 @@ TEST(Sanitize, ModuleValues) {
     EXPECT_EQ(g, c.gain) << c.in;
     EXPECT_FALSE(std::signbit(v) && v == 0.0f) << "negative zero from " << c.in;
     EXPECT_TRUE(std::isfinite(v));
-  }
-}
-
-TEST(EngineSampleRate, StoresWholeHertzAndIgnoresUnusableRates) {
-  setEngineSampleRate(48000.0f);
-  EXPECT_EQ(engineSampleRate(), 48000);
-  setEngineSampleRate(44100.9f);
-  EXPECT_EQ(engineSampleRate(), 44100);  // truncated
-  for (float bad : {0.0f, -44100.0f, std::nanf(""), std::numeric_limits<float>::infinity()}) {
-    setEngineSampleRate(bad);
-    EXPECT_EQ(engineSampleRate(), 44100) << bad;
   }
 }

@@ -149,7 +149,7 @@ TEST(VoiceBuild, StoresTheRateAndStartsEveryRowOnItsRamp) {
   voice.insert1Patched = 1;
   voice.insert2Patched = 1;
   ASSERT_TRUE(voice.build(48000.9f, shared));
-  EXPECT_EQ(engineSampleRate(), 48000);
+  EXPECT_EQ(voice.sampleRate(), 48000);
   EXPECT_FLOAT_EQ(voice.rampRate.load(), 12.0f);
   EXPECT_EQ(voice.insert1Patched, 0);
   EXPECT_EQ(voice.insert2Patched, 0);

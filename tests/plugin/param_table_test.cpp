@@ -185,7 +185,7 @@ TEST(ParamTable, FindParameterKey) {
       {fourCharKey("Key "), 0}, {fourCharKey("env1"), 2},  {fourCharKey("mled"), 89},
       {fourCharKey("plg1"), 90}, {fourCharKey("plg5"), 94}, {fourCharKey("plg8"), 97},
       {fourCharKey("pl13"), 102}, {fourCharKey("mlt4"), 178}, {fourCharKey("noco"), -1},
-      {fourCharKey("ENV1"), -1}, {fourCharKey("Key\0"), -1}, {0, 1},
+      {fourCharKey("ENV1"), -1}, {fourCharKey("Key\0"), -1}, {0, -1},
   };
   for (const auto& c : cases) EXPECT_EQ(findParameterKey(c.key), c.index) << std::hex << c.key;
   for (int i = 2; i < kParamRecordCount; ++i) EXPECT_EQ(findParameterKey(ParamKeyTable[i]), i);

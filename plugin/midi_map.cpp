@@ -136,11 +136,11 @@ bool MidiMap::appendLocked(const MidiMapEntry& entry) {
   return true;
 }
 
-int MidiMap::findLocked(int32_t parameter) const {
+int MidiMap::findLocked(int32_t parameter, int occurrence) const {
   const int n = count_.load(std::memory_order_relaxed);
   for (int i = 0; i < n; ++i) {
     MidiMapEntry e;
-    if (loadSlot(i, e) && e.parameter == parameter) return i;
+    if (loadSlot(i, e) && e.parameter == parameter && occurrence-- == 0) return i;
   }
   return -1;
 }
@@ -240,8 +240,11 @@ void MidiMap::resetPatchSources() {
 void MidiMap::mergeFileEntries(const std::vector<MidiMapEntry>& lines) {
   std::lock_guard<std::mutex> lock(editLock_);
   clearControllerSourcesLocked();
+  // The n-th line of a parameter goes to its n-th entry, so that a map holding several
+  // entries of one parameter reads back as it was written.
+  int seen[kParamTableSize] = {};
   for (const MidiMapEntry& line : lines) {
-    const int i = findLocked(line.parameter);
+    const int i = findLocked(line.parameter, seen[line.parameter]++);
     if (i < 0) {
       appendLocked(line);
       continue;

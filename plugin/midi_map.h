@@ -97,7 +97,8 @@ class MidiMap {
 
   // Map file text: lines "<kind>: channel, controller, parameter, source bits[, low, high[,
   // curve, invert]]" with kinds 1 to 4. Reading first clears every controller source, then
-  // merges each line into the first entry of its parameter or appends it. Lines that are not
+  // merges each line into an entry of its parameter (the n-th line of a parameter into its
+  // n-th entry) or appends it. Lines that are not
   // of that form or name values out of range are skipped. Returns the number of lines taken.
   int read(std::string_view text);
 
@@ -112,16 +113,18 @@ class MidiMap {
     std::atomic<uint32_t> words[kWords] = {};
   };
 
-  // Clears the controller sources, then merges each line read from a map file into the
-  // first entry of its parameter (channel, controller and the controller source replaced,
-  // source bits OR-ed in) or appends it.
+  // Clears the controller sources, then merges each line read from a map file into an entry
+  // of its parameter (channel, controller and the controller source replaced, source bits
+  // OR-ed in): the first line of a parameter into its first entry, the second into its
+  // second, and so on; a line without such an entry is appended.
   void mergeFileEntries(const std::vector<MidiMapEntry>& lines);
 
   // Caller holds editLock_.
   void clearControllerSourcesLocked();
   void storeSlot(int index, const MidiMapEntry& entry);
   bool appendLocked(const MidiMapEntry& entry);
-  int findLocked(int32_t parameter) const;
+  // The slot of the occurrence-th entry (from 0) of `parameter`, or -1.
+  int findLocked(int32_t parameter, int occurrence = 0) const;
   // A consistent copy of slot `index`, or false when it changed while being read.
   bool loadSlot(int index, MidiMapEntry& out) const;
 

@@ -32,6 +32,13 @@ MidiMapEntry controllerEntry(int parameter, int controller, int channel, float l
   return e;
 }
 
+// The first entry of `parameter`, which the map must have.
+MidiMapEntry firstOf(const MidiMap& map, int parameter) {
+  MidiMapEntry e = blankMidiMapEntry(0);
+  EXPECT_TRUE(map.findByParameter(parameter, e)) << "no entry of " << parameter;
+  return e;
+}
+
 // What every entry of a map must satisfy whatever it was fed.
 void expectSane(const MidiMap& map) {
   ASSERT_LE(map.count(), MidiMap::kCapacity);
@@ -108,8 +115,7 @@ TEST(MidiMap, PatchSourcesMatchWhateverTheirChannelAndController) {
   v.curve[kMidiSourceVelocity] = 1;
   ASSERT_TRUE(map.setEntry(kMidiBitController, v));
 
-  MidiMapEntry e;
-  ASSERT_TRUE(map.findByParameter(25, e));
+  MidiMapEntry e = firstOf(map, 25);
   EXPECT_EQ(e.sourceBits, kMidiBitController | kMidiBitVelocity);
   EXPECT_EQ(e.controller, 71);  // the controller source is untouched
   EXPECT_EQ(e.channel, 0);
@@ -213,15 +219,14 @@ TEST(MidiMap, ResettingPatchSourcesKeepsOnlyTheControllerSource) {
   ASSERT_TRUE(map.setEntry(kMidiBitController, patchOnly));
   map.resetPatchSources();
 
-  MidiMapEntry e;
-  ASSERT_TRUE(map.findByParameter(23, e));
+  MidiMapEntry e = firstOf(map, 23);
   EXPECT_EQ(e.sourceBits, kMidiBitController);
   EXPECT_EQ(e.controller, 74);
   EXPECT_EQ(e.range[kMidiSourceModWheel].low, 0.0f);
   EXPECT_EQ(e.range[kMidiSourceModWheel].high, 127.0f);
   EXPECT_EQ(e.curve[kMidiSourceAftertouch], 0);
   EXPECT_EQ(e.invert[kMidiSourceAftertouch], 0);
-  ASSERT_TRUE(map.findByParameter(150, e));  // stays, without sources
+  e = firstOf(map, 150);  // stays, without sources
   EXPECT_EQ(e.sourceBits, 0u);
   EXPECT_EQ(map.count(), 13);
 }
@@ -283,8 +288,7 @@ TEST(MidiMapText, KindOneLineAddsOnlyTheControllerBit) {
   ASSERT_TRUE(map.setEntry(0, controllerEntry(25, 71, 0, 5, 6, 2, 1)));  // keeps no velocity
   ASSERT_TRUE(map.setEntry(kMidiBitController, velocity));
   EXPECT_EQ(map.read("1: 0, 20, 25, 7"), 1);
-  MidiMapEntry e;
-  ASSERT_TRUE(map.findByParameter(25, e));
+  MidiMapEntry e = firstOf(map, 25);
   EXPECT_EQ(e.channel, 0);
   EXPECT_EQ(e.controller, 20);
   EXPECT_EQ(e.sourceBits, kMidiBitController | kMidiBitVelocity);
@@ -304,8 +308,7 @@ TEST(MidiMapText, NumbersIgnoreTheCLocale) {
   EXPECT_NE(text.find("10.500000, 99.250000"), std::string::npos);
   MidiMap copy;
   EXPECT_EQ(copy.read("2: 0, 74, 23, 1, 0.5, 64.75"), 1);
-  MidiMapEntry e;
-  ASSERT_TRUE(copy.findByParameter(23, e));
+  MidiMapEntry e = firstOf(copy, 23);
   EXPECT_EQ(e.range[kMidiSourceController].low, 0.5f);
   EXPECT_EQ(e.range[kMidiSourceController].high, 64.75f);
   std::setlocale(LC_ALL, "C");
@@ -368,8 +371,7 @@ TEST(MidiMapText, MalformedFilesEndAndLeaveASaneMap) {
 TEST(MidiMapText, ClampedLineKeepsItsValuesWithinBounds) {
   MidiMap map;
   ASSERT_EQ(map.read("4: 0, 20, 25, 1, -50, 500, 9, 3"), 1);
-  MidiMapEntry e;
-  ASSERT_TRUE(map.findByParameter(25, e));
+  MidiMapEntry e = firstOf(map, 25);
   EXPECT_EQ(e.range[kMidiSourceController].low, 0.0f);
   EXPECT_EQ(e.range[kMidiSourceController].high, 127.0f);
   EXPECT_EQ(e.curve[kMidiSourceController], 0);
@@ -387,11 +389,10 @@ TEST(MidiMapText, LinesOfEveryKindAndEveryLineEnd) {
   EXPECT_EQ(controllerMatches(map, 22, 2), std::vector<int>{41});
   EXPECT_EQ(controllerMatches(map, 23, 3), std::vector<int>{42});
   EXPECT_EQ(controllerMatches(map, 128, 4), std::vector<int>{43});
-  MidiMapEntry e;
-  ASSERT_TRUE(map.findByParameter(41, e));
+  MidiMapEntry e = firstOf(map, 41);
   EXPECT_EQ(e.range[kMidiSourceController].low, 3.5f);
   EXPECT_EQ(e.curve[kMidiSourceController], 0);
-  ASSERT_TRUE(map.findByParameter(43, e));
+  e = firstOf(map, 43);
   EXPECT_EQ(e.sourceBits, kMidiBitController | kMidiBitAftertouch);
   EXPECT_EQ(e.range[kMidiSourceAftertouch].high, 127.0f);  // new entry: default patch ranges
 }

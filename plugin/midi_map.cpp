@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int32_t kLastChannel = 15;
 constexpr uint32_t kAllSourceBits =
     kMidiBitController | kMidiBitVelocity | kMidiBitModWheel | kMidiBitAftertouch;
 constexpr float kMidiTop = 127.0f;
@@ -64,7 +63,7 @@ MidiMapEntry blankMidiMapEntry(int32_t parameter) {
 
 bool sanitizeMidiMapEntry(MidiMapEntry& e) {
   if (e.parameter < 1 || e.parameter > kLastCordParam) return false;
-  e.channel = clampInt(e.channel, 0, kLastChannel);
+  e.channel = clampInt(e.channel, 0, kMidiLastChannel);
   e.controller = clampInt(e.controller, 0, kMidiControllerPitchBend);
   e.sourceBits &= kAllSourceBits;
   for (int s = 0; s < kMidiSourceCount; ++s) {

@@ -98,8 +98,8 @@ class MidiMap {
   // Map file text: lines "<kind>: channel, controller, parameter, source bits[, low, high[,
   // curve, invert]]" with kinds 1 to 4. Reading first clears every controller source, then
   // merges each line into an entry of its parameter (the n-th line of a parameter into its
-  // n-th entry) or appends it. Lines that are not
-  // of that form or name values out of range are skipped. Returns the number of lines taken.
+  // n-th entry) or appends it. Lines that are not of that form or name values out of range
+  // are skipped. Returns the number of lines taken.
   int read(std::string_view text);
 
   // Appends one kind-4 line per entry, in map order; returns the number of entries written.

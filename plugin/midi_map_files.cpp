@@ -14,7 +14,6 @@ using textio::Cursor;
 
 // The line kind every map line is written with.
 constexpr int32_t kWrittenKind = 4;
-constexpr int32_t kLastChannel = 15;
 
 // Local line splitter of the map readers: cuts the next line off `rest` at CR, LF or CR LF;
 // a last line without a line end counts too. False when nothing is left.
@@ -70,7 +69,7 @@ bool parseMapLine(std::string_view text, MidiMapEntry& out) {
   }
   c.skipSpace();
   if (!c.atEnd()) return false;
-  if (channel < 0 || channel > kLastChannel || controller < 0 ||
+  if (channel < 0 || channel > kMidiLastChannel || controller < 0 ||
       controller > kMidiControllerPitchBend || parameter < 1 || parameter > kLastCordParam)
     return false;
   out = blankMidiMapEntry(parameter);

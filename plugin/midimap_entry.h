@@ -23,6 +23,9 @@ inline constexpr uint32_t kMidiBitAftertouch = 8;
 inline constexpr uint32_t kMidiPatchSourceBits =
     kMidiBitVelocity | kMidiBitModWheel | kMidiBitAftertouch;
 
+// MIDI channels 0..15.
+inline constexpr int32_t kMidiLastChannel = 15;
+
 // Controller number that stands for pitch bend.
 inline constexpr int32_t kMidiControllerPitchBend = 128;
 

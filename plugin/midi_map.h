@@ -1,0 +1,134 @@
+// The plug-in's MIDI controller map: which MIDI input drives which parameter and how. One
+// per plug-in instance, owned by the plug-in.
+//
+// Threads: the MIDI dispatch scans the map on the audio thread (lookup) while the editor, a
+// patch change or a map load edits it on another thread. The entries live in a table of
+// fixed capacity that never moves; an append fills the next slot and then publishes the new
+// count with a release store, and every slot carries a sequence number that lets a reader
+// tell a whole entry from one being rewritten under it. Lookup never allocates, locks or
+// waits. The editing calls serialise among themselves on a lock and are never made on the
+// audio thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plugin/midimap_entry.h"
+
+// What one source of a matched entry says: its input range, curve and invert flag.
+struct MidiSourceSetting {
+  float low = 0.0f;
+  float high = 127.0f;
+  int32_t curve = kMidiCurveLinear;
+  int32_t invert = 0;
+};
+
+// An entry of `parameter` on channel 0 and controller 0 without sources, every range 0..127,
+// linear, not inverted. Any thread.
+MidiMapEntry blankMidiMapEntry(int32_t parameter);
+
+// Brings an entry into the ranges the map works with: channel 0..15, controller 0..128,
+// source bits 1..8 only, ranges within 0..127 (not a number counts as 0), curves 0..2
+// (others become linear), inverts 0 or 1. False, entry untouched, when the parameter is not
+// one a map can drive (1..178). Any thread.
+bool sanitizeMidiMapEntry(MidiMapEntry& entry);
+
+class MidiMap {
+ public:
+  // Entries the map can hold. Edits that would need more are refused.
+  static constexpr int kCapacity = 512;
+
+  // The map with its twelve default entries. Start-up.
+  MidiMap();
+  MidiMap(const MidiMap&) = delete;
+  MidiMap& operator=(const MidiMap&) = delete;
+
+  // --- Audio thread -------------------------------------------------------------------
+
+  // Scans from `position` for the next entry that carries `sourceBit` (one kMidiBit*). For
+  // the controller source an entry also needs the given controller and channel; the other
+  // sources match whatever their channel and controller. On a match stores the position
+  // after the entry, fills `setting` with that source's range, curve and invert and returns
+  // the entry's parameter index; returns 0 when no further entry matches. Callers start at
+  // 0 and loop until 0. An entry caught in the middle of an edit is skipped.
+  int lookup(int& position, uint32_t sourceBit, int32_t controller, int32_t channel,
+             MidiSourceSetting& setting) const;
+
+  // --- Any thread ---------------------------------------------------------------------
+
+  // Entries in the map.
+  int count() const { return count_.load(std::memory_order_acquire); }
+
+  // --- Editing side (GUI thread, host thread, start-up; never the audio thread) -------------
+
+  // Appends the twelve default entries (controllers 82, 83, 28, 29, 81, 74, 71, 1, 2, 3, 10
+  // and pitch bend on channel 0).
+  void addDefaults();
+
+  // A copy of entry `index`; false when there is no such entry.
+  bool entryAt(int index, MidiMapEntry& out) const;
+  // All entries, in map order.
+  std::vector<MidiMapEntry> entries() const;
+  // A copy of the first entry of `parameter`; false when the map has none.
+  bool findByParameter(int32_t parameter, MidiMapEntry& out) const;
+
+  // Merges `given` into the first entry of given.parameter: its source bits become
+  // (bits AND keepMask) OR given.sourceBits, and each source whose bit is set in
+  // given.sourceBits takes the given range, curve and invert (the controller source also
+  // the channel and controller). A parameter without an entry gets a copy of `given`.
+  // `given` is sanitised first; false when it names no parameter or the map is full.
+  bool setEntry(uint32_t keepMask, const MidiMapEntry& given);
+
+  // Appends a sanitised copy of `entry` (which may be an entry of this map). False when it
+  // names no parameter or the map is full.
+  bool appendEntry(const MidiMapEntry& entry);
+
+  // Every entry with the controller source loses it and gets controller 0.
+  void clearControllerSources();
+
+  // Every entry with a velocity, modulation-wheel or aftertouch source keeps only its
+  // controller source; those three sources go back to range 0..127, linear, not inverted.
+  // Entries left without sources stay in the map.
+  void resetPatchSources();
+
+  // Map file text: lines "<kind>: channel, controller, parameter, source bits[, low, high[,
+  // curve, invert]]" with kinds 1 to 4. Reading first clears every controller source, then
+  // merges each line into an entry of its parameter (the n-th line of a parameter into its
+  // n-th entry) or appends it. Lines that are not of that form or name values out of range
+  // are skipped. Returns the number of lines taken.
+  int read(std::string_view text);
+
+  // Appends one kind-4 line per entry, in map order; returns the number of entries written.
+  int write(std::string& out) const;
+
+ private:
+  static constexpr int kWords = 20;
+  // One entry as twenty atomic words behind a sequence number: odd while it is rewritten.
+  struct Slot {
+    std::atomic<uint32_t> sequence{0};
+    std::atomic<uint32_t> words[kWords] = {};
+  };
+
+  // Clears the controller sources, then merges each line read from a map file into an entry
+  // of its parameter (channel, controller and the controller source replaced, source bits
+  // OR-ed in): the first line of a parameter into its first entry, the second into its
+  // second, and so on; a line without such an entry is appended.
+  void mergeFileEntries(const std::vector<MidiMapEntry>& lines);
+
+  // Caller holds editLock_.
+  void clearControllerSourcesLocked();
+  void storeSlot(int index, const MidiMapEntry& entry);
+  bool appendLocked(const MidiMapEntry& entry);
+  // The slot of the occurrence-th entry (from 0) of `parameter`, or -1.
+  int findLocked(int32_t parameter, int occurrence = 0) const;
+  // A consistent copy of slot `index`, or false when it changed while being read.
+  bool loadSlot(int index, MidiMapEntry& out) const;
+
+  Slot slots_[kCapacity];
+  std::atomic<int> count_{0};
+  mutable std::mutex editLock_;
+};

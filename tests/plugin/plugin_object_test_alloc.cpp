@@ -3,6 +3,7 @@
 // allocated and freed, and fail on request.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
@@ -10,12 +11,13 @@
 
 namespace {
 
-// Armed: the allocation that brings `failAt` to 0 throws. Counts are kept always.
-long gFailAt = -1;
-long gLive = 0;
+// Armed (0 or more): the allocation that finds gFailAt at 0 throws. Only the main thread
+// arms it. Live allocations are counted always, on every thread.
+std::atomic<long> gFailAt{-1};
+std::atomic<long> gLive{0};
 
 void* allocate(std::size_t size) {
-  if (gFailAt >= 0 && gFailAt-- == 0) throw std::bad_alloc();
+  if (gFailAt.load() >= 0 && gFailAt.fetch_sub(1) == 0) throw std::bad_alloc();
   void* p = std::malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();
   ++gLive;
@@ -69,9 +71,9 @@ ParameterEditor* makeEditor(Quorvane_VSTEdit& plugin) {
 bool createAndClose(long n, Quorvane_VSTEdit::EditorFactory factory) {
   frametest::hostCalls().clear();
   frametest::hostCalls().reserve(64);
-  gFailAt = n;
+  gFailAt.store(n);
   AEffect* e = createQuorvaneEffect(frametest::fakeHost, kInstrumentIdentity, factory);
-  gFailAt = -1;
+  gFailAt.store(-1);
   if (e) e->dispatcher(e, effClose, 0, 0, nullptr, 0);
   return e != nullptr;
 }
@@ -83,9 +85,9 @@ TEST(PluginEntry, AFailedConstructionLeavesNothingBehind) {
     bool created = false;
     long n = 0;
     for (; !created && n < 1000; ++n) {
-      const long live = gLive;
+      const long live = gLive.load();
       created = createAndClose(n, factory);
-      EXPECT_EQ(gLive, live) << "failing allocation " << n;
+      EXPECT_EQ(gLive.load(), live) << "failing allocation " << n;
     }
     EXPECT_TRUE(created);
     EXPECT_GT(n, 1);  // construction allocates, so failures were tried

@@ -1,7 +1,5 @@
 #include "plugin/param_routing.h"
 
-#include <cmath>
-
 #include "plugin/param_convert.h"
 #include "plugin/quorvane_vst.h"
 

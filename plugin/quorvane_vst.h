@@ -20,6 +20,8 @@
 // The plug-in's own fields that parameters write (see routeOwnField) and the block
 // process, the note handling and the beat sync read. Single words, written by any thread
 // that sets parameters and read once per use on the audio thread; relaxed order suffices.
+// A count and its scale are two words: a reader between the two stores sees the old scale
+// with the new count for that one read, each a valid value.
 struct PluginSettings {
   std::atomic<int32_t> bypassed{0};             // 1 while Master Bypass is off: silence
   std::atomic<int32_t> extraVoices{0};          // voice contexts beyond context 0, 0..8

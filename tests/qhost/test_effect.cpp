@@ -1,6 +1,6 @@
-// A small effect built on the frame: it stands in for the plug-in in the deliverable
-// targets until the plug-in object exists. It passes the inputs through at a gain and, in
-// the instrument build, adds a sine for the last MIDI note held.
+// A small effect built on the frame, with which qhost's own checks measure the host: it
+// passes the inputs through at a gain and, in the instrument variant, adds a sine for the
+// last MIDI note held.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>

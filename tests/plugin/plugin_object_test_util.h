@@ -1,0 +1,55 @@
+// A plug-in instance made through the entry point's body with the recording host of the
+// frame tests, closed through the dispatcher as a host closes it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frame_spy.h"
+#include "plugin/entry_point.h"
+
+namespace plugintest {
+
+class Instance {
+ public:
+  explicit Instance(const BuildIdentity& identity = kInstrumentIdentity,
+                    Quorvane_VSTEdit::EditorFactory makeEditor = nullptr, intptr_t hostAnswer = 2400) {
+    frametest::resetRecords(hostAnswer);
+    effect_ = createQuorvaneEffect(frametest::fakeHost, identity, makeEditor);
+  }
+  ~Instance() { close(); }
+  Instance(const Instance&) = delete;
+  Instance& operator=(const Instance&) = delete;
+
+  AEffect* effect() const { return effect_; }
+  Quorvane_VSTEdit& plugin() const { return *static_cast<Quorvane_VSTEdit*>(effect_->object); }
+  intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                    float opt = 0) const {
+    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+  }
+  // A text answer written into a host buffer.
+  std::string text(int32_t opcode, int32_t index = 0) const {
+    char buffer[256] = {};
+    dispatch(opcode, index, 0, buffer);
+    return buffer;
+  }
+  intptr_t close() {
+    intptr_t result = 0;
+    if (effect_) result = dispatch(effClose);
+    effect_ = nullptr;
+    return result;
+  }
+
+ private:
+  AEffect* effect_ = nullptr;
+};
+
+// Host calls with this opcode since the last reset.
+inline int countHostCalls(int32_t opcode) {
+  int n = 0;
+  for (const auto& c : frametest::hostCalls()) n += c.opcode == opcode;
+  return n;
+}
+
+}  // namespace plugintest

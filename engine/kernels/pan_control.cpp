@@ -21,8 +21,10 @@ void PanControl::setPan(float position) {
 }
 
 void PanControl::updateGains() {
-    if (panInput->arrived != 0) return;
-    panLaw(panInput->gain, gainLeft, gainRight);
+    const float p = panInput->gain;
+    if (panInput->arrived != 0 && p == gainsPosition) return;
+    panLaw(p, gainLeft, gainRight);
+    gainsPosition = p;
 }
 
 void* createPanControl(PatchVoice& voice, int, int) { return new PanControl(voice); }

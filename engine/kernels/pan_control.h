@@ -16,6 +16,7 @@ struct PanControl {
     float gainRight = 1.0f;
     PatchInput* panInput = nullptr;  // ramped gain = the pan position; on voice's ramp list
     PatchVoice* voice = nullptr;     // the building voice, whose ramps move panInput
+    float gainsPosition = -1.0f;     // the position the gains were computed for
 
     // Makes panInput (gain 0) on the building voice. Build time.
     explicit PanControl(PatchVoice& buildingVoice);
@@ -23,8 +24,9 @@ struct PanControl {
     // "Mixer Pan": starts the position's ramp. Any thread (the ramp hand-over is the voice's).
     void setPan(float position);
 
-    // Recomputes the gains while the position's ramp has not arrived; keeps them once it has.
-    // Audio thread, once per sample, after the building voice's ramps have stepped.
+    // Recomputes the gains while the position's ramp has not arrived, and once more for the
+    // position it arrived at; keeps them afterwards. Audio thread, once per sample, after the
+    // building voice's ramps have stepped.
     void updateGains();
 };
 

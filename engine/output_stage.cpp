@@ -45,7 +45,7 @@ void processOutputStage(qv::ReverbModel& model, ReverbReturn& ret, float& left, 
   left *= levelGain(ret.leftLevel);
 }
 
-void DcBlocker::setSampleRate(double rate) { r = static_cast<float>(1.0 - 10.0 / rate); }
+float dcBlockerCoefficient(double rate) { return static_cast<float>(1.0 - 10.0 / rate); }
 
 void DcBlocker::reset() {
   x1[0] = x1[1] = 0.0f;

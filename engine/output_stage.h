@@ -34,14 +34,15 @@ void reverbReturnAccumulate(ReverbReturn& ret, float value);
 // run. An output beyond 1000 in magnitude (or not a number) is cleared and resets the model.
 void processOutputStage(qv::ReverbModel& model, ReverbReturn& ret, float& left, float& right);
 
+// The DC blocker's coefficient for a rate: R = 1 - 10 / rate, in double precision.
+float dcBlockerCoefficient(double rate);
+
 // A first-order DC blocker per channel: y = R y1 + (x - x1); the sample becomes 2y.
 struct DcBlocker {
-  float r = 0.0f;
+  float r = dcBlockerCoefficient(44100.0);
   float x1[2] = {};
   float y1[2] = {};
 
-  // R = 1 - 10 / rate (in double precision). Not while the audio thread runs a block.
-  void setSampleRate(double rate);
   // Clears the channel states.
   void reset();
 };

@@ -47,7 +47,7 @@ T* objectOf(const PatchModule* record, ModuleType type) {
 }  // namespace
 
 VoiceEngine::VoiceEngine() {
-  dcBlocker_.setSampleRate(sampleRate_.load());
+  dcCoefficient_.store(dcBlockerCoefficient(sampleRate_.load()));
   for (std::atomic<float>& value : display_) value.store(0.0f, std::memory_order_relaxed);
   display_[kDisplayBlockFrames].store(512.0f, std::memory_order_relaxed);
   fade_.store(packPatchFade(PatchFadeState{}), std::memory_order_relaxed);
@@ -102,7 +102,7 @@ void VoiceEngine::setVoiceCount(int count) {
 bool VoiceEngine::setSampleRate(float hostRate) {
   if (!(hostRate >= kMinSampleRate && hostRate <= kMaxSampleRate)) return false;
   sampleRate_.store(hostRate, std::memory_order_relaxed);
-  dcBlocker_.setSampleRate(hostRate);
+  dcCoefficient_.store(dcBlockerCoefficient(hostRate), std::memory_order_relaxed);
   const int whole = static_cast<int>(hostRate);
   for (PatchVoice& voice : voices_) applyRateToVoice(voice, whole);
   return true;
@@ -247,6 +247,7 @@ void VoiceEngine::stepSharedModules() {
 }
 
 void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, float* out2, int frames) {
+  dcBlocker_.r = dcCoefficient_.load(std::memory_order_relaxed);
   float sumLeft = 0.0f;
   float sumRight = 0.0f;
   for (int i = 0; i < frames; ++i) {

@@ -193,7 +193,8 @@ class VoiceEngine {
   std::atomic<float> lfoOffset_{0.0f};
   std::atomic<float> sampleRate_{44100.0f};
 
-  DcBlocker dcBlocker_;  // audio thread (its rate set while no block runs)
+  DcBlocker dcBlocker_;  // audio thread; takes its coefficient from dcCoefficient_ per block
+  std::atomic<float> dcCoefficient_{0.0f};  // R for the current rate
   float meters_[2] = {};  // audio thread's copies of the meters
 
   std::atomic<float> display_[kDisplayValueCount];

@@ -24,7 +24,7 @@ void expectStepResponse(const std::vector<float>& out, double rate, int count) {
 TEST(BlockOutput, DcBlockerStepResponse) {
   for (double rate : {44100.0, 48000.0, 96000.0}) {
     DcBlocker blocker;
-    blocker.setSampleRate(rate);
+    blocker.r = dcBlockerCoefficient(rate);
     std::vector<float> left(3000), right(3000);
     for (int n = 0; n < 3000; ++n) {
       float l = 1.0f, r = -0.5f;
@@ -40,7 +40,7 @@ TEST(BlockOutput, DcBlockerStepResponse) {
 
 TEST(BlockOutput, DcBlockerClearsBrokenState) {
   DcBlocker blocker;
-  blocker.setSampleRate(44100.0);
+  blocker.r = dcBlockerCoefficient(44100.0);
   for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e-41f}) {
     blocker.reset();
     blocker.y1[0] = bad;
@@ -260,4 +260,22 @@ TEST(BlockOutput, MidiLightHeldForFixedTime) {
     EXPECT_LT(litFrames, hold + frames) << frames;
     EXPECT_EQ(rig.engine->displayValue(kDisplayBlockFrames), static_cast<float>(frames));
   }
+}
+
+// The audio-input row: a generator whose output is the preamp gain times the stored sample.
+TEST(BlockOutput, AudioInputRowGivesPreampTimesSample) {
+  const ModuleKernel& row = moduleKernel(ModuleType::AudioIn);
+  ASSERT_NE(row.create, nullptr);
+  ASSERT_NE(row.output, nullptr);
+  EXPECT_TRUE(row.generator);
+  PatchVoice voice;
+  void* dsp = row.create(voice, 44100, 0);
+  auto* input = static_cast<qv::AudioInput*>(dsp);
+  input->takeSample(0.5f);
+  EXPECT_EQ(row.output(dsp, 0), 0.5f);
+  input->setPreampGain(3.0f);
+  EXPECT_EQ(row.output(dsp, 0), 1.5f);
+  row.destroy(dsp);
+  EXPECT_NE(moduleKernel(ModuleType::Pan).create, nullptr);
+  EXPECT_EQ(moduleKernel(ModuleType::Pan).output, nullptr);
 }

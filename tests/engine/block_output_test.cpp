@@ -96,21 +96,34 @@ TEST(BlockOutput, PanLawMatchesCosines) {
   EXPECT_EQ(r, 1.0f);
 }
 
-// The gains follow the position while it ramps and are kept once it has arrived.
-TEST(BlockOutput, PanGainsRecomputedOnlyWhileMoving) {
-  setEngineSampleRate(44100.0f);
+// A pan control on a voice at 44100 Hz; the test thread plays the audio thread.
+class PanGains : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setEngineSampleRate(44100.0f);
+    voice.rampRate.store(normalRampRate(44100));
+  }
+
+  // Steps the ramps (and the gains after them) until the position arrives; the step count.
+  int settle() {
+    int steps = 0;
+    while (pan.panInput->arrived == 0 && steps < 10000) {
+      voice.advanceRamps();
+      pan.updateGains();
+      ++steps;
+    }
+    return steps;
+  }
+
   AudioThreadScope audioThread;
   PatchVoice voice;
-  voice.rampRate.store(normalRampRate(44100));
-  qv::PanControl pan(voice);
+  qv::PanControl pan{voice};
+};
+
+// The gains follow the position while it ramps and are kept once it has arrived.
+TEST_F(PanGains, RecomputedOnlyWhileMoving) {
   pan.setPan(0.75f);
-  int steps = 0;
-  while (pan.panInput->arrived == 0 && steps < 10000) {
-    voice.advanceRamps();
-    pan.updateGains();
-    ++steps;
-  }
-  EXPECT_EQ(steps, 4000);
+  EXPECT_EQ(settle(), 4000);
   // The gains belong to the arrived position, not to the last step before it.
   EXPECT_NEAR(pan.gainLeft, std::cos(0.25 * std::numbers::pi), 1e-6);
   EXPECT_EQ(pan.gainRight, 1.0f);
@@ -121,21 +134,11 @@ TEST(BlockOutput, PanGainsRecomputedOnlyWhileMoving) {
 }
 
 // A move too small to ramp arrives in one step; the gains still follow it.
-TEST(BlockOutput, PanGainsFollowMoveThatArrivesAtOnce) {
-  setEngineSampleRate(44100.0f);
-  AudioThreadScope audioThread;
-  PatchVoice voice;
-  voice.rampRate.store(normalRampRate(44100));
-  qv::PanControl pan(voice);
+TEST_F(PanGains, FollowMoveThatArrivesAtOnce) {
   pan.setPan(0.9f);
-  for (int n = 0; n < 5000; ++n) {
-    voice.advanceRamps();
-    pan.updateGains();
-  }
+  settle();
   pan.setPan(0.9001f);  // step (0.0001 / 4000) is below the ramp threshold
-  voice.advanceRamps();
-  EXPECT_EQ(pan.panInput->arrived, 1);
-  pan.updateGains();
+  EXPECT_EQ(settle(), 1);
   EXPECT_NEAR(pan.gainLeft, std::cos((0.9001 - 0.5) * std::numbers::pi), 1e-6);
 }
 

@@ -86,7 +86,8 @@ void VoiceEngine::lookUpSharedModules() {
 }
 
 void VoiceEngine::setReady(bool ready) {
-  if (ready) lookUpSharedModules();
+  // The look-up happens only while the block process ignores the pointers (not ready yet).
+  if (ready && !this->ready()) lookUpSharedModules();
   ready_.store(ready, std::memory_order_release);
 }
 
@@ -311,7 +312,8 @@ void VoiceEngine::renderSilence(float* out1, float* out2, int frames, bool ownsV
     drainCords();
     for (PatchVoice& voice : voices_) voice.applyCommands();
   }
-  raiseFadedOutIfPending();  // a waiting patch change goes on at once
+  // No block fades while bypassed or not ready: a waiting patch change goes on at once.
+  if (bypassed() || !ready()) raiseFadedOutIfPending();
 }
 
 void VoiceEngine::advanceMidiLight(int frames) {

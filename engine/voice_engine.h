@@ -73,8 +73,8 @@ class VoiceEngine {
 
   // --- Any thread ---
 
-  // Set as the last step of initialisation (the shared modules are looked up then); the
-  // block process renders nothing before. Cleared again before teardown.
+  // Set as the last step of initialisation, on the initialising thread (the shared modules
+  // are looked up then); the block process renders nothing before. Cleared before teardown.
   void setReady(bool ready);
   bool ready() const { return ready_.load(std::memory_order_acquire); }
   // The host's resume (true) and suspend (false). While processing is off, cord requests

@@ -12,6 +12,8 @@
 #include "engine/sample_rate.h"
 #include "platform/platform.h"
 
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free, "the fade word must be lock-free");
+
 namespace {
 
 constexpr float kDryScale = 0.1f;

@@ -63,7 +63,7 @@ class VoiceEngine {
 
   // --- Build time (before ready) ---
 
-  // Voice context 0..8 (the build fills them) and the modules they share.
+  // Voice context index 0..8 (the build fills them) and the modules they share.
   PatchVoice& voice(int index) { return voices_[index]; }
   SharedModules& shared() { return shared_; }
   // Where the shared reverb's model and return live; null for either: the reverb is silent.

@@ -20,6 +20,8 @@
 
 #include <array>
 
+#include "engine/kernels/audio_input.h"
+#include "engine/kernels/pan_control.h"
 #include "engine/kernels/vco.h"
 
 namespace {
@@ -76,8 +78,15 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   at(ModuleType::Inverter) = row("Inverter", false);
   at(ModuleType::Lag) = row("Lag Processor", false);
   at(ModuleType::Constant) = row("Constant", true);
-  at(ModuleType::AudioIn) = row("Audio In", true);
-  at(ModuleType::Pan) = row("Pan Control", false);
+  ModuleKernel& audioIn = at(ModuleType::AudioIn);
+  audioIn = row("Audio In", true);
+  audioIn.create = &qv::createAudioInput;
+  audioIn.destroy = &qv::destroyAudioInput;
+  audioIn.output = &qv::audioInputOutput;
+  ModuleKernel& pan = at(ModuleType::Pan);
+  pan = row("Pan Control", false);
+  pan.create = &qv::createPanControl;
+  pan.destroy = &qv::destroyPanControl;
   at(ModuleType::Reverb) = row("Reverb", true);
 
   // Modules whose behaviour is the graph's own.

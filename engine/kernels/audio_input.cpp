@@ -1,0 +1,11 @@
+#include "engine/kernels/audio_input.h"
+
+namespace qv {
+
+void* createAudioInput(PatchVoice&, int, int) { return new AudioInput; }
+
+void destroyAudioInput(void* dsp) { delete static_cast<AudioInput*>(dsp); }
+
+float audioInputOutput(void* dsp, int) { return static_cast<AudioInput*>(dsp)->output(); }
+
+} // namespace qv

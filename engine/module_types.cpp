@@ -20,6 +20,15 @@
 
 #include <array>
 
+#include "engine/kernels/amp_modules.h"
+#include "engine/kernels/electronic_switch.h"
+#include "engine/kernels/envelope_module.h"
+#include "engine/kernels/keyboard_modules.h"
+#include "engine/kernels/reverb_module.h"
+#include "engine/kernels/shared_sources.h"
+#include "engine/kernels/utility_modules.h"
+#include "engine/kernels/vcf_module.h"
+
 namespace {
 
 constexpr ModuleKernel row(const char* label, bool generator) {
@@ -27,6 +36,13 @@ constexpr ModuleKernel row(const char* label, bool generator) {
   k.label = label;
   k.generator = generator;
   return k;
+}
+
+// A row whose functions come from a kernel.
+ModuleKernel row(const char* label, bool generator, ModuleKernel functions) {
+  functions.label = label;
+  functions.generator = generator;
+  return functions;
 }
 
 std::array<ModuleKernel, kModuleTypeCount> buildTable() {
@@ -37,37 +53,37 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   at(ModuleType::Vco) = row("VCO", true);
   at(ModuleType::VcoPulseWidth) = row("VCO2 PW", true);
   at(ModuleType::VcoPulseWidth).output = &zeroOutput;
-  at(ModuleType::Vcf) = row("VCF", false);
+  at(ModuleType::Vcf) = row("VCF", false, qv::vcfKernel());
 
   // Envelopes, amplifier, ring modulator, envelope follower, electronic switch.
-  at(ModuleType::Adsr) = row("ADSR", true);
-  at(ModuleType::Ar) = row("AR", true);
+  at(ModuleType::Adsr) = row("ADSR", true, qv::adsrKernel());
+  at(ModuleType::Ar) = row("AR", true, qv::arKernel());
   at(ModuleType::AdsrTrigger) = row("ADSR Trigger", true);
   at(ModuleType::ArTrigger) = row("AR Trigger", true);
-  at(ModuleType::Vca) = row("VCA", false);
-  at(ModuleType::VcaExpl) = row("VCA Expl", false);
-  at(ModuleType::RingModulator) = row("Ring Modulator", false);
-  at(ModuleType::RingModulatorInA) = row("Ring Modulator In A", false);
-  at(ModuleType::RingModulatorInB) = row("Ring Modulator In B", false);
-  at(ModuleType::EnvelopeFollower) = row("Envelope Follower", false);
-  at(ModuleType::SwitchA) = row("Electronic Switch A", false);
-  at(ModuleType::SwitchB) = row("Electronic Switch B", false);
-  at(ModuleType::SwitchC) = row("Electronic Switch C", false);
+  at(ModuleType::Vca) = row("VCA", false, qv::vcaKernel());
+  at(ModuleType::VcaExpl) = row("VCA Expl", false, qv::vcaExpKernel());
+  at(ModuleType::RingModulator) = row("Ring Modulator", false, qv::ringModulatorKernel());
+  at(ModuleType::RingModulatorInA) = row("Ring Modulator In A", false, qv::ringModulatorInAKernel());
+  at(ModuleType::RingModulatorInB) = row("Ring Modulator In B", false, qv::ringModulatorInBKernel());
+  at(ModuleType::EnvelopeFollower) = row("Envelope Follower", false, qv::envelopeFollowerKernel());
+  at(ModuleType::SwitchA) = row("Electronic Switch A", false, qv::switchAKernel());
+  at(ModuleType::SwitchB) = row("Electronic Switch B", false, qv::switchBKernel());
+  at(ModuleType::SwitchC) = row("Electronic Switch C", false, qv::switchCKernel());
 
   // Keyboard, clock, LFO, noise and utilities.
-  at(ModuleType::KeyboardCv) = row("Keyboard CV", true);
-  at(ModuleType::KeyboardGate) = row("Keyboard Gate", true);
-  at(ModuleType::KeyboardTrigger) = row("Keyboard Trigger", true);
-  at(ModuleType::KeyboardLfo) = row("Keyboard LFO", true);
-  at(ModuleType::Clock) = row("Internal Clock", true);
-  at(ModuleType::Noise) = row("Noise Generator", true);
-  at(ModuleType::SampleAndHold) = row("Sample and Hold", false);
-  at(ModuleType::Inverter) = row("Inverter", false);
-  at(ModuleType::Lag) = row("Lag Processor", false);
-  at(ModuleType::Constant) = row("Constant", true);
+  at(ModuleType::KeyboardCv) = row("Keyboard CV", true, qv::keyboardCvKernel());
+  at(ModuleType::KeyboardGate) = row("Keyboard Gate", true, qv::keyboardGateKernel());
+  at(ModuleType::KeyboardTrigger) = row("Keyboard Trigger", true, qv::keyboardTriggerKernel());
+  at(ModuleType::KeyboardLfo) = row("Keyboard LFO", true, qv::keyboardLfoKernel());
+  at(ModuleType::Clock) = row("Internal Clock", true, qv::clockKernel());
+  at(ModuleType::Noise) = row("Noise Generator", true, qv::noiseKernel());
+  at(ModuleType::SampleAndHold) = row("Sample and Hold", false, qv::sampleAndHoldKernel());
+  at(ModuleType::Inverter) = row("Inverter", false, qv::inverterKernel());
+  at(ModuleType::Lag) = row("Lag Processor", false, qv::lagKernel());
+  at(ModuleType::Constant) = row("Constant", true, qv::constantKernel());
   at(ModuleType::AudioIn) = row("Audio In", true);
   at(ModuleType::Pan) = row("Pan Control", false);
-  at(ModuleType::Reverb) = row("Reverb", true);
+  at(ModuleType::Reverb) = row("Reverb", true, qv::reverbKernel());
 
   // Modules whose behaviour is the graph's own.
   at(ModuleType::Output) = row("OUTPUT", false);
@@ -108,6 +124,8 @@ const ModuleKernel& moduleKernel(ModuleType type) {
 bool isModuleTypeUsed(ModuleType type) { return moduleKernel(type).label != nullptr; }
 
 void* createFloatHolder(PatchVoice&, int, int) { return new FloatHolder; }
+
+void* newConstant(float value) { return new FloatHolder{value}; }
 
 void destroyFloatHolder(void* dsp) { delete static_cast<FloatHolder*>(dsp); }
 

@@ -118,6 +118,9 @@ struct FloatHolder {
 };
 void* createFloatHolder(PatchVoice& voice, int sampleRate, int argument);
 void destroyFloatHolder(void* dsp);
+// A constant voltage (the Plus 10 Volts, Minus 10 Volts and Zero 0 Volts objects): a holder
+// with the value, read by readFloat, freed by destroyFloatHolder. Build time.
+void* newConstant(float value);
 void storeFloat(void* dsp, float value);           // set-control: value := control sum
 float readFloat(void* dsp, int outputIndex);       // output: the stored value
 void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution

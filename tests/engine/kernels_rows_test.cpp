@@ -322,4 +322,70 @@ TEST_F(KernelRow, ObjectsAreMadeWithTheRateGivenToCreate) {
     clockRow.destroy(clock);
 }
 
+TEST_F(KernelRow, SyncSwitchesChooseTheSyncedOutputs) {
+    PatchModule* clockRecord = shared(ModuleType::Clock, "Interal Clock 1");
+    PatchModule* lfoRecord = shared(ModuleType::KeyboardLfo, "Keyboard LFO");
+    auto* clock = qv::kernelObject<qv::ClockModule>(clockRecord);
+    auto* lfo = qv::kernelObject<qv::LfoModule>(lfoRecord);
+    const ModuleOutputFn clockOut = voice.outputFns[clockRecord->index];
+    const ModuleOutputFn lfoOut = voice.outputFns[lfoRecord->index];
+    clock->setSyncLevel(10.0f);
+    lfo->setSyncedPhase(0.75);
+    EXPECT_EQ(clockOut(clock, 0), 0.0f);  // free-running: first half low
+    EXPECT_EQ(lfoOut(lfo, qv::KeyboardLfo::kOutputSquare), 10.0f);
+    clock->setSync(true);
+    lfo->setSync(true);
+    EXPECT_EQ(clockOut(clock, 0), 10.0f);
+    EXPECT_EQ(lfoOut(lfo, qv::KeyboardLfo::kOutputSquare), 0.0f);
+    EXPECT_NEAR(lfoOut(lfo, qv::KeyboardLfo::kOutputTriangle), -0.5f, 1e-6f);
+}
+
+// Multi-field changes made on another thread wait in the voice's queue and are applied whole
+// at the voice's next sample.
+TEST(KernelHandOver, ChangesFromAnotherThreadApplyAtTheNextSample) {
+    setEngineSampleRate(44100.0f);
+    PatchVoice voice;
+    voice.rampRate.store(normalRampRate(44100));
+    PatchModule* adsr = voice.newModule("ADSR 1", ModuleType::Adsr);
+    PatchModule* ring = voice.newModule("Ring Modulator", ModuleType::RingModulator);
+    PatchModule* lag = voice.newModule("Lag Processor", ModuleType::Lag);
+    PatchModule* vcf = voice.newModule("VCF 1", ModuleType::Vcf);
+    SharedModules shared;
+    shared.clock = SharedModules::create("Interal Clock 1", ModuleType::Clock, voice);
+    shared.keyboardLfo = SharedModules::create("Keyboard LFO", ModuleType::KeyboardLfo, voice);
+    shared.reverb = SharedModules::create("Reverb 1", ModuleType::Reverb, voice);
+
+    auto* env = qv::kernelObject<qv::EnvelopeModule>(adsr);
+    auto* reverb = qv::kernelObject<qv::ReverbModule>(shared.reverb);
+    auto* filter = qv::kernelObject<qv::VcfModule>(vcf);
+    const float attackCoef = env->core.attackCoef;
+    filter->core.band1 = 1.0f;
+    reverb->core.model.combLeft[0].buffer[5] = 1.0f;
+
+    EXPECT_TRUE(env->setAttackTime(1.0f));
+    EXPECT_TRUE(env->setSustainLevel(3.0f));
+    EXPECT_TRUE(env->startAttack());
+    EXPECT_TRUE(qv::kernelObject<qv::RingModulatorModule>(ring)->setMode(2));
+    EXPECT_TRUE(qv::kernelObject<qv::LagModule>(lag)->setRate(10.0f));
+    EXPECT_TRUE(qv::kernelObject<qv::ClockModule>(shared.clock)->setPeriod(0.25f));
+    EXPECT_TRUE(qv::kernelObject<qv::LfoModule>(shared.keyboardLfo)->setRate(4.0f));
+    EXPECT_TRUE(filter->reset());
+    EXPECT_TRUE(reverb->mute());
+    EXPECT_EQ(env->core.attackCoef, attackCoef);  // nothing applied yet
+    EXPECT_EQ(env->core.stage, qv::Envelope::kStageIdle);
+
+    AudioThreadScope audio;
+    voice.applyCommands();
+    const double x = 1.0 - 2.0 / 44100.0;
+    EXPECT_NEAR(env->core.attackCoef, x * x, 1e-7);
+    EXPECT_NEAR(env->core.decayStep, (1.0 - std::pow(1.0 - 2.0 / (44100.0 * 0.5), 2.0)) * 3.0, 1e-6);
+    EXPECT_EQ(env->core.stage, qv::Envelope::kStageAttack);
+    EXPECT_EQ(qv::kernelObject<qv::RingModulatorModule>(ring)->core.mode, 2);
+    EXPECT_NEAR(qv::kernelObject<qv::LagModule>(lag)->core.coefficient, std::pow(1.0 - 20.0 / 44100.0, 2.0), 1e-6);
+    EXPECT_EQ(qv::kernelObject<qv::ClockModule>(shared.clock)->core.periodSamples, 11025);
+    EXPECT_FLOAT_EQ(qv::kernelObject<qv::LfoModule>(shared.keyboardLfo)->core.increment, 4.0f / 44100.0f);
+    EXPECT_EQ(filter->core.band1, 0.0f);
+    EXPECT_EQ(reverb->core.model.combLeft[0].buffer[5], 0.0f);
+}
+
 } // namespace

@@ -50,44 +50,24 @@ void* createFollower(PatchVoice&, int, int) { return new EnvelopeFollower; }
 void destroyFollower(void* dsp) { delete static_cast<EnvelopeFollower*>(dsp); }
 float follow(void* dsp, float x) { return static_cast<EnvelopeFollower*>(dsp)->process(x); }
 
-ModuleKernel processOnly(ModuleProcessFn process) {
-    ModuleKernel k;
-    k.process = process;
-    return k;
-}
-
 } // namespace
 
 ModuleKernel vcaKernel() {
-    ModuleKernel k = processOnly(&amplify);
-    k.create = &createVca;
-    k.destroy = &destroyVca;
-    k.setControl = &linearCv;
-    return k;
+    return ModuleKernel{.create = &createVca, .destroy = &destroyVca, .setControl = &linearCv, .process = &amplify};
 }
 
-ModuleKernel vcaExpKernel() {
-    ModuleKernel k = processOnly(&amplify);
-    k.setControl = &expCv;
-    return k;
-}
+ModuleKernel vcaExpKernel() { return ModuleKernel{.setControl = &expCv, .process = &amplify}; }
 
 ModuleKernel ringModulatorKernel() {
-    ModuleKernel k = processOnly(&modulate);
-    k.create = &createRing;
-    k.destroy = &destroyRing;
-    k.setSampleRate = &ringSampleRate;
-    return k;
+    return ModuleKernel{
+        .create = &createRing, .destroy = &destroyRing, .process = &modulate, .setSampleRate = &ringSampleRate};
 }
 
-ModuleKernel ringModulatorInAKernel() { return processOnly(&storeA); }
-ModuleKernel ringModulatorInBKernel() { return processOnly(&storeB); }
+ModuleKernel ringModulatorInAKernel() { return ModuleKernel{.process = &storeA}; }
+ModuleKernel ringModulatorInBKernel() { return ModuleKernel{.process = &storeB}; }
 
 ModuleKernel envelopeFollowerKernel() {
-    ModuleKernel k = processOnly(&follow);
-    k.create = &createFollower;
-    k.destroy = &destroyFollower;
-    return k;
+    return ModuleKernel{.create = &createFollower, .destroy = &destroyFollower, .process = &follow};
 }
 
 } // namespace qv

@@ -40,24 +40,15 @@ void storeControl(void* dsp, float v) { of(dsp).control = v; }
 } // namespace
 
 ModuleKernel switchAKernel() {
-    ModuleKernel k;
-    k.create = &create;
-    k.destroy = &destroy;
-    k.process = &processA;
-    return k;
+    return ModuleKernel{.create = &create, .destroy = &destroy, .process = &processA};
 }
 
 ModuleKernel switchBKernel() {
-    ModuleKernel k;
-    k.process = &processB;
-    return k;
+    return ModuleKernel{.process = &processB};
 }
 
 ModuleKernel switchCKernel() {
-    ModuleKernel k;
-    k.setControl = &storeControl;
-    k.process = &processC;
-    return k;
+    return ModuleKernel{.setControl = &storeControl, .process = &processC};
 }
 
 } // namespace qv

@@ -60,14 +60,13 @@ void tick(void* dsp) { of(dsp).tick(); }
 void setSampleRate(void* dsp, int rate) { of(dsp).setSampleRate(rate); }
 
 ModuleKernel envelopeKernel(ModuleCreateFn create) {
-    ModuleKernel k;
-    k.create = create;
-    k.destroy = &destroy;
-    k.setControl = &gate;
-    k.output = &level;
-    k.tick = &tick;
-    k.setSampleRate = &setSampleRate;
-    return k;
+    return ModuleKernel{
+        .create = create,
+        .destroy = &destroy,
+        .setControl = &gate,
+        .output = &level,
+        .tick = &tick,
+        .setSampleRate = &setSampleRate};
 }
 
 } // namespace

@@ -80,31 +80,28 @@ void triggerTick(void* dsp) { trigger(dsp).tick(); }
 } // namespace
 
 ModuleKernel keyboardCvKernel() {
-    ModuleKernel k;
-    k.create = &createCv;
-    k.destroy = &destroyCv;
-    k.setControl = &storeCvControl;
-    k.output = &cvOutput;
-    k.setSampleRate = &cvSampleRate;
-    return k;
+    return ModuleKernel{
+        .create = &createCv,
+        .destroy = &destroyCv,
+        .setControl = &storeCvControl,
+        .output = &cvOutput,
+        .setSampleRate = &cvSampleRate};
 }
 
 ModuleKernel keyboardGateKernel() {
-    ModuleKernel k;
-    k.create = &createGate;
-    k.destroy = &destroyGate;
-    k.setControl = &gateControl;
-    k.output = &gateOutput;
-    return k;
+    return ModuleKernel{
+        .create = &createGate,
+        .destroy = &destroyGate,
+        .setControl = &gateControl,
+        .output = &gateOutput};
 }
 
 ModuleKernel keyboardTriggerKernel() {
-    ModuleKernel k;
-    k.create = &createTrigger;
-    k.destroy = &destroyTrigger;
-    k.output = &triggerOutput;
-    k.tick = &triggerTick;
-    return k;
+    return ModuleKernel{
+        .create = &createTrigger,
+        .destroy = &destroyTrigger,
+        .output = &triggerOutput,
+        .tick = &triggerTick};
 }
 
 } // namespace qv

@@ -48,13 +48,12 @@ void setSampleRate(void* dsp, int rate) { of(dsp).core.setSampleRate(rate); }
 } // namespace
 
 ModuleKernel reverbKernel() {
-    ModuleKernel k;
-    k.create = &create;
-    k.destroy = &destroy;
-    k.output = &output;
-    k.accumulate = &accumulate;
-    k.setSampleRate = &setSampleRate;
-    return k;
+    return ModuleKernel{
+        .create = &create,
+        .destroy = &destroy,
+        .output = &output,
+        .accumulate = &accumulate,
+        .setSampleRate = &setSampleRate};
 }
 
 } // namespace qv

@@ -62,21 +62,31 @@ float lfoOutput(void* dsp, int index) { return lfo(dsp).output(index); }
 void lfoTick(void* dsp) { lfo(dsp).core.tick(); }
 void lfoSampleRate(void* dsp, int rate) { lfo(dsp).core.setSampleRate(rate); }
 
-ModuleKernel source(ModuleCreateFn create, ModuleDestroyFn destroy, ModuleOutputFn output, ModuleTickFn tick,
-                    ModuleSetSampleRateFn setSampleRate) {
-    ModuleKernel k;
-    k.create = create;
-    k.destroy = destroy;
-    k.output = output;
-    k.tick = tick;
-    k.setSampleRate = setSampleRate;
-    return k;
-}
-
 } // namespace
 
-ModuleKernel noiseKernel() { return source(&createNoise, &destroyNoise, &noiseOutput, &noiseTick, &noiseSampleRate); }
-ModuleKernel clockKernel() { return source(&createClock, &destroyClock, &clockOutput, &clockTick, &clockSampleRate); }
-ModuleKernel keyboardLfoKernel() { return source(&createLfo, &destroyLfo, &lfoOutput, &lfoTick, &lfoSampleRate); }
+ModuleKernel noiseKernel() {
+    return ModuleKernel{.create = &createNoise,
+                        .destroy = &destroyNoise,
+                        .output = &noiseOutput,
+                        .tick = &noiseTick,
+                        .setSampleRate = &noiseSampleRate};
+}
+
+ModuleKernel clockKernel() {
+    return ModuleKernel{.create = &createClock,
+                        .destroy = &destroyClock,
+                        .output = &clockOutput,
+                        .tick = &clockTick,
+                        .setSampleRate = &clockSampleRate};
+}
+
+ModuleKernel keyboardLfoKernel() {
+    return ModuleKernel{.create = &createLfo,
+                        .destroy = &destroyLfo,
+                        .output = &lfoOutput,
+                        .tick = &lfoTick,
+                        .setSampleRate = &lfoSampleRate};
+}
+
 
 } // namespace qv

@@ -34,35 +34,27 @@ void* createConstant(PatchVoice&, int, int volts) { return newConstant(static_ca
 } // namespace
 
 ModuleKernel sampleAndHoldKernel() {
-    ModuleKernel k;
-    k.create = &createHold;
-    k.destroy = &destroyHold;
-    k.setControl = &holdControl;
-    k.process = &holdProcess;
-    return k;
+    return ModuleKernel{
+        .create = &createHold,
+        .destroy = &destroyHold,
+        .setControl = &holdControl,
+        .process = &holdProcess};
 }
 
 ModuleKernel lagKernel() {
-    ModuleKernel k;
-    k.create = &createLag;
-    k.destroy = &destroyLag;
-    k.process = &lagProcess;
-    k.setSampleRate = &lagSampleRate;
-    return k;
+    return ModuleKernel{
+        .create = &createLag,
+        .destroy = &destroyLag,
+        .process = &lagProcess,
+        .setSampleRate = &lagSampleRate};
 }
 
 ModuleKernel inverterKernel() {
-    ModuleKernel k;
-    k.process = &invert;
-    return k;
+    return ModuleKernel{.process = &invert};
 }
 
 ModuleKernel constantKernel() {
-    ModuleKernel k;
-    k.create = &createConstant;
-    k.destroy = &destroyFloatHolder;
-    k.output = &readFloat;
-    return k;
+    return ModuleKernel{.create = &createConstant, .destroy = &destroyFloatHolder, .output = &readFloat};
 }
 
 } // namespace qv

@@ -37,14 +37,13 @@ void setSampleRate(void* dsp, int rate) { of(dsp).core.setSampleRate(rate); }
 } // namespace
 
 ModuleKernel vcfKernel() {
-    ModuleKernel k;
-    k.create = &create;
-    k.destroy = &destroy;
-    k.setControl = &setCutoff;
-    k.process = &process;
-    k.tick = &tick;
-    k.setSampleRate = &setSampleRate;
-    return k;
+    return ModuleKernel{
+        .create = &create,
+        .destroy = &destroy,
+        .setControl = &setCutoff,
+        .process = &process,
+        .tick = &tick,
+        .setSampleRate = &setSampleRate};
 }
 
 } // namespace qv

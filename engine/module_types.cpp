@@ -3,18 +3,21 @@
 // accumulate as the module has them); a null entry keeps the module harmless: no object,
 // audio passed through unprocessed, outputs read as 0.
 //
-// What each row gets once its kernel exists (S set-control, P process, O output, T tick,
-// A accumulate; records over another record's object have no create/destroy):
+// What each row has (S set-control, P process, O output, T tick, A accumulate, R sample
+// rate; records over another record's object have no create/destroy). The kernels' objects
+// and their setters for parameter routing and note handling live in engine/kernels/.
 //   Vco            S pitch CV, O by index (1 sine, 2 saw, 4 and 6 pulse, 5 triangle), T
-//   VcoPulseWidth  S pulse-width CV on VCO 2's object, O zeroOutput (already set)
-//   Vcf            S cutoff CV, P filter step, T
-//   Vca, VcaExpl   S, P (the same process function on one object)
-//   RingModulator, RingModulatorInA, RingModulatorInB   P
-//   Adsr, Ar       S gate, O level, T        AdsrTrigger, ArTrigger: nothing
-//   EnvelopeFollower, Inverter, Lag, SwitchA, SwitchB   P        SwitchC: S, P
-//   SampleAndHold  S, P        KeyboardCv, KeyboardGate: S, O        KeyboardTrigger: O, T
-//   Noise, Clock, AudioIn, Constant, KeyboardLfo   O (shared; ticked by the block process)
-//   Reverb         O (last left output, marks it read), A (adds to the send)
+//   VcoPulseWidth  S pulse-width CV on VCO 2's object, O zeroOutput
+//   Vcf            S cutoff CV, P filter step, T, R
+//   Vca, VcaExpl   S linear / exponential CV, P (the same process function on one object)
+//   RingModulator  P product, R        RingModulatorInA, RingModulatorInB   P store input, 0
+//   Adsr, Ar       S gate, O level, T, R        AdsrTrigger, ArTrigger: nothing
+//   EnvelopeFollower, Inverter, SwitchA, SwitchB   P        SwitchC: S, P        Lag: P, R
+//   SampleAndHold  S, P        KeyboardCv: S, O, R        KeyboardGate: S, O
+//   KeyboardTrigger  O, T (the voice ticks it)
+//   Noise, Clock, KeyboardLfo   O, T, R (shared; the block process ticks them)
+//   Constant       O (create's argument is the value in volts)        AudioIn  O (shared)
+//   Reverb         O (last left output, marks it read), A (adds to the send), R
 //   Pan            object only (read by the block process)
 #include "engine/module_types.h"
 

@@ -54,7 +54,8 @@ inline constexpr int kModuleTypeCount = 40;
 
 // Creates the DSP object of a module. voice: the building voice, whose ramp list moves any
 // gain the object embeds (embedded connections are made with voice.newInput). sampleRate:
-// the engine rate in hertz. argument: module-specific (the VCO's number 1..3, else 0).
+// the engine rate in hertz. argument: module-specific (the VCO's number 1..3, a constant's
+// value in volts, else 0).
 // Build time only (not the audio thread); may allocate.
 using ModuleCreateFn = void* (*)(PatchVoice& voice, int sampleRate, int argument);
 

@@ -12,10 +12,3 @@ void setSwitchRoute(PatchModule& switchModule, int route);
 // The VCO's keyboard mode: 1 keyboard control on, 2 keyboard control off.
 int vcoKeyboardMode(const PatchModule& vco);
 
-// Stand-in record of the last route set, until the switch kernel holds the route itself.
-struct SwitchRouteRecord {
-  const PatchModule* module = nullptr;
-  int route = 0;
-  int calls = 0;  // routes set since the process started
-};
-SwitchRouteRecord lastSwitchRoute();

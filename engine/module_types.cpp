@@ -3,25 +3,36 @@
 // accumulate as the module has them); a null entry keeps the module harmless: no object,
 // audio passed through unprocessed, outputs read as 0.
 //
-// What each row gets once its kernel exists (S set-control, P process, O output, T tick,
-// A accumulate; records over another record's object have no create/destroy):
+// What each row has (S set-control, P process, O output, T tick, A accumulate, R sample
+// rate; records over another record's object have no create/destroy). The kernels' objects
+// and their setters for parameter routing and note handling live in engine/kernels/.
 //   Vco            S pitch CV, O by index (1 sine, 2 saw, 4 and 6 pulse, 5 triangle), T
-//   VcoPulseWidth  S pulse-width CV on VCO 2's object, O zeroOutput (already set)
-//   Vcf            S cutoff CV, P filter step, T
-//   Vca, VcaExpl   S, P (the same process function on one object)
-//   RingModulator, RingModulatorInA, RingModulatorInB   P
-//   Adsr, Ar       S gate, O level, T        AdsrTrigger, ArTrigger: nothing
-//   EnvelopeFollower, Inverter, Lag, SwitchA, SwitchB   P        SwitchC: S, P
-//   SampleAndHold  S, P        KeyboardCv, KeyboardGate: S, O        KeyboardTrigger: O, T
-//   Noise, Clock, AudioIn, Constant, KeyboardLfo   O (shared; ticked by the block process)
-//   Reverb         O (last left output, marks it read), A (adds to the send)
+//   VcoPulseWidth  S pulse-width CV on VCO 2's object, O zeroOutput
+//   Vcf            S cutoff CV, P filter step, T, R
+//   Vca, VcaExpl   S linear / exponential CV, P (the same process function on one object)
+//   RingModulator  P product, R        RingModulatorInA, RingModulatorInB   P store input, 0
+//   Adsr, Ar       S gate, O level, T, R        AdsrTrigger, ArTrigger: nothing
+//   EnvelopeFollower, Inverter, SwitchA, SwitchB   P        SwitchC: S, P        Lag: P, R
+//   SampleAndHold  S, P        KeyboardCv: S, O, R        KeyboardGate: S, O
+//   KeyboardTrigger  O, T (the voice ticks it)
+//   Noise, Clock, KeyboardLfo   O, T, R (shared; the block process ticks them)
+//   Constant       O (create's argument is the value in volts)        AudioIn  O (shared)
+//   Reverb         O (last left output, marks it read), A (adds to the send), R
 //   Pan            object only (read by the block process)
 #include "engine/module_types.h"
 
 #include <array>
 
+#include "engine/kernels/amp_modules.h"
 #include "engine/kernels/audio_input.h"
+#include "engine/kernels/electronic_switch.h"
+#include "engine/kernels/envelope_module.h"
+#include "engine/kernels/keyboard_modules.h"
 #include "engine/kernels/pan_control.h"
+#include "engine/kernels/reverb_module.h"
+#include "engine/kernels/shared_sources.h"
+#include "engine/kernels/utility_modules.h"
+#include "engine/kernels/vcf_module.h"
 #include "engine/kernels/vco.h"
 
 namespace {
@@ -31,6 +42,13 @@ constexpr ModuleKernel row(const char* label, bool generator) {
   k.label = label;
   k.generator = generator;
   return k;
+}
+
+// A row whose functions come from a kernel.
+ModuleKernel row(const char* label, bool generator, ModuleKernel functions) {
+  functions.label = label;
+  functions.generator = generator;
+  return functions;
 }
 
 std::array<ModuleKernel, kModuleTypeCount> buildTable() {
@@ -50,34 +68,34 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   vcoPw = row("VCO2 PW", true);
   vcoPw.setControl = &qv::setVcoWidthCv;
   vcoPw.output = &zeroOutput;
-  at(ModuleType::Vcf) = row("VCF", false);
+  at(ModuleType::Vcf) = row("VCF", false, qv::vcfKernel());
 
   // Envelopes, amplifier, ring modulator, envelope follower, electronic switch.
-  at(ModuleType::Adsr) = row("ADSR", true);
-  at(ModuleType::Ar) = row("AR", true);
+  at(ModuleType::Adsr) = row("ADSR", true, qv::adsrKernel());
+  at(ModuleType::Ar) = row("AR", true, qv::arKernel());
   at(ModuleType::AdsrTrigger) = row("ADSR Trigger", true);
   at(ModuleType::ArTrigger) = row("AR Trigger", true);
-  at(ModuleType::Vca) = row("VCA", false);
-  at(ModuleType::VcaExpl) = row("VCA Expl", false);
-  at(ModuleType::RingModulator) = row("Ring Modulator", false);
-  at(ModuleType::RingModulatorInA) = row("Ring Modulator In A", false);
-  at(ModuleType::RingModulatorInB) = row("Ring Modulator In B", false);
-  at(ModuleType::EnvelopeFollower) = row("Envelope Follower", false);
-  at(ModuleType::SwitchA) = row("Electronic Switch A", false);
-  at(ModuleType::SwitchB) = row("Electronic Switch B", false);
-  at(ModuleType::SwitchC) = row("Electronic Switch C", false);
+  at(ModuleType::Vca) = row("VCA", false, qv::vcaKernel());
+  at(ModuleType::VcaExpl) = row("VCA Expl", false, qv::vcaExpKernel());
+  at(ModuleType::RingModulator) = row("Ring Modulator", false, qv::ringModulatorKernel());
+  at(ModuleType::RingModulatorInA) = row("Ring Modulator In A", false, qv::ringModulatorInAKernel());
+  at(ModuleType::RingModulatorInB) = row("Ring Modulator In B", false, qv::ringModulatorInBKernel());
+  at(ModuleType::EnvelopeFollower) = row("Envelope Follower", false, qv::envelopeFollowerKernel());
+  at(ModuleType::SwitchA) = row("Electronic Switch A", false, qv::switchAKernel());
+  at(ModuleType::SwitchB) = row("Electronic Switch B", false, qv::switchBKernel());
+  at(ModuleType::SwitchC) = row("Electronic Switch C", false, qv::switchCKernel());
 
   // Keyboard, clock, LFO, noise and utilities.
-  at(ModuleType::KeyboardCv) = row("Keyboard CV", true);
-  at(ModuleType::KeyboardGate) = row("Keyboard Gate", true);
-  at(ModuleType::KeyboardTrigger) = row("Keyboard Trigger", true);
-  at(ModuleType::KeyboardLfo) = row("Keyboard LFO", true);
-  at(ModuleType::Clock) = row("Internal Clock", true);
-  at(ModuleType::Noise) = row("Noise Generator", true);
-  at(ModuleType::SampleAndHold) = row("Sample and Hold", false);
-  at(ModuleType::Inverter) = row("Inverter", false);
-  at(ModuleType::Lag) = row("Lag Processor", false);
-  at(ModuleType::Constant) = row("Constant", true);
+  at(ModuleType::KeyboardCv) = row("Keyboard CV", true, qv::keyboardCvKernel());
+  at(ModuleType::KeyboardGate) = row("Keyboard Gate", true, qv::keyboardGateKernel());
+  at(ModuleType::KeyboardTrigger) = row("Keyboard Trigger", true, qv::keyboardTriggerKernel());
+  at(ModuleType::KeyboardLfo) = row("Keyboard LFO", true, qv::keyboardLfoKernel());
+  at(ModuleType::Clock) = row("Internal Clock", true, qv::clockKernel());
+  at(ModuleType::Noise) = row("Noise Generator", true, qv::noiseKernel());
+  at(ModuleType::SampleAndHold) = row("Sample and Hold", false, qv::sampleAndHoldKernel());
+  at(ModuleType::Inverter) = row("Inverter", false, qv::inverterKernel());
+  at(ModuleType::Lag) = row("Lag Processor", false, qv::lagKernel());
+  at(ModuleType::Constant) = row("Constant", true, qv::constantKernel());
   ModuleKernel& audioIn = at(ModuleType::AudioIn);
   audioIn = row("Audio In", true);
   audioIn.create = &qv::createAudioInput;
@@ -87,7 +105,7 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   pan = row("Pan Control", false);
   pan.create = &qv::createPanControl;
   pan.destroy = &qv::destroyPanControl;
-  at(ModuleType::Reverb) = row("Reverb", true);
+  at(ModuleType::Reverb) = row("Reverb", true, qv::reverbKernel());
 
   // Modules whose behaviour is the graph's own.
   at(ModuleType::Output) = row("OUTPUT", false);
@@ -128,6 +146,8 @@ const ModuleKernel& moduleKernel(ModuleType type) {
 bool isModuleTypeUsed(ModuleType type) { return moduleKernel(type).label != nullptr; }
 
 void* createFloatHolder(PatchVoice&, int, int) { return new FloatHolder; }
+
+void* newConstant(float value) { return new FloatHolder{value}; }
 
 void destroyFloatHolder(void* dsp) { delete static_cast<FloatHolder*>(dsp); }
 

@@ -54,7 +54,8 @@ inline constexpr int kModuleTypeCount = 40;
 
 // Creates the DSP object of a module. voice: the building voice, whose ramp list moves any
 // gain the object embeds (embedded connections are made with voice.newInput). sampleRate:
-// the engine rate in hertz. argument: module-specific (the VCO's number 1..3, else 0).
+// the engine rate in hertz. argument: module-specific (the VCO's number 1..3, a constant's
+// value in volts, else 0).
 // Build time only (not the audio thread); may allocate.
 using ModuleCreateFn = void* (*)(PatchVoice& voice, int sampleRate, int argument);
 
@@ -118,6 +119,9 @@ struct FloatHolder {
 };
 void* createFloatHolder(PatchVoice& voice, int sampleRate, int argument);
 void destroyFloatHolder(void* dsp);
+// A constant voltage (the Plus 10 Volts, Minus 10 Volts and Zero 0 Volts objects): a holder
+// with the value, read by readFloat, freed by destroyFloatHolder. Build time.
+void* newConstant(float value);
 void storeFloat(void* dsp, float value);           // set-control: value := control sum
 float readFloat(void* dsp, int outputIndex);       // output: the stored value
 void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution

@@ -9,40 +9,20 @@ namespace {
 
 constexpr float kLevelOff = 1e-6f;
 
-float levelGain(const PatchInput* level) { return level != nullptr ? level->gain : 0.0f; }
-
-bool levelOff(const PatchInput* level) { return std::fabs(levelGain(level)) < kLevelOff; }
-
-// A reverb output that ran away (or is not a number) is cleared; the model is reset.
-void catchRunaway(qv::ReverbModel& model, float& value) {
-  if (std::fabs(value) <= kModuleValueLimit) return;
-  value = 0.0f;
-  model.mute();
-}
+bool levelOff(const PatchInput* level) { return level == nullptr || std::fabs(level->gain) < kLevelOff; }
 
 }  // namespace
 
-float reverbReturnOutput(ReverbReturn& ret) {
-  ret.outputRead = true;
-  return ret.storedLeft;
-}
-
-void reverbReturnAccumulate(ReverbReturn& ret, float value) { ret.send += value; }
-
-void processOutputStage(qv::ReverbModel& model, ReverbReturn& ret, float& left, float& right) {
-  if (levelOff(ret.leftLevel) && levelOff(ret.rightLevel) && !ret.outputRead) {
+void processOutputStage(qv::ReverbModule& reverb, float& left, float& right) {
+  if (levelOff(reverb.leftLevelInput) && levelOff(reverb.rightLevelInput) && !reverb.read) {
+    reverb.send = 0.0f;
     left = 0.0f;
     right = 0.0f;
     return;
   }
-  left = ret.send;
-  right = 0.0f;
-  qv::processReverb(model, left, right);
-  catchRunaway(model, left);
-  catchRunaway(model, right);
-  ret.storedLeft = left;
-  right *= levelGain(ret.rightLevel);
-  left *= levelGain(ret.leftLevel);
+  reverb.run();
+  left = reverb.lastLeft * reverb.leftLevel();
+  right = reverb.lastRight * reverb.rightLevel();
 }
 
 float dcBlockerCoefficient(double rate) { return static_cast<float>(1.0 - 10.0 / rate); }

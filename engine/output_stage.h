@@ -3,36 +3,12 @@
 // allocates.
 #pragma once
 
-#include "engine/kernels/reverb.h"
+#include "engine/kernels/reverb_module.h"
 
-struct PatchInput;
-
-// What the voices leave in the shared reverb during a frame and what its output jack reads
-// back. Lives beside the reverb model; the reverb's module functions write send and
-// outputRead, the output stage does the rest.
-struct ReverbReturn {
-  float send = 0.0f;              // each voice adds 0.1 x its send input
-  bool outputRead = false;        // a cord read the reverb's output jack in this frame
-  float storedLeft = 0.0f;        // the last left output: what the output jack reads
-  PatchInput* leftLevel = nullptr;   // ramped output levels; null reads as off
-  PatchInput* rightLevel = nullptr;
-
-  // Start of a frame, before the voices run.
-  void clear() {
-    send = 0.0f;
-    outputRead = false;
-  }
-};
-
-// The reverb output jack's read: marks the return as read and gives the last left output.
-float reverbReturnOutput(ReverbReturn& ret);
-// A voice's send contribution.
-void reverbReturnAccumulate(ReverbReturn& ret, float value);
-
-// Replaces left and right by the reverb's outputs times the two levels. When both levels
-// are off and nobody read the output jack this frame, both become 0 and the model is not
-// run. An output beyond 1000 in magnitude (or not a number) is cleared and resets the model.
-void processOutputStage(qv::ReverbModel& model, ReverbReturn& ret, float& left, float& right);
+// Sets left and right to the shared reverb's outputs times its two levels, after one reverb
+// step on the voices' send. When both levels are off and nobody read the output jack this
+// frame, both become 0 and the reverb does not run.
+void processOutputStage(qv::ReverbModule& reverb, float& left, float& right);
 
 // The DC blocker's coefficient for a rate: R = 1 - 10 / rate, in double precision.
 float dcBlockerCoefficient(double rate);

@@ -140,6 +140,7 @@ PatchModule* PatchVoice::addRecord(const char* name, ModuleType type) {
 void PatchVoice::bindModule(PatchModule& module, void* dsp, const ModuleKernel& functions) {
   const int i = module.index;
   if (i < 0 || i >= moduleCount || modules[i] != &module) return;
+  if (module.dsp != dsp) destroyObject(module);  // an object the record made goes with it
   module.dsp = dsp;
   dsps[i] = dsp;
   isGenerator[i] = functions.generator ? 1 : 0;

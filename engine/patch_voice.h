@@ -199,8 +199,8 @@ struct PatchVoice {
   PatchOutput* newOutput(std::uint32_t code, std::int32_t outputIndex, PatchModule* module);
 
   // Replaces a record's DSP object and per-sample functions (generator flag and
-  // set-sample-rate included); ownership of dsp is not changed. For kernels wiring objects
-  // by hand, and for tests.
+  // set-sample-rate included). An object the record made itself is freed first; the new
+  // one stays its caller's. For kernels wiring objects by hand, and for tests.
   void bindModule(PatchModule& module, void* dsp, const ModuleKernel& functions);
 
   // --- Graph build and jack patching (voice_build.cpp, jacks.cpp) ---

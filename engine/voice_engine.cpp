@@ -6,8 +6,7 @@
 
 #include "engine/audio_thread.h"
 #include "engine/kernels/audio_input.h"
-#include "engine/kernels/internal_clock.h"
-#include "engine/kernels/keyboard_lfo.h"
+#include "engine/kernels/kernel_object.h"
 #include "engine/kernels/pan_control.h"
 #include "engine/sample_rate.h"
 #include "platform/platform.h"
@@ -48,12 +47,6 @@ VoiceEngine::VoiceEngine() {
   fade_.store(packPatchFade(PatchFadeState{}), std::memory_order_relaxed);
 }
 
-void VoiceEngine::setReverb(qv::ReverbModel* model, ReverbReturn* ret) {
-  const bool usable = model != nullptr && ret != nullptr;
-  reverbModel_ = usable ? model : nullptr;
-  reverbReturn_ = usable ? ret : nullptr;
-}
-
 void VoiceEngine::setMidiDispatch(MidiDispatchFn dispatch, void* context) {
   midiDispatch_ = dispatch;
   midiContext_ = context;
@@ -65,8 +58,9 @@ void VoiceEngine::lookUpSharedModules() {
   audioIn2_ = objectOf<qv::AudioInput>(shared_.audioIn2, ModuleType::AudioIn);
   leftBus_ = objectOf<FloatHolder>(shared_.leftInput, ModuleType::InputBus);
   rightBus_ = objectOf<FloatHolder>(shared_.rightInput, ModuleType::InputBus);
-  clock_ = objectOf<qv::InternalClock>(shared_.clock, ModuleType::Clock);
-  keyboardLfo_ = objectOf<qv::KeyboardLfo>(shared_.keyboardLfo, ModuleType::KeyboardLfo);
+  clock_ = qv::kernelObject<qv::ClockModule>(shared_.clock);
+  keyboardLfo_ = qv::kernelObject<qv::LfoModule>(shared_.keyboardLfo);
+  reverb_ = qv::kernelObject<qv::ReverbModule>(shared_.reverb);
   auto tickOf = [](const PatchModule* record) {
     SharedTick t;
     if (record != nullptr && record->dsp != nullptr) {
@@ -226,10 +220,10 @@ void VoiceEngine::applyBeatSync(double ppq) {
   if (clock_ != nullptr && clockSync_.load(std::memory_order_relaxed)) {
     const float periods = position * clockScale_.load(std::memory_order_relaxed) +
                           clockOffset_.load(std::memory_order_relaxed);
-    clock_->setSyncedLevel(syncedClockLevel(periods));
+    clock_->setSyncLevel(syncedClockLevel(periods));
   }
   if (keyboardLfo_ != nullptr && lfoSync_.load(std::memory_order_relaxed)) {
-    keyboardLfo_->setSyncedPhase(position * lfoScale_.load(std::memory_order_relaxed) +
+    keyboardLfo_->setSyncedPhase(static_cast<double>(position) * lfoScale_.load(std::memory_order_relaxed) +
                                  lfoOffset_.load(std::memory_order_relaxed));
   }
 }
@@ -240,7 +234,10 @@ void VoiceEngine::stepSharedModules() {
   if (leftBus_ != nullptr) leftBus_->value = 0.0f;
   if (rightBus_ != nullptr) rightBus_->value = 0.0f;
   if (noiseTick_.tick != nullptr) noiseTick_.tick(noiseTick_.dsp);
-  if (reverbReturn_ != nullptr) reverbReturn_->clear();
+  if (reverb_ != nullptr) {
+    reverb_->send = 0.0f;
+    reverb_->read = false;
+  }
 }
 
 void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, float* out2, int frames) {
@@ -265,8 +262,8 @@ void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, 
     const float dry = left * kDryScale;
 
     float right = 0.0f;
-    if (reverbModel_ != nullptr) {
-      processOutputStage(*reverbModel_, *reverbReturn_, left, right);
+    if (reverb_ != nullptr) {
+      processOutputStage(*reverb_, left, right);
     } else {
       left = 0.0f;
     }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "engine/kernels/shared_sources.h"
 #include "engine/output_stage.h"
 #include "engine/patch_fade.h"
 #include "engine/patch_voice.h"
@@ -65,8 +66,6 @@ class VoiceEngine {
   // Voice context index 0..8 (the build fills them) and the modules they share.
   PatchVoice& voice(int index) { return voices_[index]; }
   SharedModules& shared() { return shared_; }
-  // Where the shared reverb's model and return live; null for either: the reverb is silent.
-  void setReverb(qv::ReverbModel* model, ReverbReturn* ret);
   // Installs the MIDI dispatch.
   void setMidiDispatch(MidiDispatchFn dispatch, void* context);
 
@@ -167,15 +166,14 @@ class VoiceEngine {
   qv::AudioInput* audioIn2_ = nullptr;
   FloatHolder* leftBus_ = nullptr;
   FloatHolder* rightBus_ = nullptr;
-  qv::InternalClock* clock_ = nullptr;
-  qv::KeyboardLfo* keyboardLfo_ = nullptr;
+  qv::ClockModule* clock_ = nullptr;
+  qv::LfoModule* keyboardLfo_ = nullptr;
   struct SharedTick {
     ModuleTickFn tick = nullptr;
     void* dsp = nullptr;
   };
   SharedTick clockTick_, lfoTick_, noiseTick_;
-  qv::ReverbModel* reverbModel_ = nullptr;
-  ReverbReturn* reverbReturn_ = nullptr;
+  qv::ReverbModule* reverb_ = nullptr;
 
   MidiDispatchFn midiDispatch_ = nullptr;
   void* midiContext_ = nullptr;

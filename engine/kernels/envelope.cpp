@@ -26,7 +26,6 @@ Envelope::Envelope(std::int32_t envelopeType, float attack, float decay, float s
     stage = kStageIdle;
     level = 0.0f;
     attacking = 0;
-    position = 0;
     setSampleRate(rate);
 }
 
@@ -58,21 +57,11 @@ void Envelope::setSampleRate(int rate) {
 }
 
 void Envelope::gate(float volts) {
-    const std::int32_t newest = (position + 1) & 31;
-    gateRing[newest] = volts;
-    const float d = volts - gateRing[(position + 2) & 31];
-    position = newest;
-    bool edge = false;
-    if (d < -5.0f) {
+    const int edge = gateRing.feed(volts);
+    if (edge < 0) {
         startRelease();
-        edge = true;
-    } else if (d > 5.0f) {
+    } else if (edge > 0) {
         startAttack();
-        edge = true;
-    }
-    if (edge) {
-        for (float& entry : gateRing) entry = volts;
-        position = 0;
     }
 }
 

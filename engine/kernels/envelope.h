@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/kernels/gate_edge.h"
+
 namespace qv {
 
 struct Envelope {
@@ -23,8 +25,7 @@ struct Envelope {
     std::int32_t attacking = 0;
     std::int32_t type = kTypeAdsr;
     std::int32_t stage = kStageIdle;
-    float gateRing[32] = {};   // the last 32 control sums
-    std::int32_t position = 0;
+    GateEdgeRing gateRing;     // the last 32 control sums
     std::int32_t sampleRate = 44100;
 
     // The graph builds the ADSR with (6, 0.01, 0.5, 7.0, 0.2) and the AR with (8, 0.01, 0.5, 10.0, 0.2).

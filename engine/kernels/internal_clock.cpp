@@ -27,7 +27,7 @@ void InternalClock::setSampleRate(int rate) {
 }
 
 void InternalClock::tick() {
-    counter = (counter + 1) % periodSamples;
+    if (++counter >= periodSamples) counter = 0;
 }
 
 float InternalClock::output() const {

@@ -83,7 +83,7 @@ float KeyboardLfo::output(std::int32_t index) {
 
 float KeyboardLfo::syncedOutput(std::int32_t index) const {
     // The synced phase grows without bound; its fraction is taken in double precision.
-    const double whole = static_cast<double>(syncedPhase);
+    const double whole = syncedPhase;
     const double fraction = whole - std::floor(whole);
     if (index == kOutputSine) {
         return gatedSine(static_cast<float>(std::sin(2.0 * kPi * fraction)));

@@ -22,7 +22,7 @@ struct KeyboardLfo {
     float timeSinceGate = 0.0f;   // seconds
     float sine = 0.0f;
     float square = 0.0f;
-    float syncedPhase = 0.0f;     // periods
+    double syncedPhase = 0.0;     // periods; grows without bound, so kept in double
     float triangle = 0.0f;
     std::int32_t gate = 0;
     std::int32_t stale = 0;       // bits: 1 sine, 2 square and triangle
@@ -40,7 +40,7 @@ struct KeyboardLfo {
     // Recomputes the increment and the time step for the rate.
     void setSampleRate(int rate);
     // Set once per block from the host's musical position while LFO sync is on.
-    void setSyncedPhase(float periods) { syncedPhase = periods; }
+    void setSyncedPhase(double periods) { syncedPhase = periods; }
 
     // Output functions by index (1 sine, 4 square, 5 triangle; others 0). Each waveform is
     // computed once per sample on its first read.

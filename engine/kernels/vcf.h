@@ -23,8 +23,8 @@ struct VcfLevelFollower {
     void process(float x);
 };
 
-// The filter of one voice. The graph owns the two ramped knob gains (coarse + fine in volts,
-// resonance 0..1) and passes their current values to tick().
+// The filter of one voice. Its module object (VcfModule) holds the two ramped knob gains
+// (coarse + fine in volts, resonance 0..1) and passes their current values to tick().
 // All members run on the audio thread; parameter changes arrive through the engine's hand-over.
 struct Vcf {
     std::int32_t oversampling = 2;

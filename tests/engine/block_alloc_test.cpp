@@ -53,19 +53,15 @@ TEST(BlockAlloc, ProcessBlockAllocatesNothing) {
   PatchVoice& first = rig.engine->voice(0);
   SharedModules& shared = rig.engine->shared();
   shared.pan = SharedModules::create("Pan Control 1", ModuleType::Pan, first);
-  qv::ReverbModel model;
-  ReverbReturn ret;
-  ret.leftLevel = first.newInput(0.5f, 0);
-  ret.rightLevel = first.newInput(0.5f, 0);
+  shared.reverb = SharedModules::create("Reverb 1", ModuleType::Reverb, first);
+  auto* reverb = static_cast<qv::ReverbModule*>(shared.reverb->dsp);
+  reverb->setLeftLevel(0.5f);
+  reverb->setRightLevel(0.5f);
   for (int v = 0; v < kVoiceContextCount; ++v) {
     PatchVoice& voice = rig.engine->voice(v);
-    voice.reverb1 = voice.newModule("Reverb 1", ModuleType::Mixer);
-    ModuleKernel send;
-    send.accumulate = [](void* dsp, float value) { reverbReturnAccumulate(*static_cast<ReverbReturn*>(dsp), value); };
-    voice.bindModule(*voice.reverb1, &ret, send);
+    voice.reverb1 = voice.wrapSharedModule(*shared.reverb, "Reverb 1", ModuleType::Reverb);
     BlockRig::connect(voice, voice.modules[1], voice.reverb1);
   }
-  rig.engine->setReverb(&model, &ret);
   rig.engine->setMidiDispatch(&touchLight, rig.engine.get());
   rig.engine->setVoiceCount(8);
   rig.setSourceValue(1.0f);
@@ -87,5 +83,5 @@ TEST(BlockAlloc, ProcessBlockAllocatesNothing) {
   }
   EXPECT_EQ(gNewCalls.load() - before, 0);
   EXPECT_GT(heard, 0.0f);  // the blocks did render
-  EXPECT_GT(ret.storedLeft, 0.0f);  // and the reverb ran
+  EXPECT_NE(reverb->lastLeft, 0.0f);  // and the reverb ran
 }

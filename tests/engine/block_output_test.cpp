@@ -162,48 +162,48 @@ TEST(BlockOutput, EnginePansDrySignal) {
 }
 
 TEST(BlockOutput, ReverbStageRunsOnlyWhenHeard) {
-  qv::ReverbModel model;
-  ReverbReturn ret;
-  PatchVoice voice;
-  ret.leftLevel = voice.newInput(0.0f, 0);
-  ret.rightLevel = voice.newInput(0.0f, 0);
+  PatchVoice voice(44100);
+  qv::ReverbModule reverb(voice, 44100);
+  qv::ReverbModel& model = reverb.core.model;
+  const ModuleKernel& row = moduleKernel(ModuleType::Reverb);
 
   // Levels off and output not read: silence, model untouched.
-  ret.send = 1.0f;
+  reverb.send = 1.0f;
   float l = 5.0f, r = 5.0f;
   const std::int32_t index = model.combLeft[0].index;
-  processOutputStage(model, ret, l, r);
+  processOutputStage(reverb, l, r);
   EXPECT_EQ(l, 0.0f);
   EXPECT_EQ(r, 0.0f);
   EXPECT_EQ(model.combLeft[0].index, index);
 
   // Output jack read: the model runs; levels 0 still scale the outputs to 0.
-  reverbReturnOutput(ret);
-  EXPECT_TRUE(ret.outputRead);
-  processOutputStage(model, ret, l, r);
+  row.output(&reverb, 0);
+  EXPECT_TRUE(reverb.read);
+  processOutputStage(reverb, l, r);
   EXPECT_NE(model.combLeft[0].index, index);
 
   // A runaway output is cleared and resets the model.
-  ret.clear();
-  EXPECT_EQ(ret.send, 0.0f);
-  ret.leftLevel->gain = 0.5f;
-  ret.leftLevel->off = false;
+  reverb.leftLevelInput->gain = 0.5f;
+  reverb.leftLevelInput->off = false;
   std::fill(model.block.begin(), model.block.end(), 1.0e6f);
-  processOutputStage(model, ret, l, r);
+  processOutputStage(reverb, l, r);
   EXPECT_EQ(l, 0.0f);
   EXPECT_EQ(r, 0.0f);
-  EXPECT_EQ(ret.storedLeft, 0.0f);
+  EXPECT_EQ(reverb.lastLeft, 0.0f);
   EXPECT_TRUE(std::all_of(model.block.begin(), model.block.end(), [](float x) { return x == 0.0f; }));
 
-  // A normal send comes back scaled by the levels; the jack reads the unscaled left.
-  reverbReturnAccumulate(ret, 0.5f);
-  reverbReturnAccumulate(ret, 0.5f);
-  ret.rightLevel->gain = 0.25f;
+  // A normal send (the voices' contributions summed) comes back scaled by the levels; the
+  // jack reads the unscaled left.
+  reverb.rightLevelInput->gain = 0.25f;
   float peak = 0.0f;
   for (int n = 0; n < 5000; ++n) {
-    ret.send = n < 100 ? 1.0f : 0.0f;
-    processOutputStage(model, ret, l, r);
-    EXPECT_FLOAT_EQ(l, 0.5f * ret.storedLeft);
+    if (n < 100) {
+      row.accumulate(&reverb, 0.5f);
+      row.accumulate(&reverb, 0.5f);
+    }
+    processOutputStage(reverb, l, r);
+    EXPECT_FLOAT_EQ(l, 0.5f * reverb.lastLeft);
+    EXPECT_FLOAT_EQ(r, 0.25f * reverb.lastRight);
     peak = std::max(peak, std::fabs(l));
   }
   EXPECT_GT(peak, 0.0f);

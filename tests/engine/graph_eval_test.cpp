@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/kernels/reverb_module.h"
 #include "tests/engine/graph_fixture.h"
 
 TEST_F(GraphTest, NonGeneratorWithFanOutIsProcessedOncePerSample) {
@@ -211,12 +212,8 @@ TEST_F(GraphTest, BusesAndReverbSendCollectATenthOfTheirInputs) {
   ProbeObject src;
   src.fn = [](float) { return 4.0f; };
   PatchModule* s = probe(src, processorKernel(), "source");
-  ProbeObject send;  // stands in for the reverb: its accumulate adds to value
-  ModuleKernel reverbKernel;
-  reverbKernel.generator = true;
-  reverbKernel.accumulate = [](void* dsp, float v) { static_cast<ProbeObject*>(dsp)->value += v; };
   voice.reverb1 = voice.newModule("Reverb 1", ModuleType::Reverb);
-  voice.bindModule(*voice.reverb1, &send, reverbKernel);
+  auto* reverb = static_cast<qv::ReverbModule*>(voice.reverb1->dsp);
 
   wire(s, voice.output, false, 2.0f);
   wire(s, voice.reverb1);  // same source as the output: the output value is reused
@@ -226,26 +223,24 @@ TEST_F(GraphTest, BusesAndReverbSendCollectATenthOfTheirInputs) {
   auto* left = static_cast<FloatHolder*>(shared.leftInput->dsp);
   auto* right = static_cast<FloatHolder*>(shared.rightInput->dsp);
   EXPECT_FLOAT_EQ(runSample(), 8.0f);
-  EXPECT_FLOAT_EQ(send.value, 0.8f);   // out x 0.1, with the output's gain
+  EXPECT_FLOAT_EQ(reverb->send, 0.8f);  // out x 0.1, with the output's gain
   EXPECT_FLOAT_EQ(left->value, 0.4f);  // 4 x 0.1
   EXPECT_FLOAT_EQ(right->value, 0.0f);
   EXPECT_EQ(src.processCalls, 1);
 }
 
 TEST_F(GraphTest, ReverbSendFromAnotherSourceIsEvaluated) {
-  ProbeObject a, b, send;
+  ProbeObject a, b;
   a.fn = [](float) { return 1.0f; };
   b.fn = [](float) { return 3.0f; };
   PatchModule* ma = probe(a, processorKernel(), "A");
   PatchModule* mb = probe(b, processorKernel(), "B");
-  ModuleKernel reverbKernel;
-  reverbKernel.accumulate = [](void* dsp, float v) { static_cast<ProbeObject*>(dsp)->value += v; };
   voice.reverb1 = voice.newModule("Reverb 1", ModuleType::Reverb);
-  voice.bindModule(*voice.reverb1, &send, reverbKernel);
+  auto* reverb = static_cast<qv::ReverbModule*>(voice.reverb1->dsp);
   wire(ma, voice.output);
   wire(mb, voice.reverb1, false, 0.5f);
   EXPECT_FLOAT_EQ(runSample(), 1.0f);
-  EXPECT_FLOAT_EQ(send.value, 0.15f);
+  EXPECT_FLOAT_EQ(reverb->send, 0.15f);
 }
 
 TEST_F(GraphTest, ReverbSendFromAnotherOutputOfTheSameModuleIsEvaluated) {

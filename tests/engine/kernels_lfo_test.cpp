@@ -113,7 +113,7 @@ TEST(KernelLfo, SquareAndTriangleShapes) {
 }
 
 struct SyncCase {
-    float periods;
+    double periods;
 };
 
 class LfoSynced : public ::testing::TestWithParam<SyncCase> {};
@@ -133,6 +133,8 @@ TEST_P(LfoSynced, SyncedOutputsFollowTheFractionOfTheSyncedPhase) {
 
 INSTANTIATE_TEST_SUITE_P(KernelLfo, LfoSynced,
                          ::testing::Values(SyncCase{0.25f}, SyncCase{3.75f}, SyncCase{1000000.25f},
-                                           SyncCase{4194304.5f}, SyncCase{-2.25f}, SyncCase{65536.125f}));
+                                           SyncCase{4194304.5f}, SyncCase{-2.25f}, SyncCase{65536.125f},
+                                           // Beyond float precision: the fraction survives in double.
+                                           SyncCase{16777216.25}, SyncCase{1000000000.75}));
 
 } // namespace

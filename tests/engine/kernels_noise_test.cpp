@@ -79,6 +79,20 @@ TEST_P(NoiseColour, RedNoiseHasFiftyHertzOnePoleBandwidth) {
     EXPECT_GT(qvtest::lagOneCorrelation(red), 0.99);
 }
 
+TEST_P(NoiseColour, RedFilterIsThreeDecibelsDownAtFiftyHertz) {
+    const int fs = GetParam();
+    const NoiseGenerator noise(fs);
+    // |H(f)| of red = p red + (1 - p) w, at DC and at 50 Hz.
+    auto magnitude = [&](double hz) {
+        const double w = qvtest::kTwoPi * hz / fs;
+        const double re = 1.0 - noise.pole * std::cos(w);
+        const double im = noise.pole * std::sin(w);
+        return noise.oneMinusPole / std::sqrt(re * re + im * im);
+    };
+    EXPECT_NEAR(magnitude(0.0), 1.0, 1e-6);
+    EXPECT_NEAR(qvtest::decibels(magnitude(50.0)), -3.0103, 0.01) << fs;
+}
+
 INSTANTIATE_TEST_SUITE_P(KernelNoise, NoiseColour, ::testing::Values(44100, 48000, 96000));
 
 TEST(KernelNoise, RateChangeKeepsTheColourBandwidth) {

@@ -1,9 +1,11 @@
-// Reverb kernel: filter sizes per sample rate, impulse arrival, bounded and finite decay,
-// mute, and the level target of the output knobs.
+// Reverb kernel: filter sizes per sample rate, impulse arrival and response against a
+// reference model, bounded and finite decay, mute, and the level target of the output knobs.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -37,6 +39,56 @@ void firstArrival(ReverbModel& model, int limit, int& left, int& right) {
     }
 }
 
+// Reference reverberator written from its equations in double precision: per channel eight
+// combs (out = line[i]; store = out (1 - d) + store d; line[i] = x + store f) summed into
+// four all-passes (b = line[i]; out = b - x; line[i] = x + b / 2), fed with send x 0.0001,
+// outputs x 300; feedback f = 0.5 x 0.28 + 0.7, damping d = 0.5 x 0.4.
+class ReferenceReverb {
+ public:
+    explicit ReferenceReverb(int fs) {
+        for (int side = 0; side < 2; ++side) {
+            for (int i = 0; i < 8; ++i) combs_[side][i].assign(std::size_t(std::int64_t(kLeftComb[i] + 23 * side) * fs / 44100), 0.0);
+            for (int i = 0; i < 4; ++i)
+                allPasses_[side][i].assign(std::size_t(std::int64_t(kLeftAllPass[i] + 23 * side) * fs / 44100), 0.0);
+        }
+    }
+
+    void step(double send, double& left, double& right) {
+        const double in = send * 0.0001;
+        double out[2];
+        for (int side = 0; side < 2; ++side) {
+            double sum = 0.0;
+            for (int i = 0; i < 8; ++i) {
+                std::vector<double>& line = combs_[side][i];
+                const double y = line[combIndex_[side][i]];
+                store_[side][i] = y * (1.0 - kDamp) + store_[side][i] * kDamp;
+                line[combIndex_[side][i]] = in + store_[side][i] * kFeedback;
+                combIndex_[side][i] = (combIndex_[side][i] + 1) % line.size();
+                sum += y;
+            }
+            for (int i = 0; i < 4; ++i) {
+                std::vector<double>& line = allPasses_[side][i];
+                const double b = line[allPassIndex_[side][i]];
+                line[allPassIndex_[side][i]] = sum + b * 0.5;
+                allPassIndex_[side][i] = (allPassIndex_[side][i] + 1) % line.size();
+                sum = b - sum;
+            }
+            out[side] = sum * 300.0;
+        }
+        left = out[0];
+        right = out[1];
+    }
+
+ private:
+    static constexpr double kFeedback = 0.5 * 0.28 + 0.7;
+    static constexpr double kDamp = 0.5 * 0.4;
+    std::vector<double> combs_[2][8];
+    std::vector<double> allPasses_[2][4];
+    double store_[2][8] = {};
+    std::size_t combIndex_[2][8] = {};
+    std::size_t allPassIndex_[2][4] = {};
+};
+
 class ReverbRate : public ::testing::TestWithParam<int> {};
 
 TEST_P(ReverbRate, SizesScaleWithRateTruncated) {
@@ -61,6 +113,24 @@ TEST_P(ReverbRate, ImpulseArrivesAfterTheShortestComb) {
     firstArrival(reverb->model, 4 * fs, left, right);
     EXPECT_EQ(left, static_cast<int>(std::floor(1116 * double(fs) / 44100.0)));
     EXPECT_EQ(right, static_cast<int>(std::floor(1139 * double(fs) / 44100.0)));
+}
+
+TEST_P(ReverbRate, ImpulseResponseMatchesTheReferenceModel) {
+    const int fs = GetParam();
+    auto reverb = makeReverb(fs);
+    ReferenceReverb reference(fs);
+    double peak = 0.0;
+    for (int i = 0; i < fs / 4; ++i) {
+        const double send = i == 0 ? 1000.0 : 0.0;
+        float l = static_cast<float>(send), r = 0.0f;
+        qv::processReverb(reverb->model, l, r);
+        double refLeft = 0.0, refRight = 0.0;
+        reference.step(send, refLeft, refRight);
+        peak = std::max(peak, std::fabs(refLeft));
+        ASSERT_NEAR(l, refLeft, 1e-4 * peak + 1e-9) << "left, sample " << i;
+        ASSERT_NEAR(r, refRight, 1e-4 * peak + 1e-9) << "right, sample " << i;
+    }
+    EXPECT_GT(peak, 1.0);
 }
 
 TEST_P(ReverbRate, DecayIsFiniteBoundedAndDiesAway) {

@@ -62,7 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ResponseCase{44100, 6.0f, 1.0, 0.5}, ResponseCase{44100, 6.0f, 4.0, 1.5},
                       ResponseCase{44100, 8.0f, 1.0, 0.5}, ResponseCase{44100, 8.0f, 2.0, 2.0},
                       ResponseCase{48000, 5.0f, 0.05, 0.3}, ResponseCase{48000, 5.0f, 1.0, 0.5},
-                      ResponseCase{48000, 7.0f, 2.0, 1.0}, ResponseCase{48000, 7.0f, 4.0, 2.5}));
+                      ResponseCase{48000, 7.0f, 2.0, 1.0}, ResponseCase{48000, 7.0f, 4.0, 2.5},
+                      ResponseCase{44100, 9.0f, 0.05, 0.3}, ResponseCase{44100, 9.0f, 1.0, 0.5},
+                      ResponseCase{96000, 9.0f, 1.0, 0.5}, ResponseCase{96000, 9.0f, 2.0, 1.5},
+                      ResponseCase{96000, 10.0f, 0.05, 0.3}, ResponseCase{96000, 10.0f, 1.0, 0.5},
+                      ResponseCase{44100, 10.0f, 0.05, 0.3}, ResponseCase{44100, 10.0f, 1.0, 0.5}));
 
 TEST(KernelVcf, AttenuatesAboveCutoffAtLeastEighteenDbPerOctave) {
     for (int fs : {44100, 48000}) {
@@ -147,7 +151,10 @@ TEST_P(VcfSelfOscillation, OscillatesAtCutoffAndStaysBounded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(KernelVcf, VcfSelfOscillation,
-                         ::testing::Values(OscillationCase{0.7f, 5.0f}, OscillationCase{0.8f, 7.0f},
+                         // The threshold lies near 0.68: 0.69 is just above it.
+                         ::testing::Values(OscillationCase{0.69f, 5.0f}, OscillationCase{0.69f, 7.0f},
+                                           OscillationCase{0.69f, 9.0f}, OscillationCase{0.7f, 5.0f},
+                                           OscillationCase{0.8f, 7.0f},
                                            OscillationCase{1.0f, 5.0f}, OscillationCase{1.0f, 7.0f}));
 
 TEST(KernelVcf, BelowSelfOscillationThresholdRingsDown) {

@@ -20,6 +20,12 @@ bool isFraming(std::string_view line) {
   return false;
 }
 
+// A patch text line that the writer indents by one blank.
+bool needsEscape(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(' ');
+  return first != std::string_view::npos && isFraming(line.substr(first));
+}
+
 bool isEnd(std::string_view line, std::string_view marker, std::string_view name) {
   return line.size() == marker.size() + name.size() && startsWith(line, marker) &&
          line.substr(marker.size()) == name;
@@ -39,17 +45,19 @@ struct Lines {
 // After "Start Patch: name": the text up to the line "End Patch: name". Another framing
 // line, or the end of the text, leaves the block broken and that line untaken.
 bool readPatch(Lines& lines, std::string name, PatchBlock& block) {
-  const char* first = lines.rest.data();
+  std::string text;
   while (!lines.empty()) {
     const std::string_view line = lines.peek();
     if (isFraming(line)) {
       if (!isEnd(line, kPatchEnd, name)) return false;
-      block.name = std::move(name);
-      block.text = std::string_view(first, static_cast<std::size_t>(line.data() - first));
       lines.take();
+      block.name = std::move(name);
+      block.text = std::move(text);
       return true;
     }
     lines.take();
+    text.append(needsEscape(line) ? line.substr(1) : line);
+    text += '\n';
   }
   return false;
 }
@@ -149,7 +157,7 @@ void appendPatchBlock(std::string& out, const Patch& patch) {
   text = whole;
   while (!text.empty()) {
     const std::string_view line = nextLine(text);
-    if (isFraming(line)) out += ' ';
+    if (needsEscape(line)) out += ' ';
     appendLine(out, line);
   }
   appendLine(out, kPatchEnd, patch.name);

@@ -6,8 +6,9 @@
 // source group's and category's names and patch blocks; each section ends in its
 // "End Multi ..." line. A block starts with "<Kind>: <name>" and ends at a line that is
 // exactly "End <Kind>: <name>", so a name that starts another name, or text inside a patch,
-// never ends a block early. Lines of a patch's text that look like framing lines are written
-// with a leading blank; the counts in the "Multi" lines are not trusted.
+// never ends a block early. A line of a patch's text that looks like a framing line after
+// its leading blanks is written with one more leading blank, which the reader takes off
+// again; the counts in the "Multi" lines are not trusted.
 #pragma once
 
 #include <string>
@@ -43,7 +44,7 @@ void appendPatchBlock(std::string& out, const Patch& patch);
 
 struct PatchBlock {
   std::string name;
-  std::string_view text;  // the patch text between the block's framing lines
+  std::string text;  // the patch text between the block's framing lines
 };
 
 struct CategoryBlock {

@@ -222,6 +222,32 @@ TEST_F(LibraryDump, PasteFollowsTheClipboardType) {
   EXPECT_EQ(qvtest::describe(reread), qvtest::describe(*lib));
 }
 
+// The block parsers on their own: a group block is taken whole and the rest handed back;
+// categories and patches paste from their blocks with free names.
+TEST_F(LibraryDump, BlockParsersTakeWholeBlocks) {
+  std::string groupBlock;
+  lib->groups[1]->appendDump(groupBlock);
+  const std::string text = "noise\n" + groupBlock + "after\n";
+  const std::size_t before = lib->groups.size();
+  EXPECT_EQ(lib->importGroupDump(text), "after\n");
+  ASSERT_EQ(lib->groups.size(), before + 1);
+  EXPECT_EQ(lib->groupNames.back(), "Small 1");
+  // A cut block adds nothing and hands the text back unchanged.
+  const std::string cut = groupBlock.substr(0, groupBlock.size() - 3);
+  EXPECT_EQ(lib->importGroupDump(cut), cut);
+  EXPECT_EQ(lib->groups.size(), before + 1);
+
+  std::string categoryBlock;
+  lib->groups[1]->categories[0]->appendDump(categoryBlock);
+  PatchGroup& factory = *lib->groups[0];
+  EXPECT_EQ(factory.pasteCategoryDumps(categoryBlock + categoryBlock), 2);
+  EXPECT_EQ(factory.categoryNames, (std::vector<std::string>{"Basics", "Lead", "Lead 1"}));
+  PatchCategory& empty = *lib->groups[1]->categories[1];
+  EXPECT_EQ(empty.pastePatchDumps(categoryBlock), 2);
+  EXPECT_EQ(empty.labels, (std::vector<std::string>{"Lead", "Lead 2"}));
+  expectSamePatches(empty, *lib->groups[1]->categories[0]);
+}
+
 // Every prefix of every kind of dump imports and pastes without fault and adds only whole
 // blocks.
 TEST_F(LibraryDump, ArchivesCutAtEveryOffsetAreSafe) {

@@ -143,8 +143,11 @@ const Patch* PatchLibrary::audioSelectProgram(int program) {
   const Patch* p = nullptr;
   if (g >= 0 && g < static_cast<int>(t.groups.size()) && program >= 0 && program < kProgramCount)
     p = t.groups[static_cast<std::size_t>(g)][static_cast<std::size_t>(program)];
-  // Announced while the table still protects the record from reclamation.
-  if (p) requestedPatch_.store(p);
+  // Held and announced while the table still protects the record from reclamation.
+  if (p) {
+    audioHold_.store(p);
+    requestedPatch_.store(p);
+  }
   programs_.leave();
   return p;
 }

@@ -221,12 +221,8 @@ bool PatchLibrary::removePatch(int g, int c, int p) {
 
 bool PatchLibrary::moveGroup(int from, int to) {
   if (!group(from) || !group(to) || from == to) return false;
-  auto g = std::move(groups[static_cast<std::size_t>(from)]);
-  groups.erase(groups.begin() + from);
-  groups.insert(groups.begin() + to, std::move(g));
-  std::string name = std::move(groupNames[static_cast<std::size_t>(from)]);
-  groupNames.erase(groupNames.begin() + from);
-  groupNames.insert(groupNames.begin() + to, std::move(name));
+  moveEntry(groups, from, to);
+  moveEntry(groupNames, from, to);
   dirty = 1;
   publishProgramMaps();
   return true;
@@ -270,7 +266,9 @@ void PatchLibrary::retire(std::unique_ptr<Patch> p) {
 
 void PatchLibrary::reclaim(bool patchChangePending) {
   if (patchChangePending || retiredSincePublish_) return;
-  if (requestedPatch_.load()) return;  // a program change the GUI thread has not applied
-  if (!programs_.reclaim()) return;    // the audio thread may still read an older table
+  // First the tables: a reader that is not inside one now can only reach records of the
+  // current table, which holds no retired record. Then the records it may have taken.
+  if (!programs_.reclaim()) return;
+  if (requestedPatch_.load() || audioHold_.load()) return;
   retired_.clear();
 }

@@ -17,6 +17,15 @@ bool readNameList(const std::string& path, std::vector<std::string>& names);
 // until the new one is written. False on any failure.
 bool writeNameList(const std::string& path, const std::vector<std::string>& names);
 
+// Moves entry from to position to, keeping the order of the others. The caller checks both
+// indexes.
+template <class T>
+void moveEntry(std::vector<T>& list, int from, int to) {
+  T entry = std::move(list[static_cast<std::size_t>(from)]);
+  list.erase(list.begin() + from);
+  list.insert(list.begin() + to, std::move(entry));
+}
+
 // "name" when taken(name) is false, else the first free "name 1", "name 2", ...
 template <class Taken>
 std::string uniqueName(const std::string& name, Taken taken) {

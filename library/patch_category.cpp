@@ -186,13 +186,7 @@ std::unique_ptr<Patch> PatchCategory::takePatch(int index) {
 
 void PatchCategory::movePatch(int from, int to) {
   if (from < 0 || from >= patchCount() || to < 0 || to >= patchCount() || from == to) return;
-  auto patch = std::move(patches[static_cast<std::size_t>(from)]);
-  patches.erase(patches.begin() + from);
-  patches.insert(patches.begin() + to, std::move(patch));
-  if (labels.size() == patches.size()) {
-    std::string label = std::move(labels[static_cast<std::size_t>(from)]);
-    labels.erase(labels.begin() + from);
-    labels.insert(labels.begin() + to, std::move(label));
-  }
+  moveEntry(patches, from, to);
+  if (labels.size() == patches.size()) moveEntry(labels, from, to);
   dirty = 1;
 }

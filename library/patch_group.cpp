@@ -170,12 +170,8 @@ std::unique_ptr<PatchCategory> PatchGroup::takeCategory(int index) {
 void PatchGroup::moveCategory(int from, int to) {
   if (from < 0 || from >= categoryCount() || to < 0 || to >= categoryCount() || from == to)
     return;
-  auto category = std::move(categories[static_cast<std::size_t>(from)]);
-  categories.erase(categories.begin() + from);
-  categories.insert(categories.begin() + to, std::move(category));
-  std::string name = std::move(categoryNames[static_cast<std::size_t>(from)]);
-  categoryNames.erase(categoryNames.begin() + from);
-  categoryNames.insert(categoryNames.begin() + to, std::move(name));
+  moveEntry(categories, from, to);
+  moveEntry(categoryNames, from, to);
   dirty = 1;
   rebuildProgramMap();
 }

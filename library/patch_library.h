@@ -7,10 +7,12 @@
 // snapshot and a few atomic words and never block, allocate or free.
 //
 // Record lifetime. A Patch taken out of the tree (removal, revert) is not freed at once: it
-// is retired, and reclaim() frees retired records only when the caller says no patch change
-// is pending, no program change waits for the GUI thread, and the audio thread no longer
-// reads a program table published before the retirement. The plug-in calls reclaim() from
-// its idle work.
+// is retired, and reclaim() frees retired records only when
+//   - the caller says no patch change it started is pending (GUI, chunk, reset changes),
+//   - the audio thread has released the record of its last program change
+//     (audioReleaseProgram) and the GUI thread has applied its selection request,
+//   - and the audio thread no longer reads a program table published before the retirement.
+// The plug-in calls reclaim() from its idle work.
 #pragma once
 
 #include <atomic>
@@ -114,6 +116,9 @@ class PatchLibrary {
   // Audio thread: program change. The patch of the program in the audio-side group, or null.
   // The GUI-side selection follows in applyAudioSelection().
   const Patch* audioSelectProgram(int program);
+  // Audio thread: the patch change started from the last program change is applied or
+  // dropped; its record may be reclaimed.
+  void audioReleaseProgram() { audioHold_.store(nullptr); }
   // GUI thread (idle): applies the selection the audio thread asked for. True when changed.
   bool applyAudioSelection();
   // GUI thread (idle): frees retired records (see the lifetime rule at the top).
@@ -152,6 +157,7 @@ class PatchLibrary {
   std::atomic<int32_t> audioGroup_{0};
   std::atomic<int32_t> requestedGroup_{-1};
   std::atomic<const Patch*> requestedPatch_{nullptr};
+  std::atomic<const Patch*> audioHold_{nullptr};
   std::vector<std::unique_ptr<Patch>> retired_;
   bool retiredSincePublish_ = false;
 };

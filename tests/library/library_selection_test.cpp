@@ -118,6 +118,8 @@ TEST_F(LibrarySelection, AudioThreadReadsThePublishedTables) {
   ASSERT_TRUE(lib->removePatch(1, 1, 0));
   EXPECT_EQ(lib->audioSelectProgram(5), nullptr);
   EXPECT_EQ(lib->retiredCount(), 1u);
+  lib->applyAudioSelection();
+  lib->audioReleaseProgram();
   lib->reclaim(true);
   EXPECT_EQ(lib->retiredCount(), 1u);
   lib->reclaim(false);
@@ -132,6 +134,9 @@ TEST_F(LibrarySelection, AProgramChangeNotYetAppliedKeepsItsRecord) {
   EXPECT_EQ(lib->retiredCount(), 1u);  // the request still names it
   EXPECT_FALSE(lib->applyAudioSelection());  // no longer in the tree: selection unchanged
   lib->reclaim(false);
+  EXPECT_EQ(lib->retiredCount(), 1u);  // the audio thread's patch change still holds it
+  lib->audioReleaseProgram();
+  lib->reclaim(false);
   EXPECT_EQ(lib->retiredCount(), 0u);
 }
 
@@ -145,6 +150,7 @@ TEST_F(LibrarySelection, ProgramChangesRaceWithEdits) {
       if (const Patch* p = lib->audioSelectProgram(n % 4)) {
         volatile int32_t slot = p->programSlot;
         (void)slot;
+        lib->audioReleaseProgram();
       }
       if (++n % 97 == 0) lib->audioSelectGroup(n % 2);
     }

@@ -164,6 +164,7 @@ bool PatchLibrary::sync() {
 void PatchLibrary::revert() {
   if (!isDirty()) return;
   currentGroup = 0;
+  audioGroup_.store(0);
   readGroupList();
 }
 

@@ -72,7 +72,7 @@ bool createAndClose(long n, Quorvane_VSTEdit::EditorFactory factory) {
   frametest::hostCalls().clear();
   frametest::hostCalls().reserve(64);
   gFailAt.store(n);
-  AEffect* e = createQuorvaneEffect(frametest::fakeHost, kInstrumentIdentity, factory);
+  AEffect* e = createQuorvaneEffect(plugintest::pluginHost, kInstrumentIdentity, factory);
   gFailAt.store(-1);
   if (e) e->dispatcher(e, effClose, 0, 0, nullptr, 0);
   return e != nullptr;
@@ -84,7 +84,7 @@ TEST(PluginEntry, AFailedConstructionLeavesNothingBehind) {
     createAndClose(-1, factory);  // process-wide first-use allocations happen here
     bool created = false;
     long n = 0;
-    for (; !created && n < 1000; ++n) {
+    for (; !created && n < 20000; ++n) {
       const long live = gLive.load();
       created = createAndClose(n, factory);
       EXPECT_EQ(gLive.load(), live) << "failing allocation " << n;

@@ -110,22 +110,22 @@ TEST(PluginProcess, NoAllocationWhileProcessing) {
   in.plugin().setParameterReal(81, 8.0f);
   std::atomic<bool> done{false};
   std::thread automation([&] {
-    for (int round = 0; !done.load(); ++round) {
+    for (int round = 0; round < 40; ++round) {
       const float v = static_cast<float>(round % 7) / 6.0f;
       for (int i = 2; i < 178; ++i) e->setParameter(e, i, i >= 90 ? static_cast<float>(round % 90) / 1000.0f : v);
       e->setParameter(e, 81, 1.0f);
       in.plugin().triggerEnvelopes(round % 2 == 0);
     }
+    done.store(true);
   });
   std::vector<float> left(256), right(256);
   float* inputs[] = {left.data(), right.data()};
   float* outputs[] = {left.data(), right.data()};
-  for (int block = 0; block < 400; ++block) {
+  for (int block = 0; block < 50 || !done.load(); ++block) {
     tInProcess = true;
     e->processReplacing(e, inputs, outputs, 256);
     tInProcess = false;
   }
-  done.store(true);
   automation.join();
   EXPECT_EQ(gProcessAllocations.load(), 0);
 }

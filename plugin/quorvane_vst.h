@@ -106,8 +106,9 @@ class Quorvane_VST : public AudioEffectX {
   PluginSettings settings;
 
   // Applies a parameter's plain value to the voice contexts firstVoice..lastVoice (per-voice
-  // modules and connections), to the shared modules through context 0 and to the engine's
-  // own settings; cords go to all nine contexts at one sample boundary whatever the range.
+  // modules and connections) and to the shared modules through context 0; cords go to all
+  // nine contexts at one sample boundary whatever the range. The plug-in's and the engine's
+  // single-word settings (bypass, voice count, beat sync, ...) are setParameter's to write.
   // Called by setParameter for all nine contexts; the MIDI velocity and pressure maps call
   // it for the one context a note plays. Any thread (param_routing.cpp).
   void routeToEngine(int index, float plain, int firstVoice = 0, int lastVoice = kMaxExtraVoices);

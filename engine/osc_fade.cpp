@@ -1,9 +1,12 @@
 #include "engine/osc_fade.h"
 
+#include <utility>
+
 #include "engine/minblep_osc.h"
 
-FadeOsc::FadeOsc(Phasor* phasor, float threshold, PhasorOsc* first, AdditiveOsc* second)
-    : PhasorOsc(phasor), threshold(threshold), first(first), second(second) {}
+FadeOsc::FadeOsc(Phasor* phasor, float threshold, std::unique_ptr<PhasorOsc> first,
+                 std::unique_ptr<AdditiveOsc> second)
+    : PhasorOsc(phasor), threshold(threshold), first(std::move(first)), second(std::move(second)) {}
 
 FadeOsc::~FadeOsc() {
   second.reset();
@@ -23,4 +26,4 @@ void FadeOsc::setFrequency(float f) {
 }
 
 TriOsc::TriOsc(Phasor* phasor, const MinBlepTable* table)
-    : FadeOsc(phasor, kThreshold, new MinBlepTri(phasor, table), new AdditiveTri(phasor)) {}
+    : FadeOsc(phasor, kThreshold, std::make_unique<MinBlepTri>(phasor, table), std::make_unique<AdditiveTri>(phasor)) {}

@@ -12,7 +12,7 @@
 class FadeOsc : public PhasorOsc {
  public:
   // Takes ownership of both oscillators, which must share this phasor.
-  FadeOsc(Phasor* phasor, float threshold, PhasorOsc* first, AdditiveOsc* second);
+  FadeOsc(Phasor* phasor, float threshold, std::unique_ptr<PhasorOsc> first, std::unique_ptr<AdditiveOsc> second);
   ~FadeOsc() override;  // deletes second, then first
 
   // The Phasor::setPhase rule, then first's reset (second is not reset).

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "engine/sanitize.h"
 
@@ -71,14 +72,14 @@ bool SharedModules::setSampleRate(int rate) {
 }
 
 PatchModule* SharedModules::create(const char* name, ModuleType type, PatchVoice& buildingVoice, int argument) {
-  auto* m = new PatchModule;
+  auto m = std::make_unique<PatchModule>();  // freed again when the object's create throws
   copyName(*m, name);
   m->type = type;
   if (ModuleCreateFn create = moduleKernel(type).create) {
     m->dsp = create(buildingVoice, buildingVoice.sampleRate(), argument);
     m->ownsDsp = m->dsp != nullptr;
   }
-  return m;
+  return m.release();
 }
 
 PatchVoice::PatchVoice(int rate) : sampleRate_(usableOrDefault(rate)) {}

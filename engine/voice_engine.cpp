@@ -6,8 +6,11 @@
 
 #include "engine/audio_thread.h"
 #include "engine/kernels/audio_input.h"
+#include "engine/kernels/envelope_module.h"
 #include "engine/kernels/kernel_object.h"
+#include "engine/kernels/keyboard_modules.h"
 #include "engine/kernels/pan_control.h"
+#include "engine/kernels/vcf_module.h"
 #include "engine/sample_rate.h"
 #include "platform/platform.h"
 
@@ -45,6 +48,19 @@ VoiceEngine::VoiceEngine() {
   for (std::atomic<float>& value : display_) value.store(0.0f, std::memory_order_relaxed);
   display_[kDisplayBlockFrames].store(512.0f, std::memory_order_relaxed);
   fade_.store(packPatchFade(PatchFadeState{}), std::memory_order_relaxed);
+}
+
+bool VoiceEngine::build(float hostRate) {
+  setSampleRate(hostRate);  // a refused rate keeps the engine's current one
+  const float rate = sampleRate();
+  for (PatchVoice& voice : voices_) {
+    if (!voice.build(rate, shared_)) return false;
+  }
+  if (auto* noise = qv::kernelObject<qv::NoiseModule>(shared_.noise)) noise->useRandom(random_);
+  for (PatchVoice& voice : voices_) {
+    if (auto* filter = qv::kernelObject<qv::VcfModule>(voice.vcf1)) filter->useRandom(random_);
+  }
+  return true;
 }
 
 void VoiceEngine::setMidiDispatch(MidiDispatchFn dispatch, void* context) {
@@ -108,6 +124,36 @@ float VoiceEngine::displayValue(int index) const {
 void VoiceEngine::lightMidi() {
   const double frames = std::round(kMidiLightHoldSeconds * sampleRate());
   midiLightHold_.store(static_cast<std::int32_t>(frames), std::memory_order_relaxed);
+}
+
+// --- Panel buttons ---
+
+void VoiceEngine::triggerEnvelopes(bool pressed) {
+  PatchVoice& voice = voices_[0];
+  auto* ar = qv::kernelObject<qv::EnvelopeModule>(voice.ar1);
+  auto* adsr = qv::kernelObject<qv::EnvelopeModule>(voice.adsr1);
+  if (ar == nullptr || adsr == nullptr) return;
+  if (pressed) {
+    ar->startAttack();
+    adsr->startAttack();
+    ar->trigger();
+    adsr->trigger();
+  } else {
+    ar->startRelease();
+    adsr->startRelease();
+  }
+}
+
+void VoiceEngine::setPortamento(bool pressed) {
+  const auto* lower = qv::kernelObject<qv::KeyboardCv>(voices_[0].keyboardLowerCv);
+  if (lower == nullptr) return;
+  const bool on = lower->portamento.load(std::memory_order_relaxed);
+  if (on == pressed) return;  // already in the state the button asks for
+  for (PatchVoice& voice : voices_) {
+    for (PatchModule* record : {voice.keyboardLowerCv, voice.keyboardUpperCv}) {
+      if (auto* cv = qv::kernelObject<qv::KeyboardCv>(record)) cv->setPortamento(pressed);
+    }
+  }
 }
 
 // --- Patch-change fade ---
@@ -207,6 +253,19 @@ bool VoiceEngine::requestCord(std::uint32_t own, std::uint32_t peer) {
     }
   }
   return cords_.push(CordRequest{own, peer});
+}
+
+void VoiceEngine::settleWhileIdle() {
+  if (onAudioThread() || processing_.load(std::memory_order_acquire)) return;
+  int expected = kOwnerNone;
+  if (!owner_.compare_exchange_strong(expected, kOwnerDirect, std::memory_order_acquire)) return;
+  {
+    std::lock_guard<std::mutex> lock(cordProducerMutex_);
+    AudioThreadScope holdsVoices;  // nothing else touches the voices meanwhile
+    drainCords();
+    for (PatchVoice& voice : voices_) voice.applyCommands();
+  }
+  owner_.store(kOwnerNone, std::memory_order_release);
 }
 
 // --- Block process ---

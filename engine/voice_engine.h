@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "engine/kernels/engine_random.h"
 #include "engine/kernels/shared_sources.h"
 #include "engine/output_stage.h"
 #include "engine/patch_fade.h"
@@ -63,6 +64,12 @@ class VoiceEngine {
 
   // --- Build time (before ready) ---
 
+  // Builds the nine voice contexts at the host rate (a refused rate leaves the engine's
+  // current one), context 0 first, which creates the shared modules, and draws the noise and
+  // every filter's dither from the engine's one random generator. Once, on the initialising
+  // thread, before ready. False when a context could not be built.
+  bool build(float hostRate);
+
   // Voice context index 0..8 (the build fills them) and the modules they share.
   PatchVoice& voice(int index) { return voices_[index]; }
   SharedModules& shared() { return shared_; }
@@ -92,6 +99,12 @@ class VoiceEngine {
   void setLfoScale(float scale) { lfoScale_.store(scale, std::memory_order_relaxed); }
   void setClockOffset(float offset) { clockOffset_.store(offset, std::memory_order_relaxed); }
   void setLfoOffset(float offset) { lfoOffset_.store(offset, std::memory_order_relaxed); }
+  bool clockSync() const { return clockSync_.load(std::memory_order_relaxed); }
+  bool lfoSync() const { return lfoSync_.load(std::memory_order_relaxed); }
+  float clockScale() const { return clockScale_.load(std::memory_order_relaxed); }
+  float lfoScale() const { return lfoScale_.load(std::memory_order_relaxed); }
+  float clockOffset() const { return clockOffset_.load(std::memory_order_relaxed); }
+  float lfoOffset() const { return lfoOffset_.load(std::memory_order_relaxed); }
 
   // The host's rate. Refused (false, nothing changed) unless finite and within
   // kMinHostSampleRate..kMaxSampleRate; an accepted rate reaches every voice (whole hertz), the
@@ -123,9 +136,17 @@ class VoiceEngine {
   // queue is full (nothing changed).
   bool requestCord(std::uint32_t own, std::uint32_t peer);
 
-  // The Envelope Trigger and Portamento Trigger buttons. GUI thread (changes reach the
-  // audio thread through the voices' hand-overs).
+  // While processing is off and no block runs: takes up every change handed to the voices
+  // (cords and commands) at once, so settings made while the host has the plug-in suspended
+  // never fill a queue. Does nothing while processing is on. Any thread but the audio thread.
+  void settleWhileIdle();
+
+  // The Envelope Trigger button, voice context 0: pressed starts the attack of the AR, then
+  // of the ADSR, then re-triggers each (AR first); released starts both releases. GUI thread
+  // (the changes reach the audio thread through the voice's hand-over).
   void triggerEnvelopes(bool pressed);
+  // The Portamento Trigger button: portamento of both keyboard CVs of all nine contexts is
+  // on while the button is held. Context 0's lower CV tells the current state. GUI thread.
   void setPortamento(bool pressed);
 
   // --- Audio thread ---
@@ -157,6 +178,7 @@ class VoiceEngine {
   void advanceMidiLight(int frames);
   void dispatchMidi(int sampleIndex);
 
+  qv::EngineRandom random_;  // the noise's and the filters' generator; audio thread once built
   SharedModules shared_;  // destroyed after the voices that wrap it
   PatchVoice voices_[kVoiceContextCount];
 

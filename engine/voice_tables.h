@@ -11,7 +11,7 @@
 
 // A jack code from its four characters in reading order: jackCode("pl18").
 constexpr std::uint32_t jackCode(const char (&text)[5]) {
-  return fourCharCode(text[0], text[1], text[2], text[3]);
+  return fourCharJackCode(text[0], text[1], text[2], text[3]);
 }
 
 // The code of jack index 0, no connection: a cord to it removes the cord.

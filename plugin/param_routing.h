@@ -4,12 +4,19 @@
 
 #include <cstdint>
 
+struct PatchModule;
+namespace qv {
+class Vco;
+}
+
 enum ParamIndex : int {
   kParamMasterBypass = 1,
   kParamEnvelopeGateSource = 38,
   kParamVco1Keyboard = 58,
   kParamVco2Keyboard = 59,
   kParamVco3Keyboard = 60,
+  kParamMixerVcfLevel = 46,
+  kParamMixerVcaLevel = 47,
   kParamKeyboardTrigger = 62,
   kParamKeyboardRepeat = 63,
   kParamClockOffset = 73,
@@ -23,9 +30,6 @@ enum ParamIndex : int {
   kParamLfoPulses = 85,
 };
 
-// The most voice contexts beyond context 0.
-inline constexpr int kMaxExtraVoices = 8;
-
 // A cord as the engine patches it: this jack's code and the peer's code, 0 for no cord.
 struct CordEnds {
   int32_t own = 0;
@@ -36,3 +40,6 @@ struct CordEnds {
 // No peer (0) when the value is not a jack index 1..89 or names the parameter's own jack.
 // Any other index gives {0, 0}.
 CordEnds cordEnds(int index, float plain);
+
+// The VCO object of a VCO module record; null for any other record.
+qv::Vco* vcoObject(const PatchModule* record);

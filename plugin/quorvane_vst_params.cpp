@@ -29,6 +29,7 @@ void Quorvane_VST::setParameter(int32_t index, float value) {
   paramValues_[index].store(plain, kRelaxed);
   routeOwnField(index, plain);
   routeToEngine(index, plain);
+  engine_.settleWhileIdle();  // while suspended, the change lands now rather than queueing
 }
 
 float Quorvane_VST::getParameter(int32_t index) {
@@ -73,7 +74,7 @@ void Quorvane_VST::routeOwnField(int index, float v) {
   PluginSettings& s = settings;
   switch (index) {
     case kParamMasterBypass:  // the switch's two positions are 0 (bypassed) and 1
-      s.bypassed.store(v == 0.0f ? 1 : 0, kRelaxed);
+      engine_.setBypassed(v == 0.0f);
       break;
     case kParamEnvelopeGateSource:
       s.keyboardGatesEnvelopes.store(v > 0.5f ? 1 : 0, kRelaxed);
@@ -85,25 +86,26 @@ void Quorvane_VST::routeOwnField(int index, float v) {
       s.keyboardRepeatMode.store(v >= 2.0f ? 0 : (v < 1.0f ? 2 : 1), kRelaxed);
       break;
     case kParamClockOffset:
-      s.clockOffset.store(v, kRelaxed);
+      engine_.setClockOffset(v);
       break;
     case kParamLfoOffset:
-      s.lfoOffset.store(v, kRelaxed);
+      engine_.setLfoOffset(v);
       break;
     case kParamMasterVolume:
       s.masterVolume.store(v, kRelaxed);
       break;
     case kParamIntervalLatch:
       s.intervalLatch.store(v != 0.0f ? 1 : 0, kRelaxed);
+      if (v != 0.0f) captureLatchInterval();
       break;
     case kParamVoices:
-      s.extraVoices.store(std::clamp(static_cast<int32_t>(v), 0, kMaxExtraVoices), kRelaxed);
+      engine_.setVoiceCount(static_cast<int>(v));
       break;
     case kParamClockSync:
-      s.clockSync.store(static_cast<int32_t>(v), kRelaxed);
+      engine_.setClockSync(static_cast<int32_t>(v) != 0);
       break;
     case kParamLfoSync:
-      s.lfoSync.store(static_cast<int32_t>(v), kRelaxed);
+      engine_.setLfoSync(static_cast<int32_t>(v) != 0);
       break;
     case kParamClockPulses:
     case kParamLfoPulses: {
@@ -112,10 +114,10 @@ void Quorvane_VST::routeOwnField(int index, float v) {
       const float scale = 24.0f / static_cast<float>(pulses);
       if (index == kParamClockPulses) {
         s.clockPulses.store(pulses, kRelaxed);
-        s.clockScale.store(scale, kRelaxed);
+        engine_.setClockScale(scale);
       } else {
         s.lfoPulses.store(pulses, kRelaxed);
-        s.lfoScale.store(scale, kRelaxed);
+        engine_.setLfoScale(scale);
       }
       break;
     }

@@ -1,11 +1,14 @@
 // Construction failing at every allocation it makes in turn: the host gets no effect and
-// nothing is left behind. The global allocation functions of this program count what is
-// allocated and freed, and fail on request.
+// nothing is left behind; and the block process never allocates, whatever the parameters do
+// meanwhile. The global allocation functions of this program count what is allocated and
+// freed, and fail on request.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "plugin_object_test_util.h"
 
@@ -15,8 +18,12 @@ namespace {
 // arms it. Live allocations are counted always, on every thread.
 std::atomic<long> gFailAt{-1};
 std::atomic<long> gLive{0};
+// Allocations made on a thread while it is inside processReplacing.
+thread_local bool tInProcess = false;
+std::atomic<long> gProcessAllocations{0};
 
 void* allocate(std::size_t size) {
+  if (tInProcess) ++gProcessAllocations;
   if (gFailAt.load() >= 0 && gFailAt.fetch_sub(1) == 0) throw std::bad_alloc();
   void* p = std::malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();
@@ -72,7 +79,7 @@ bool createAndClose(long n, Quorvane_VSTEdit::EditorFactory factory) {
   frametest::hostCalls().clear();
   frametest::hostCalls().reserve(64);
   gFailAt.store(n);
-  AEffect* e = createQuorvaneEffect(frametest::fakeHost, kInstrumentIdentity, factory);
+  AEffect* e = createQuorvaneEffect(plugintest::pluginHost, kInstrumentIdentity, factory);
   gFailAt.store(-1);
   if (e) e->dispatcher(e, effClose, 0, 0, nullptr, 0);
   return e != nullptr;
@@ -84,7 +91,7 @@ TEST(PluginEntry, AFailedConstructionLeavesNothingBehind) {
     createAndClose(-1, factory);  // process-wide first-use allocations happen here
     bool created = false;
     long n = 0;
-    for (; !created && n < 1000; ++n) {
+    for (; !created && n < 20000; ++n) {
       const long live = gLive.load();
       created = createAndClose(n, factory);
       EXPECT_EQ(gLive.load(), live) << "failing allocation " << n;
@@ -92,6 +99,35 @@ TEST(PluginEntry, AFailedConstructionLeavesNothingBehind) {
     EXPECT_TRUE(created);
     EXPECT_GT(n, 1);  // construction allocates, so failures were tried
   }
+}
+
+// All nine voices sounding, cords moving and every parameter automated from another thread
+// while the audio thread processes: not one allocation inside processReplacing.
+TEST(PluginProcess, NoAllocationWhileProcessing) {
+  Instance in;
+  AEffect* e = in.effect();
+  in.dispatch(effMainsChanged, 0, 1);
+  in.plugin().setParameterReal(81, 8.0f);
+  std::atomic<bool> done{false};
+  std::thread automation([&] {
+    for (int round = 0; round < 40; ++round) {
+      const float v = static_cast<float>(round % 7) / 6.0f;
+      for (int i = 2; i < 178; ++i) e->setParameter(e, i, i >= 90 ? static_cast<float>(round % 90) / 1000.0f : v);
+      e->setParameter(e, 81, 1.0f);
+      in.plugin().triggerEnvelopes(round % 2 == 0);
+    }
+    done.store(true);
+  });
+  std::vector<float> left(256), right(256);
+  float* inputs[] = {left.data(), right.data()};
+  float* outputs[] = {left.data(), right.data()};
+  for (int block = 0; block < 50 || !done.load(); ++block) {
+    tInProcess = true;
+    e->processReplacing(e, inputs, outputs, 256);
+    tInProcess = false;
+  }
+  automation.join();
+  EXPECT_EQ(gProcessAllocations.load(), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 #include "frame_spy.h"
@@ -11,12 +12,27 @@
 
 namespace plugintest {
 
+// The musical position the plug-in host gives (null: the host gives none). Set by a test
+// before the audio runs.
+inline std::atomic<VstTimeInfo*>& hostTime() {
+  static std::atomic<VstTimeInfo*> time{nullptr};
+  return time;
+}
+
+// The recording host of the frame tests, except that the time query, which the block
+// process makes on the audio thread, is answered from hostTime() without being recorded.
+inline intptr_t VSTCALLBACK pluginHost(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+                                       void* ptr, float opt) {
+  if (opcode == audioMasterGetTime) return reinterpret_cast<intptr_t>(hostTime().load());
+  return frametest::fakeHost(effect, opcode, index, value, ptr, opt);
+}
+
 class Instance {
  public:
   explicit Instance(const BuildIdentity& identity = kInstrumentIdentity,
                     Quorvane_VSTEdit::EditorFactory makeEditor = nullptr, intptr_t hostAnswer = 2400) {
     frametest::resetRecords(hostAnswer);
-    effect_ = createQuorvaneEffect(frametest::fakeHost, identity, makeEditor);
+    effect_ = createQuorvaneEffect(pluginHost, identity, makeEditor);
   }
   ~Instance() { close(); }
   Instance(const Instance&) = delete;

@@ -96,25 +96,28 @@ bool PatchLibrary::readArchive(const std::string& path, std::string& text,
   return false;
 }
 
-std::unique_ptr<PatchGroup> PatchLibrary::newGroup(const std::string& name) const {
+std::unique_ptr<PatchGroup> PatchLibrary::newGroup(const std::string& name,
+                                                   NameSet& names) const {
   auto g = std::make_unique<PatchGroup>();
   g->folderName = std::to_string(groups.size());
-  g->displayName = uniqueName(name, [this](const std::string& n) { return hasGroupName(n); });
+  g->displayName = names.freeName(name);
   g->libraryFolder = folder;
   g->separator = separator;
   return g;
 }
 
-void PatchLibrary::appendNewGroup(std::unique_ptr<PatchGroup> g) {
+void PatchLibrary::appendNewGroup(std::unique_ptr<PatchGroup> g, NameSet& names) {
   g->setDirty(1);
   g->rebuildProgramMap();
+  names.add(g->displayName);
   appendGroup(std::move(g));
 }
 
-bool PatchLibrary::addGroupBlock(const dump::GroupBlock& block, bool uniqueCategoryNames) {
-  std::unique_ptr<PatchGroup> g = newGroup(block.name);
+bool PatchLibrary::addGroupBlock(const dump::GroupBlock& block, bool uniqueCategoryNames,
+                                 NameSet& names) {
+  std::unique_ptr<PatchGroup> g = newGroup(block.name, names);
   if (g->addCategoryBlocks(block.categories, uniqueCategoryNames) == 0) return false;
-  appendNewGroup(std::move(g));
+  appendNewGroup(std::move(g), names);
   return true;
 }
 
@@ -125,11 +128,12 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
   const dump::Content content = dump::parse(body);
   int addedGroups = 0;
   std::string message = kImportErrors;
+  NameSet names(groupNames);
   if (!content.junkFirst) {
     for (const dump::Section& s : content.sections) {
       if (s.kind == dump::kGroups) {
         int n = 0;
-        for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, false) ? 1 : 0;
+        for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, false, names) ? 1 : 0;
         addedGroups += n;
         message = s.complete ? counted(n, "Group", "", "s") + " imported" : kImportErrors;
         continue;
@@ -138,7 +142,7 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
         message = kImportErrors;
         continue;
       }
-      std::unique_ptr<PatchGroup> g = newGroup(s.groupName);
+      std::unique_ptr<PatchGroup> g = newGroup(s.groupName, names);
       int n = 0;
       if (s.kind == dump::kCategories) {
         n = g->addCategoryBlocks(s.categories, false);
@@ -151,7 +155,7 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
         message = counted(n, "Patch", "", "es") + " imported";
       }
       if (n == 0 || g->displayName.empty() || g->categories.empty()) continue;
-      appendNewGroup(std::move(g));
+      appendNewGroup(std::move(g), names);
       ++addedGroups;
     }
   }
@@ -168,7 +172,8 @@ std::string_view PatchLibrary::importGroupDump(std::string_view text) {
   const dump::Content content = dump::parse(wrapped);
   if (content.sections.empty() || content.sections[0].groups.empty()) return text;
   const dump::GroupBlock& b = content.sections[0].groups[0];
-  if (addGroupBlock(b, false)) publishProgramMaps();
+  NameSet names(groupNames);
+  if (addGroupBlock(b, false, names)) publishProgramMaps();
   // The text after the block's end line.
   const std::string endLine = std::string(dump::kGroupEnd) + b.name;
   std::string_view rest = text;
@@ -193,6 +198,7 @@ int PatchLibrary::pasteDump(const std::string& path, int clipboardType, int grou
   const dump::Content content = dump::parse(body);
   std::string message = kClipboardErrors;
   int added = 0;
+  NameSet names(groupNames);
   for (const dump::Section& s : content.sections) {
     if (s.kind != clipboardType) {
       message = kClipboardErrors;
@@ -200,7 +206,7 @@ int PatchLibrary::pasteDump(const std::string& path, int clipboardType, int grou
     }
     if (s.kind == dump::kGroups) {
       int n = 0;
-      for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, true) ? 1 : 0;
+      for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, true, names) ? 1 : 0;
       added += n;
       message = s.complete ? counted(n, "Group", "", "s") + " pasted" : kClipboardErrors;
     } else if (!s.complete) {

@@ -166,20 +166,13 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
 }
 
 std::string_view PatchLibrary::importGroupDump(std::string_view text) {
-  // One group block: everything up to its end line.
-  const std::string marker = std::string(dump::kMultiGroup) + "1\n";
-  const std::string wrapped = marker + std::string(text);
-  const dump::Content content = dump::parse(wrapped);
-  if (content.sections.empty() || content.sections[0].groups.empty()) return text;
-  const dump::GroupBlock& b = content.sections[0].groups[0];
+  // One group block; the rest starts after the line that ended it, not at an earlier stray
+  // copy of that line.
+  dump::GroupBlock b;
+  std::string_view rest;
+  if (!dump::parseFirstGroupBlock(text, b, rest)) return text;
   NameSet names(groupNames);
   if (addGroupBlock(b, false, names)) publishProgramMaps();
-  // The text after the block's end line.
-  const std::string endLine = std::string(dump::kGroupEnd) + b.name;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    if (nextLine(rest) == endLine) return rest;
-  }
   return rest;
 }
 

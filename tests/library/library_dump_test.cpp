@@ -236,6 +236,10 @@ TEST_F(LibraryDump, BlockParsersTakeWholeBlocks) {
   const std::string cut = groupBlock.substr(0, groupBlock.size() - 3);
   EXPECT_EQ(lib->importGroupDump(cut), cut);
   EXPECT_EQ(lib->groups.size(), before + 1);
+  // A stray copy of the end line before the block is no part of it: the rest starts after
+  // the block, which is thus imported once.
+  EXPECT_EQ(lib->importGroupDump("End Group Dump: Small\n" + groupBlock + "after\n"), "after\n");
+  EXPECT_EQ(lib->groupNames.back(), "Small 2");
 
   std::string categoryBlock;
   lib->groups[1]->categories[0]->appendDump(categoryBlock);

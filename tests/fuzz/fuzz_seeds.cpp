@@ -70,6 +70,11 @@ void dumpSeeds(PatchLibrary& lib) {
        header + "Multi Patch: 2\nG\nC\nStart Patch: \n End Patch: \nEnd Patch: \nStart Patch: \n"
                 "Start Patch: x\r\nEnd Patch: x\rEnd Multi Patch:\nMulti Category: 1\n"
                 "Multi Category: 1\nEnd Multi Category:");
+  std::string copies = header + "Multi Patch: 1\nG\nC\n";
+  for (int i = 0; i < 500; ++i) copies += "Start Patch: a\nEnd Patch: a\n";
+  seed("dump", "many-copies", copies + "End Multi Patch:\n");
+  seed("dump", "stray-end", "End Group Dump: A\nGroup Dump: A\nCategory Dump: c\n"
+                            "End Category Dump: c\nEnd Group Dump: A\nafter\n");
   seed("dump", "junk-first", "Quorvane 3970 Version nan Dump\n\nMulti Group: 1\nEnd Multi Group:\n");
 }
 

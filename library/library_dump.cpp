@@ -4,7 +4,6 @@
 #include "library/dump_format.h"
 #include "library/name_list.h"
 #include "library/patch_library.h"
-#include "library/text_lines.h"
 #include "library/text_numbers.h"
 #include "platform/files.h"
 #include "platform/platform.h"

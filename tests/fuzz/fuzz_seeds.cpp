@@ -75,7 +75,8 @@ void dumpSeeds(PatchLibrary& lib) {
   seed("dump", "many-copies", copies + "End Multi Patch:\n");
   seed("dump", "stray-end", "End Group Dump: A\nGroup Dump: A\nCategory Dump: c\n"
                             "End Category Dump: c\nEnd Group Dump: A\nafter\n");
-  seed("dump", "junk-first", "Quorvane 3970 Version nan Dump\n\nMulti Group: 1\nEnd Multi Group:\n");
+  seed("dump", "junk-first",
+       "Quorvane 3970 Version nan Dump\n\nMulti Group: 1\nEnd Multi Group:\n");
 }
 
 void mapSeeds() {

@@ -44,7 +44,8 @@ void requireSame(std::string_view a, std::string_view b, const char* what) {
   std::size_t at = 0;
   while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
   const std::size_t from = at > 60 ? at - 60 : 0;
-  std::fprintf(stderr, "property broken: %s\nthey part at byte %zu:\n--- first\n%.*s\n--- second\n%.*s\n",
+  std::fprintf(stderr,
+               "property broken: %s\nthey part at byte %zu:\n--- first\n%.*s\n--- second\n%.*s\n",
                what, at, static_cast<int>(std::min(a.size() - from, std::size_t{160})),
                a.data() + from, static_cast<int>(std::min(b.size() - from, std::size_t{160})),
                b.data() + from);

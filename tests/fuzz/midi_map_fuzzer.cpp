@@ -20,7 +20,8 @@ std::string readAndWrite(std::string_view text, std::unique_ptr<MidiMap>& map) {
 }
 
 void requireInRange(const MidiMapEntry& e) {
-  qvfuzz::require(e.parameter >= 1 && e.parameter <= kLastCordParam, "the parameter is one a map drives");
+  qvfuzz::require(e.parameter >= 1 && e.parameter <= kLastCordParam,
+                  "the parameter is one a map drives");
   qvfuzz::require(e.channel >= 0 && e.channel <= kMidiLastChannel, "the channel is 0..15");
   qvfuzz::require(e.controller >= 0 && e.controller <= kMidiControllerPitchBend,
                   "the controller is 0..128");

@@ -274,14 +274,17 @@ TEST_F(LibraryDump, ManyCopiesOfOneNameTakeTheFirstFreeNumbers) {
   };
 
   PatchCategory category;
-  ASSERT_EQ(category.pastePatchDumps("Start Patch: x\nEnd Patch: x\nStart Patch: x 2\nEnd Patch: x 2\n"), 2);
+  ASSERT_EQ(category.pastePatchDumps(
+                "Start Patch: x\nEnd Patch: x\nStart Patch: x 2\nEnd Patch: x 2\n"),
+            2);
   ASSERT_EQ(category.pastePatchDumps(repeated("Start Patch: x\nEnd Patch: x\n")), kCopies);
   expectNumbered(category.labels, 2, "x", 2);
 
   PatchGroup group;
   ASSERT_EQ(group.pasteCategoryDumps("Category Dump: x\nEnd Category Dump: x\n"
                                      "Category Dump: x 2\nEnd Category Dump: x 2\n"), 2);
-  ASSERT_EQ(group.pasteCategoryDumps(repeated("Category Dump: x\nEnd Category Dump: x\n")), kCopies);
+  ASSERT_EQ(group.pasteCategoryDumps(repeated("Category Dump: x\nEnd Category Dump: x\n")),
+            kCopies);
   expectNumbered(group.categoryNames, 2, "x", 2);
 
   ASSERT_TRUE(platform::writeBinaryFile(

@@ -117,22 +117,28 @@ bool readGroup(Lines& lines, std::string name, GroupBlock& block) {
   return true;
 }
 
-void readGroups(Lines& lines, std::vector<GroupBlock>& groups) {
+// Takes lines up to the end of the next whole group block and returns true, or up to a
+// "Multi" line or the end of the text and returns false.
+bool readNextGroup(Lines& lines, GroupBlock& block) {
   while (!lines.empty()) {
     const std::string_view line = lines.peek();
     if (startsWith(line, kGroupStart)) {
       lines.take();
-      GroupBlock block;
-      if (readGroup(lines, std::string(line.substr(kGroupStart.size())), block))
-        groups.push_back(std::move(block));
+      if (readGroup(lines, std::string(line.substr(kGroupStart.size())), block)) return true;
     } else if (startsWith(line, kMultiGroup) || startsWith(line, kMultiCategory) ||
                startsWith(line, kMultiPatch) || startsWith(line, kEndMultiGroup) ||
                startsWith(line, kEndMultiCategory) || startsWith(line, kEndMultiPatch)) {
-      return;
+      return false;
     } else {
       lines.take();
     }
   }
+  return false;
+}
+
+void readGroups(Lines& lines, std::vector<GroupBlock>& groups) {
+  for (GroupBlock block; readNextGroup(lines, block); block = GroupBlock{})
+    groups.push_back(std::move(block));
 }
 
 // The section's end line, when it is next.
@@ -202,6 +208,15 @@ Content parse(std::string_view text) {
     content.sections.push_back(std::move(s));
   }
   return content;
+}
+
+bool parseFirstGroupBlock(std::string_view text, GroupBlock& block, std::string_view& rest) {
+  Lines lines{text};
+  GroupBlock found;
+  if (!readNextGroup(lines, found)) return false;
+  block = std::move(found);
+  rest = lines.rest;
+  return true;
 }
 
 std::vector<PatchBlock> parsePatchBlocks(std::string_view text) {

@@ -80,6 +80,10 @@ bool readHeader(std::string_view text, std::string_view& rest);
 // Parses the text after the header. The views in the result point into text.
 Content parse(std::string_view text);
 
+// The first whole group block of a text, before any "Multi" line; rest is the text after
+// its end line. False, block and rest untouched, when there is none.
+bool parseFirstGroupBlock(std::string_view text, GroupBlock& block, std::string_view& rest);
+
 // The whole patch blocks of a text, and the whole category blocks of a text.
 std::vector<PatchBlock> parsePatchBlocks(std::string_view text);
 std::vector<CategoryBlock> parseCategoryBlocks(std::string_view text);

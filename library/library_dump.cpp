@@ -4,7 +4,6 @@
 #include "library/dump_format.h"
 #include "library/name_list.h"
 #include "library/patch_library.h"
-#include "library/text_lines.h"
 #include "library/text_numbers.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -96,25 +95,28 @@ bool PatchLibrary::readArchive(const std::string& path, std::string& text,
   return false;
 }
 
-std::unique_ptr<PatchGroup> PatchLibrary::newGroup(const std::string& name) const {
+std::unique_ptr<PatchGroup> PatchLibrary::newGroup(const std::string& name,
+                                                   NameSet& names) const {
   auto g = std::make_unique<PatchGroup>();
   g->folderName = std::to_string(groups.size());
-  g->displayName = uniqueName(name, [this](const std::string& n) { return hasGroupName(n); });
+  g->displayName = names.freeName(name);
   g->libraryFolder = folder;
   g->separator = separator;
   return g;
 }
 
-void PatchLibrary::appendNewGroup(std::unique_ptr<PatchGroup> g) {
+void PatchLibrary::appendNewGroup(std::unique_ptr<PatchGroup> g, NameSet& names) {
   g->setDirty(1);
   g->rebuildProgramMap();
+  names.add(g->displayName);
   appendGroup(std::move(g));
 }
 
-bool PatchLibrary::addGroupBlock(const dump::GroupBlock& block, bool uniqueCategoryNames) {
-  std::unique_ptr<PatchGroup> g = newGroup(block.name);
+bool PatchLibrary::addGroupBlock(const dump::GroupBlock& block, bool uniqueCategoryNames,
+                                 NameSet& names) {
+  std::unique_ptr<PatchGroup> g = newGroup(block.name, names);
   if (g->addCategoryBlocks(block.categories, uniqueCategoryNames) == 0) return false;
-  appendNewGroup(std::move(g));
+  appendNewGroup(std::move(g), names);
   return true;
 }
 
@@ -125,11 +127,12 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
   const dump::Content content = dump::parse(body);
   int addedGroups = 0;
   std::string message = kImportErrors;
+  NameSet names(groupNames);
   if (!content.junkFirst) {
     for (const dump::Section& s : content.sections) {
       if (s.kind == dump::kGroups) {
         int n = 0;
-        for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, false) ? 1 : 0;
+        for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, false, names) ? 1 : 0;
         addedGroups += n;
         message = s.complete ? counted(n, "Group", "", "s") + " imported" : kImportErrors;
         continue;
@@ -138,7 +141,7 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
         message = kImportErrors;
         continue;
       }
-      std::unique_ptr<PatchGroup> g = newGroup(s.groupName);
+      std::unique_ptr<PatchGroup> g = newGroup(s.groupName, names);
       int n = 0;
       if (s.kind == dump::kCategories) {
         n = g->addCategoryBlocks(s.categories, false);
@@ -151,7 +154,7 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
         message = counted(n, "Patch", "", "es") + " imported";
       }
       if (n == 0 || g->displayName.empty() || g->categories.empty()) continue;
-      appendNewGroup(std::move(g));
+      appendNewGroup(std::move(g), names);
       ++addedGroups;
     }
   }
@@ -162,19 +165,13 @@ int PatchLibrary::importDump(const std::string& path, bool quiet) {
 }
 
 std::string_view PatchLibrary::importGroupDump(std::string_view text) {
-  // One group block: everything up to its end line.
-  const std::string marker = std::string(dump::kMultiGroup) + "1\n";
-  const std::string wrapped = marker + std::string(text);
-  const dump::Content content = dump::parse(wrapped);
-  if (content.sections.empty() || content.sections[0].groups.empty()) return text;
-  const dump::GroupBlock& b = content.sections[0].groups[0];
-  if (addGroupBlock(b, false)) publishProgramMaps();
-  // The text after the block's end line.
-  const std::string endLine = std::string(dump::kGroupEnd) + b.name;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    if (nextLine(rest) == endLine) return rest;
-  }
+  // One group block; the rest starts after the line that ended it, not at an earlier stray
+  // copy of that line.
+  dump::GroupBlock b;
+  std::string_view rest;
+  if (!dump::parseFirstGroupBlock(text, b, rest)) return text;
+  NameSet names(groupNames);
+  if (addGroupBlock(b, false, names)) publishProgramMaps();
   return rest;
 }
 
@@ -193,6 +190,7 @@ int PatchLibrary::pasteDump(const std::string& path, int clipboardType, int grou
   const dump::Content content = dump::parse(body);
   std::string message = kClipboardErrors;
   int added = 0;
+  NameSet names(groupNames);
   for (const dump::Section& s : content.sections) {
     if (s.kind != clipboardType) {
       message = kClipboardErrors;
@@ -200,7 +198,7 @@ int PatchLibrary::pasteDump(const std::string& path, int clipboardType, int grou
     }
     if (s.kind == dump::kGroups) {
       int n = 0;
-      for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, true) ? 1 : 0;
+      for (const dump::GroupBlock& b : s.groups) n += addGroupBlock(b, true, names) ? 1 : 0;
       added += n;
       message = s.complete ? counted(n, "Group", "", "s") + " pasted" : kClipboardErrors;
     } else if (!s.complete) {

@@ -31,6 +31,18 @@ bool writeNameList(const std::string& path, const std::vector<std::string>& name
   return platform::replaceTextFile(path, text);
 }
 
+NameSet::NameSet(const std::vector<std::string>& names) : names_(names.begin(), names.end()) {}
+
+std::string NameSet::freeName(const std::string& name) {
+  if (names_.count(name) == 0) return name;
+  long& taken = takenNumbers_[name];
+  for (;;) {
+    std::string candidate = name + ' ' + std::to_string(taken + 1);
+    if (names_.count(candidate) == 0) return candidate;
+    ++taken;
+  }
+}
+
 void reportSyncError(const char* level) {
   // The vendor's own report address.
   platform::messageBox(nullptr, std::string(level) +

@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The names of a list text in file order: each line trimmed, blank lines skipped. Lines may
@@ -26,15 +28,23 @@ void moveEntry(std::vector<T>& list, int from, int to) {
   list.insert(list.begin() + to, std::move(entry));
 }
 
-// "name" when taken(name) is false, else the first free "name 1", "name 2", ...
-template <class Taken>
-std::string uniqueName(const std::string& name, Taken taken) {
-  if (!taken(name)) return name;
-  for (long n = 1;; ++n) {
-    std::string candidate = name + ' ' + std::to_string(n);
-    if (!taken(candidate)) return candidate;
-  }
-}
+// The names in use in one list (the library's groups, a group's categories, a category's
+// patches) while entries are added to it, and the free names those entries get. An answer
+// costs about the same however many entries share one name, so that pasting thousands of
+// copies of a name stays quick.
+class NameSet {
+ public:
+  explicit NameSet(const std::vector<std::string>& names);
+  // name when it is free, else the first free "name 1", "name 2", ...; taken only by add().
+  std::string freeName(const std::string& name);
+  void add(const std::string& name) { names_.insert(name); }
+
+ private:
+  std::unordered_set<std::string> names_;
+  // Per name, how many of its numbered forms were found taken: names are only added, so
+  // they stay taken and the next search starts after them.
+  std::unordered_map<std::string, long> takenNumbers_;
+};
 
 // Shows "<level> Sync error. Please report to <address>." (level: "Library", "Group",
 // "Category").

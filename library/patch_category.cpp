@@ -156,10 +156,11 @@ void PatchCategory::appendDump(std::string& out) const {
 
 int PatchCategory::addPatchBlocks(const std::vector<dump::PatchBlock>& blocks,
                                   bool uniqueNames) {
+  // The names hasPatchName compares with.
+  NameSet names(patches.empty() ? std::vector<std::string>{} : labels);
   for (const dump::PatchBlock& b : blocks) {
-    std::string name = b.name;
-    if (uniqueNames)
-      name = uniqueName(name, [this](const std::string& n) { return hasPatchName(n); });
+    const std::string name = uniqueNames ? names.freeName(b.name) : b.name;
+    names.add(name);
     auto patch = std::make_unique<Patch>(std::to_string(patches.size()), name, folderPath(),
                                          separator, b.text.data(), b.text.size());
     patch->dirty = 1;

@@ -133,11 +133,11 @@ void PatchGroup::appendDump(std::string& out) const {
 int PatchGroup::addCategoryBlocks(const std::vector<dump::CategoryBlock>& blocks,
                                   bool uniqueNames) {
   int added = 0;
+  NameSet names(categoryNames);
   for (const dump::CategoryBlock& b : blocks) {
     if (b.patches.empty() && b.brokenPatches > 0) continue;
-    std::string name = b.name;
-    if (uniqueNames)
-      name = uniqueName(name, [this](const std::string& n) { return hasCategoryName(n); });
+    const std::string name = uniqueNames ? names.freeName(b.name) : b.name;
+    names.add(name);
     auto category = std::make_unique<PatchCategory>(std::to_string(categories.size()), name,
                                                     folderPath(), separator, false);
     category->addPatchBlocks(b.patches, false);

@@ -25,6 +25,8 @@
 #include "library/patch_group.h"
 #include "library/program_snapshot.h"
 
+class NameSet;
+
 class PatchLibrary {
  public:
   // Creates the data folder tree when missing, installs "defaultLibrary" and "kreset.kvx"
@@ -148,10 +150,12 @@ class PatchLibrary {
   void syncError(const char* level) const;
   // Reads an archive file and checks its header; reports a file that is none.
   bool readArchive(const std::string& path, std::string& text, std::string_view& body) const;
-  // A new empty group at the end's position, its name made unique in the library.
-  std::unique_ptr<PatchGroup> newGroup(const std::string& name) const;
-  void appendNewGroup(std::unique_ptr<PatchGroup> group);
-  bool addGroupBlock(const dump::GroupBlock& block, bool uniqueCategoryNames);
+  // A new empty group at the end's position, its name made unique among names, the
+  // library's group names and those added since.
+  std::unique_ptr<PatchGroup> newGroup(const std::string& name, NameSet& names) const;
+  // Appends the group; its name is taken in names from then on.
+  void appendNewGroup(std::unique_ptr<PatchGroup> group, NameSet& names);
+  bool addGroupBlock(const dump::GroupBlock& block, bool uniqueCategoryNames, NameSet& names);
 
   ProgramSnapshotPublisher programs_;
   std::atomic<int32_t> audioGroup_{0};

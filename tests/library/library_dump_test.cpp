@@ -236,6 +236,10 @@ TEST_F(LibraryDump, BlockParsersTakeWholeBlocks) {
   const std::string cut = groupBlock.substr(0, groupBlock.size() - 3);
   EXPECT_EQ(lib->importGroupDump(cut), cut);
   EXPECT_EQ(lib->groups.size(), before + 1);
+  // A stray copy of the end line before the block is no part of it: the rest starts after
+  // the block, which is thus imported once.
+  EXPECT_EQ(lib->importGroupDump("End Group Dump: Small\n" + groupBlock + "after\n"), "after\n");
+  EXPECT_EQ(lib->groupNames.back(), "Small 2");
 
   std::string categoryBlock;
   lib->groups[1]->categories[0]->appendDump(categoryBlock);
@@ -246,6 +250,51 @@ TEST_F(LibraryDump, BlockParsersTakeWholeBlocks) {
   EXPECT_EQ(empty.pastePatchDumps(categoryBlock), 2);
   EXPECT_EQ(empty.labels, (std::vector<std::string>{"Lead", "Lead 2"}));
   expectSamePatches(empty, *lib->groups[1]->categories[0]);
+}
+
+// Thousands of blocks of one name paste under the first free numbered names, at each level,
+// without searching every taken name again for each copy (which stalled the GUI thread for
+// minutes on a clipboard of a few thousand copies).
+TEST_F(LibraryDump, ManyCopiesOfOneNameTakeTheFirstFreeNumbers) {
+  constexpr int kCopies = 4000;
+  auto repeated = [](const std::string& block) {
+    std::string text;
+    for (int i = 0; i < kCopies; ++i) text += block;
+    return text;
+  };
+  // Each copy after the ones already taken ("x" and "x 2" in the category and the group;
+  // "Small" in the library) gets the lowest number not yet used.
+  auto expectNumbered = [](const std::vector<std::string>& names, std::size_t first,
+                           const std::string& base, int skipped) {
+    ASSERT_EQ(names.size(), first + kCopies);
+    for (int k = 0; k < kCopies; ++k) {
+      const int number = k + 1 + (skipped > 0 && k + 1 >= skipped ? 1 : 0);
+      ASSERT_EQ(names[first + static_cast<std::size_t>(k)], base + ' ' + std::to_string(number));
+    }
+  };
+
+  PatchCategory category;
+  ASSERT_EQ(category.pastePatchDumps(
+                "Start Patch: x\nEnd Patch: x\nStart Patch: x 2\nEnd Patch: x 2\n"),
+            2);
+  ASSERT_EQ(category.pastePatchDumps(repeated("Start Patch: x\nEnd Patch: x\n")), kCopies);
+  expectNumbered(category.labels, 2, "x", 2);
+
+  PatchGroup group;
+  ASSERT_EQ(group.pasteCategoryDumps("Category Dump: x\nEnd Category Dump: x\n"
+                                     "Category Dump: x 2\nEnd Category Dump: x 2\n"), 2);
+  ASSERT_EQ(group.pasteCategoryDumps(repeated("Category Dump: x\nEnd Category Dump: x\n")),
+            kCopies);
+  expectNumbered(group.categoryNames, 2, "x", 2);
+
+  ASSERT_TRUE(platform::writeBinaryFile(
+      path("many"), std::string(dump::kHeader) + "Multi Group: 1\n" +
+                        repeated("Group Dump: Small\nCategory Dump: c\nEnd Category Dump: c\n"
+                                 "End Group Dump: Small\n") +
+                        "End Multi Group:\n"));
+  const std::size_t before = lib->groupNames.size();
+  ASSERT_EQ(lib->pasteDump(path("many"), dump::kGroups, 0, 0), kCopies);
+  expectNumbered(lib->groupNames, before, "Small", 0);
 }
 
 // Every prefix of every kind of dump imports and pastes without fault and adds only whole

@@ -237,13 +237,16 @@ TEST_F(LibraryTree, RevertReadsTheDiskAgainAndRetiresTheOldRecords) {
 }
 
 TEST(NameList, UniqueNamesCountFromOne) {
-  const std::vector<std::string> taken = {"Pad", "Pad 1", "Pad 3", "Pad 1 1"};
-  auto has = [&](const std::string& n) {
-    return std::find(taken.begin(), taken.end(), n) != taken.end();
-  };
-  EXPECT_EQ(uniqueName("Lead", has), "Lead");
-  EXPECT_EQ(uniqueName("Pad", has), "Pad 2");
-  EXPECT_EQ(uniqueName("Pad 1", has), "Pad 1 2");
+  NameSet names({"Pad", "Pad 1", "Pad 3", "Pad 1 1"});
+  EXPECT_EQ(names.freeName("Lead"), "Lead");
+  EXPECT_EQ(names.freeName("Pad"), "Pad 2");
+  EXPECT_EQ(names.freeName("Pad 1"), "Pad 1 2");
+  // A free name is taken only when added; then the next copy counts on past it.
+  EXPECT_EQ(names.freeName("Pad"), "Pad 2");
+  names.add("Pad 2");
+  EXPECT_EQ(names.freeName("Pad"), "Pad 4");
+  names.add("Lead");
+  EXPECT_EQ(names.freeName("Lead"), "Lead 1");
 }
 
 }  // namespace

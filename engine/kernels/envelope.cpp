@@ -1,6 +1,6 @@
 #include "engine/kernels/envelope.h"
 
-#include "engine/kernels/sanitise.h"
+#include "engine/kernels/kernel_constants.h"
 
 namespace qv {
 namespace {
@@ -100,7 +100,7 @@ void Envelope::tick() {
         break;
     }
     // A level that is not finite (or denormal) restarts from 0 instead of sticking.
-    level = flushDegenerate(level);
+    level = flushNonNormal(level);
 }
 
 } // namespace qv

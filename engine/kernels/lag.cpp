@@ -1,6 +1,6 @@
 #include "engine/kernels/lag.h"
 
-#include "engine/kernels/sanitise.h"
+#include "engine/kernels/kernel_constants.h"
 
 namespace qv {
 namespace {
@@ -30,8 +30,8 @@ void LagProcessor::setSampleRate(int newRate) {
 }
 
 float LagProcessor::process(float x) {
-    const float input = flushDegenerate(x);
-    const float previous = flushDegenerate(state);
+    const float input = flushNonNormal(x);
+    const float previous = flushNonNormal(state);
     state = (1.0f - coefficient) * input + coefficient * previous;
     return state;
 }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/kernels/sanitise.h"
+#include "engine/kernels/kernel_constants.h"
 #include "engine/patch_voice.h"
 
 namespace qv {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/kernels/sanitise.h"
+#include "engine/kernels/kernel_constants.h"
 
 namespace qv {
 namespace {
@@ -27,15 +27,15 @@ const std::int32_t ReverbModel::kCombTuning[kCombCount] = {1116, 1188, 1277, 135
 const std::int32_t ReverbModel::kAllPassTuning[kAllPassCount] = {556, 441, 341, 225};
 
 float CombFilter::process(float x) {
-    const float out = flushDegenerate(buffer[index]);
-    filterStore = flushDegenerate(out * damp2 + filterStore * damp1);
+    const float out = flushNonNormal(buffer[index]);
+    filterStore = flushNonNormal(out * damp2 + filterStore * damp1);
     buffer[index] = x + filterStore * feedback;
     if (++index >= size) index = 0;
     return out;
 }
 
 float AllPassFilter::process(float x) {
-    const float b = flushDegenerate(buffer[index]);
+    const float b = flushNonNormal(buffer[index]);
     const float result = b - x;
     buffer[index] = x + b * feedback;
     if (++index >= size) index = 0;

@@ -1,6 +1,6 @@
 #include "engine/kernels/ring_modulator.h"
 
-#include "engine/kernels/sanitise.h"
+#include "engine/kernels/kernel_constants.h"
 
 namespace qv {
 
@@ -18,20 +18,20 @@ void RingModulator::setMode(std::int32_t newMode) {
 
 void RingModulator::setSampleRate(int rate) {
     sampleRate = rate;
-    r = flushDegenerate(1.0f - 10.0f / static_cast<float>(rate));
+    r = flushNonNormal(1.0f - 10.0f / static_cast<float>(rate));
 }
 
 float RingModulator::process() {
     if (mode == kModeDcBlocked) {
-        const float yA = flushDegenerate(inputA - previousA + r * blockedA);
-        const float yB = flushDegenerate(inputB - previousB + r * blockedB);
+        const float yA = flushNonNormal(inputA - previousA + r * blockedA);
+        const float yB = flushNonNormal(inputB - previousB + r * blockedB);
         blockedA = yA;
         blockedB = yB;
         previousA = inputA;
         previousB = inputB;
         return yA * yB;
     }
-    return flushDegenerate(inputA) * flushDegenerate(inputB);
+    return flushNonNormal(inputA) * flushNonNormal(inputB);
 }
 
 } // namespace qv

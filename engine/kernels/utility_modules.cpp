@@ -2,7 +2,7 @@
 
 #include "engine/kernels/kernel_object.h"
 #include "engine/kernels/sample_hold.h"
-#include "engine/kernels/sanitise.h"
+#include "engine/kernels/kernel_constants.h"
 
 namespace qv {
 
@@ -12,7 +12,7 @@ bool LagModule::setRate(float hertz) {
         hertz);
 }
 
-float invert(void*, float x) { return -flushDegenerate(x); }
+float invert(void*, float x) { return -flushNonNormal(x); }
 
 namespace {
 

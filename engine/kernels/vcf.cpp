@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/kernels/sanitise.h"
+#include "engine/kernels/kernel_constants.h"
 
 namespace qv {
 namespace {
@@ -125,17 +125,17 @@ void Vcf::tick(float coarseFineGain, float resonanceGain) {
 float Vcf::process(float x, EngineRandom& random) {
     if (computed) return cachedOutput;
 
-    const float input = flushDegenerate(x);
-    float l1 = flushDegenerate(low1);
-    float b1 = flushDegenerate(band1);
-    float l2 = flushDegenerate(low2);
-    float b2 = flushDegenerate(band2);
-    const float k = flushDegenerate(g);
+    const float input = flushNonNormal(x);
+    float l1 = flushNonNormal(low1);
+    float b1 = flushNonNormal(band1);
+    float l2 = flushNonNormal(low2);
+    float b2 = flushNonNormal(band2);
+    const float k = flushNonNormal(g);
 
     const float dither = (static_cast<float>(nextEngineRandom(random)) / 32768.0f + 0.5f) * 1e-6f;
     const float in = input * inputGain + dither;
 
-    damping = flushDegenerate(std::max(baseDamping, baseDamping - follower.level * compensation));
+    damping = flushNonNormal(std::max(baseDamping, baseDamping - follower.level * compensation));
     const float d = damping;
 
     for (int step = 0; step < 2; ++step) {
@@ -153,7 +153,7 @@ float Vcf::process(float x, EngineRandom& random) {
     low2 = l2;
     band2 = b2;
 
-    float y = flushDegenerate((stage2Out[0] + stage2Out[1]) * 0.5f);
+    float y = flushNonNormal((stage2Out[0] + stage2Out[1]) * 0.5f);
     if (std::fabs(y) > 1000.0f) {
         clear();
         y = 0.0f;

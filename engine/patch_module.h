@@ -9,19 +9,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/four_char_code.h"
 #include "engine/module_types.h"
 
 struct PatchModule;
 
-// Builds a four-character jack code from its characters in reading order ('p','l','1','8').
-constexpr std::uint32_t fourCharJackCode(char a, char b, char c, char d) {
-  return (static_cast<std::uint32_t>(static_cast<unsigned char>(a)) << 24) |
-         (static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 16) |
-         (static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 8) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(d));
-}
 // The code of a hard-wired connection that no cord replaces.
-inline constexpr std::uint32_t kHardWiredCode = fourCharJackCode('n', 'o', 'n', 'e');
+inline constexpr std::uint32_t kHardWiredCode = fourCharCode("none");
 
 // An input connection: pulls one output of a source module, times a ramped gain.
 struct PatchInput {

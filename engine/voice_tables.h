@@ -10,9 +10,7 @@
 #include "engine/patch_voice.h"
 
 // A jack code from its four characters in reading order: jackCode("pl18").
-constexpr std::uint32_t jackCode(const char (&text)[5]) {
-  return fourCharJackCode(text[0], text[1], text[2], text[3]);
-}
+constexpr std::uint32_t jackCode(const char (&text)[5]) { return fourCharCode(text); }
 
 // The code of jack index 0, no connection: a cord to it removes the cord.
 inline constexpr std::uint32_t kNoConnectionJack = jackCode("noco");

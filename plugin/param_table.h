@@ -6,15 +6,11 @@
 
 #include <cstdint>
 
-// A four-character code: the four ASCII characters of `text`, the first in the most
-// significant byte ("env1" is 0x656E7631). Kept in memory as a native integer, compared as
-// an integer, written in files in reading order. 0 means no code.
-constexpr int32_t fourCharKey(const char (&text)[5]) {
-  return static_cast<int32_t>((static_cast<uint32_t>(static_cast<unsigned char>(text[0])) << 24) |
-                              (static_cast<uint32_t>(static_cast<unsigned char>(text[1])) << 16) |
-                              (static_cast<uint32_t>(static_cast<unsigned char>(text[2])) << 8) |
-                              static_cast<uint32_t>(static_cast<unsigned char>(text[3])));
-}
+#include "engine/four_char_code.h"
+
+// A parameter key as the table stores it: the four-character code as a signed word. 0 means
+// no code.
+constexpr int32_t fourCharKey(const char (&text)[5]) { return static_cast<int32_t>(fourCharCode(text)); }
 
 // Records 0..179: 0 is the placeholder, 1..89 the panel controls and settings, 90..178 the
 // input jacks (one patch-cord parameter each) and 179 the terminator.

@@ -10,6 +10,11 @@ constexpr float kControlThreshold = 1e-6f;
 }
 
 float PatchVoice::evaluateInput(PatchInput* input) {
+  memoCleared_ = false;
+  return pull(input);
+}
+
+float PatchVoice::pull(PatchInput* input) {
   PatchModule* m = input->source;
   if (m == nullptr) return 0.0f;
   const int i = m->index;
@@ -33,12 +38,12 @@ float PatchVoice::evaluateInput(PatchInput* input) {
   float control = 0.0f;
   for (int k = 0; k < m->controlCount; ++k) {
     PatchInput* in = m->controlInputs[k];
-    if (!in->off) control += evaluateInput(in);
+    if (!in->off) control += pull(in);
   }
   float audio = y;
   for (int k = 0; k < m->audioCount; ++k) {
     PatchInput* in = m->audioInputs[k];
-    if (!in->off) audio += evaluateInput(in);
+    if (!in->off) audio += pull(in);
   }
   visiting[i] = 0;
 
@@ -56,6 +61,7 @@ float PatchVoice::evaluateInput(PatchInput* input) {
 
 void prepareVoiceSample(PatchVoice& voice) {
   std::memset(voice.computed, 0, sizeof voice.computed);
+  voice.memoCleared_ = true;
   PatchModule* ticked[] = {voice.vco1, voice.vco2, voice.vco3, voice.vcf1,
                            voice.ar1, voice.adsr1, voice.keyboardTrigger};
   for (PatchModule* m : ticked) {
@@ -76,10 +82,8 @@ void accumulateInto(PatchVoice& voice, const PatchModule* target, float value) {
   }
 }
 
-}  // namespace
-
-float processVoiceSample(PatchVoice& voice) {
-  voice.advanceRamps();
+// The sample's top-level pulls: the output, the reverb send, the two input buses.
+float pullSample(PatchVoice& voice) {
   PatchInput* outputInput = firstAudioInput(voice.output);
   const float out = outputInput ? voice.evaluateInput(outputInput) : 0.0f;
 
@@ -96,4 +100,19 @@ float processVoiceSample(PatchVoice& voice) {
     accumulateInto(voice, bus, voice.evaluateInput(in) * 0.1f);
   }
   return out;
+}
+
+}  // namespace
+
+float processVoiceSampleByPull(PatchVoice& voice) {
+  voice.advanceRamps();
+  return pullSample(voice);
+}
+
+float processVoiceSample(PatchVoice& voice) {
+  voice.advanceRamps();
+  if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
+  if (!voice.memoCleared_ || !voice.schedule_.usable) return pullSample(voice);
+  voice.memoCleared_ = false;
+  return runSchedule(voice, voice.schedule_);
 }

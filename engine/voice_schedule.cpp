@@ -1,0 +1,198 @@
+// Deriving and running a voice's flattened evaluation order (see voice_schedule.h). The
+// derivation walks the graph exactly as PatchVoice::evaluateInput does, keeping its own
+// visiting and computed flags, and writes down each call instead of making it.
+#include "engine/voice_schedule.h"
+
+#include <cmath>
+
+#include "engine/patch_voice.h"
+#include "engine/sanitize.h"
+
+namespace {
+
+constexpr float kControlThreshold = 1e-6f;
+constexpr int kOutputSlot = 0;
+constexpr int kSendSlot = 1;
+constexpr int kFirstBusSlot = 2;
+
+class Deriver {
+ public:
+  Deriver(const PatchVoice& voice, VoiceSchedule& schedule) : voice_(voice), schedule_(schedule) {}
+
+  // The steps of one evaluateInput(input) whose value goes into slot dest; nesting depth is
+  // the number of module evaluations open around it.
+  void pull(const PatchInput* input, int dest, int depth) {
+    const PatchModule* m = input->source;
+    if (m == nullptr) {
+      emit(ScheduleStepKind::Zero, input, dest);
+      return;
+    }
+    const int i = m->index;
+    if (i < 0 || i >= voice_.moduleCount || voice_.modules[i] != m) {
+      emit(ScheduleStepKind::Zero, input, dest);
+      return;
+    }
+
+    const ModuleOutputFn output = voice_.outputFns[i];
+    if (output != nullptr && m->controlCount == 0) {
+      emit(ScheduleStepKind::Leaf, input, dest);
+      return;
+    }
+    if (visiting_[i] != 0 || computed_[i] != 0) {
+      emit(voice_.isGenerator[i] != 0 ? ScheduleStepKind::MemoLive : ScheduleStepKind::MemoCache, input, dest);
+      return;
+    }
+
+    const int frame = kScheduleResultSlots + 2 * depth;
+    emit(ScheduleStepKind::Begin, input, frame);
+    visiting_[i] = 1;
+    for (int k = 0; k < m->controlCount; ++k) {
+      if (!m->controlInputs[k]->off) pull(m->controlInputs[k], frame, depth + 1);
+    }
+    for (int k = 0; k < m->audioCount; ++k) {
+      if (!m->audioInputs[k]->off) pull(m->audioInputs[k], frame + 1, depth + 1);
+    }
+    visiting_[i] = 0;
+    computed_[i] = 1;
+    if (ScheduleStep* end = emit(ScheduleStepKind::End, input, dest)) end->frame = static_cast<std::int16_t>(frame);
+  }
+
+  void accumulate(const PatchModule* target, int slot) {
+    const int t = target->index;
+    const ModuleAccumulateFn fn = voice_.accumulateFns[t];
+    if (fn == nullptr) return;
+    if (ScheduleStep* step = add(ScheduleStepKind::Accumulate)) {
+      step->module = static_cast<std::int16_t>(slot);
+      step->dsp = voice_.dsps[t];
+      step->accumulate = fn;
+    }
+  }
+
+  void zero(int dest) {
+    if (ScheduleStep* step = add(ScheduleStepKind::Zero)) step->dest = static_cast<std::int16_t>(dest);
+  }
+
+  bool fitted() const { return !overflow_; }
+
+ private:
+  ScheduleStep* add(ScheduleStepKind kind) {
+    if (schedule_.count >= kMaxScheduleSteps) {
+      overflow_ = true;
+      return nullptr;
+    }
+    ScheduleStep& step = schedule_.steps[schedule_.count++];
+    step = ScheduleStep{};
+    step.kind = kind;
+    return &step;
+  }
+
+  ScheduleStep* emit(ScheduleStepKind kind, const PatchInput* input, int dest) {
+    ScheduleStep* step = add(kind);
+    if (step == nullptr) return nullptr;
+    step->dest = static_cast<std::int16_t>(dest);
+    step->input = input;
+    step->outputIndex = input->outputIndex;
+    if (kind == ScheduleStepKind::Zero) return step;
+    const int i = input->source->index;
+    step->module = static_cast<std::int16_t>(i);
+    step->dsp = voice_.dsps[i];
+    step->output = voice_.outputFns[i];
+    step->setControl = voice_.setControlFns[i];
+    step->process = voice_.processFns[i];
+    return step;
+  }
+
+  const PatchVoice& voice_;
+  VoiceSchedule& schedule_;
+  std::uint8_t visiting_[kMaxVoiceModules] = {};
+  std::uint8_t computed_[kMaxVoiceModules] = {};
+  bool overflow_ = false;
+};
+
+const PatchInput* firstAudioInput(const PatchModule* m) {
+  return (m != nullptr && m->audioCount > 0) ? m->audioInputs[0] : nullptr;
+}
+
+}  // namespace
+
+// The same top-level pulls as processVoiceSampleByPull, in the same order.
+void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
+  schedule.count = 0;
+  Deriver deriver(voice, schedule);
+  const PatchInput* outputInput = firstAudioInput(voice.output);
+  if (outputInput != nullptr) {
+    deriver.pull(outputInput, kOutputSlot, 0);
+  } else {
+    deriver.zero(kOutputSlot);  // no output connection: the output is +0
+  }
+  if (const PatchInput* send = firstAudioInput(voice.reverb1)) {
+    const bool sameSource = outputInput != nullptr && send->source == outputInput->source &&
+                            send->outputIndex == outputInput->outputIndex;
+    if (!sameSource) deriver.pull(send, kSendSlot, 0);
+    deriver.accumulate(voice.reverb1, sameSource ? kOutputSlot : kSendSlot);
+  }
+  int bus = kFirstBusSlot;
+  for (const PatchModule* target : {voice.leftInput, voice.rightInput}) {
+    const PatchInput* in = firstAudioInput(target);
+    if (in != nullptr && in->source != voice.zeroVolts) {
+      deriver.pull(in, bus, 0);
+      deriver.accumulate(target, bus);
+    }
+    ++bus;
+  }
+  schedule.valid = true;
+  schedule.usable = deriver.fitted();
+}
+
+float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
+  // Result slots start at -0, so adding the one value they receive gives exactly that value.
+  float slots[kMaxScheduleSlots];
+  for (int r = 0; r < kScheduleResultSlots; ++r) slots[r] = -0.0f;
+  float* const cache = voice.cache;
+  float* const lastControl = voice.lastControl;
+  std::uint8_t* const computed = voice.computed;
+
+  const ScheduleStep* const end = schedule.steps + schedule.count;
+  for (const ScheduleStep* s = schedule.steps; s != end; ++s) {
+    switch (s->kind) {
+      case ScheduleStepKind::Zero:
+        slots[s->dest] += 0.0f;
+        break;
+      case ScheduleStepKind::Leaf:
+        slots[s->dest] += sanitizeValue(s->output(s->dsp, s->outputIndex)) * s->input->gain;
+        break;
+      case ScheduleStepKind::MemoLive: {
+        const float y = s->output != nullptr ? s->output(s->dsp, s->outputIndex) : 0.0f;
+        slots[s->dest] += sanitizeValue(y) * s->input->gain;
+        break;
+      }
+      case ScheduleStepKind::MemoCache:
+        if (s->output != nullptr) s->output(s->dsp, s->outputIndex);
+        slots[s->dest] += cache[s->module] * s->input->gain;
+        break;
+      case ScheduleStepKind::Begin:
+        slots[s->dest + 1] = s->output != nullptr ? s->output(s->dsp, s->outputIndex) : 0.0f;
+        slots[s->dest] = 0.0f;
+        break;
+      case ScheduleStepKind::End: {
+        const int i = s->module;
+        const float control = slots[s->frame];
+        float audio = slots[s->frame + 1];
+        if (std::fabs(control - lastControl[i]) > kControlThreshold) {
+          if (s->setControl != nullptr) s->setControl(s->dsp, control);
+          lastControl[i] = control;
+        }
+        if (s->process != nullptr) audio = s->process(s->dsp, audio);
+        computed[i] = 1;
+        audio = sanitizeValue(audio);
+        cache[i] = audio;
+        slots[s->dest] += audio * s->input->gain;
+        break;
+      }
+      case ScheduleStepKind::Accumulate:
+        s->accumulate(s->dsp, slots[s->module] * 0.1f);
+        break;
+    }
+  }
+  return slots[kOutputSlot];
+}

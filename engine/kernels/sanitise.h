@@ -12,7 +12,8 @@ inline float flushDegenerate(float v) {
     std::uint32_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     const std::uint32_t exponent = (bits >> 23) & 0xffu;
-    return (exponent == 0u || exponent == 0xffu) ? 0.0f : v;
+    // One unsigned compare: exponents 0 and 255 both fall outside 1 .. 254.
+    return exponent - 1u < 0xfeu ? v : 0.0f;
 }
 
 inline constexpr float kPiF = 3.14159265358979323846f;

@@ -62,9 +62,13 @@ float PatchVoice::pull(PatchInput* input) {
 void prepareVoiceSample(PatchVoice& voice) {
   std::memset(voice.computed, 0, sizeof voice.computed);
   voice.memoCleared_ = true;
-  PatchModule* ticked[] = {voice.vco1, voice.vco2, voice.vco3, voice.vcf1,
-                           voice.ar1, voice.adsr1, voice.keyboardTrigger};
-  for (PatchModule* m : ticked) {
+  const VoiceSchedule& schedule = voice.schedule_;
+  if (schedule.valid) {
+    for (int k = 0; k < schedule.tickCount; ++k) schedule.ticks[k](schedule.tickObjects[k]);
+    return;
+  }
+  for (PatchModule* PatchVoice::*role : kTickedRoles) {
+    const PatchModule* m = voice.*role;
     if (m == nullptr) continue;
     if (ModuleTickFn tick = voice.tickFns[m->index]) tick(voice.dsps[m->index]);
   }

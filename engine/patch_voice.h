@@ -270,8 +270,9 @@ struct PatchVoice {
 
   // Marks the flattened evaluation order stale, so it is derived again before the next
   // sample. Called by whatever changes the graph's shape: a connection's source or output
-  // index, its off flag, a module's inputs or functions. The voice calls it itself for cords,
-  // ramps, commands and bindModule; code that changes those fields by hand calls it too.
+  // index, its off flag, a module's inputs or functions, the ticked roles (vco1 .. vcf1,
+  // ar1, adsr1, keyboardTrigger). The voice calls it itself for cords, ramps, commands and
+  // bindModule; code that changes those fields by hand calls it too.
   void invalidateSchedule() { schedule_.valid = false; }
 
   // Queue fill level, for tests and diagnostics. Any thread (an estimate off the audio thread).
@@ -300,6 +301,11 @@ struct PatchVoice {
   VoiceCommandHandlerFn commandHandler_ = nullptr;
   void* commandContext_ = nullptr;
 };
+
+// The records prepareVoiceSample ticks, in this order.
+inline constexpr PatchModule* PatchVoice::*kTickedRoles[] = {
+    &PatchVoice::vco1, &PatchVoice::vco2, &PatchVoice::vco3, &PatchVoice::vcf1,
+    &PatchVoice::ar1,  &PatchVoice::adsr1, &PatchVoice::keyboardTrigger};
 
 // Starts a sample: clears the memo flags and ticks VCO 1, VCO 2, VCO 3, VCF 1, AR 1,
 // ADSR 1 and Keyboard Trigger in that order. Audio thread, once per sample, before

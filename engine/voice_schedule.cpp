@@ -4,6 +4,7 @@
 #include "engine/voice_schedule.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "engine/patch_voice.h"
 #include "engine/sanitize.h"
@@ -44,17 +45,24 @@ class Deriver {
     }
 
     const int frame = kScheduleResultSlots + 2 * depth;
-    emit(ScheduleStepKind::Begin, input, frame);
+    emit(output != nullptr ? ScheduleStepKind::Begin : ScheduleStepKind::BeginSilent, input, frame);
+    bool anyControl = false;
     visiting_[i] = 1;
     for (int k = 0; k < m->controlCount; ++k) {
-      if (!m->controlInputs[k]->off) pull(m->controlInputs[k], frame, depth + 1);
+      if (m->controlInputs[k]->off) continue;
+      anyControl = true;
+      pull(m->controlInputs[k], frame, depth + 1);
     }
     for (int k = 0; k < m->audioCount; ++k) {
       if (!m->audioInputs[k]->off) pull(m->audioInputs[k], frame + 1, depth + 1);
     }
     visiting_[i] = 0;
     computed_[i] = 1;
-    if (ScheduleStep* end = emit(ScheduleStepKind::End, input, dest)) end->frame = static_cast<std::int16_t>(frame);
+    // With no control input on, the sum is +0 every sample; once lastControl holds a value
+    // within the threshold of it, the set-control test can never pass while this shape lasts.
+    const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kControlThreshold);
+    const ScheduleStepKind endKind = controlSettled ? ScheduleStepKind::EndNoControl : ScheduleStepKind::End;
+    if (ScheduleStep* end = emit(endKind, input, dest)) end->frame = static_cast<std::int16_t>(frame);
   }
 
   void accumulate(const PatchModule* target, int slot) {
@@ -140,6 +148,15 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
     }
     ++bus;
   }
+  schedule.tickCount = 0;
+  static_assert(std::size(kTickedRoles) == kScheduleTicks);
+  for (PatchModule* PatchVoice::*role : kTickedRoles) {
+    const PatchModule* m = voice.*role;
+    if (m == nullptr || voice.tickFns[m->index] == nullptr) continue;
+    schedule.ticks[schedule.tickCount] = voice.tickFns[m->index];
+    schedule.tickObjects[schedule.tickCount] = voice.dsps[m->index];
+    ++schedule.tickCount;
+  }
   schedule.valid = true;
   schedule.usable = deriver.fitted();
 }
@@ -171,16 +188,23 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         slots[s->dest] += cache[s->module] * s->input->gain;
         break;
       case ScheduleStepKind::Begin:
-        slots[s->dest + 1] = s->output != nullptr ? s->output(s->dsp, s->outputIndex) : 0.0f;
+        slots[s->dest + 1] = s->output(s->dsp, s->outputIndex);
         slots[s->dest] = 0.0f;
         break;
-      case ScheduleStepKind::End: {
+      case ScheduleStepKind::BeginSilent:
+        slots[s->dest + 1] = 0.0f;
+        slots[s->dest] = 0.0f;
+        break;
+      case ScheduleStepKind::End:
+      case ScheduleStepKind::EndNoControl: {
         const int i = s->module;
-        const float control = slots[s->frame];
         float audio = slots[s->frame + 1];
-        if (std::fabs(control - lastControl[i]) > kControlThreshold) {
-          if (s->setControl != nullptr) s->setControl(s->dsp, control);
-          lastControl[i] = control;
+        if (s->kind == ScheduleStepKind::End) {
+          const float control = slots[s->frame];
+          if (std::fabs(control - lastControl[i]) > kControlThreshold) {
+            if (s->setControl != nullptr) s->setControl(s->dsp, control);
+            lastControl[i] = control;
+          }
         }
         if (s->process != nullptr) audio = s->process(s->dsp, audio);
         computed[i] = 1;

@@ -33,7 +33,9 @@ enum class ScheduleStepKind : std::uint8_t {
   MemoLive,    // a generator already evaluated (or in the loop being evaluated): live output
   MemoCache,   // a non-generator already evaluated (or in the loop): its cached value
   Begin,       // a module's evaluation starts: output read, its two sums opened
+  BeginSilent, // ... of a module without an output function: both sums open at 0
   End,         // ... and ends: control set, processed, sanitised, cached, x gain
+  EndNoControl,  // ... of a module whose control sum is 0 and already stored as such
   Accumulate,  // a result x 0.1 into a shared accumulator (reverb send, input bus)
 };
 
@@ -51,14 +53,21 @@ struct ScheduleStep {
   ModuleAccumulateFn accumulate = nullptr;
 };
 
+// The modules a voice ticks before each sample, in order (see prepareVoiceSample).
+inline constexpr int kScheduleTicks = 7;
+
 struct VoiceSchedule {
   ScheduleStep steps[kMaxScheduleSteps];
   std::int32_t count = 0;
+  ModuleTickFn ticks[kScheduleTicks] = {};
+  void* tickObjects[kScheduleTicks] = {};
+  std::int32_t tickCount = 0;
   bool valid = false;   // derived for the current shape
   bool usable = false;  // the pull fitted in the list
 };
 
-// Writes the list for the voice's current graph (valid := true; usable := it fitted).
+// Writes the list for the voice's current graph, and the tick functions of its ticked
+// roles (valid := true; usable := it fitted).
 void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule);
 
 // Runs one sample's evaluation from a derived, usable list: the memo flags must have been

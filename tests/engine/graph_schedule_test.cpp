@@ -192,8 +192,10 @@ struct RandomGraph {
 
 TEST(GraphSchedule, RandomGraphsGiveTheSameBitsAndCallsAsThePull) {
   for (std::uint32_t seed = 1; seed <= 60; ++seed) {
-    RandomGraph flat(seed);
-    RandomGraph pulled(seed);
+    auto flatGraph = std::make_unique<RandomGraph>(seed);  // voices are large: on the heap
+    auto pulledGraph = std::make_unique<RandomGraph>(seed);
+    RandomGraph& flat = *flatGraph;
+    RandomGraph& pulled = *pulledGraph;
     Draw events{seed * 7919u};
     Draw mirror{seed * 7919u};
     for (int n = 0; n < 2000; ++n) {
@@ -223,8 +225,10 @@ TEST(GraphSchedule, RandomGraphsGiveTheSameBitsAndCallsAsThePull) {
 // is set; the OUTPUT reads the loop.
 TEST(GraphSchedule, LoopsAndSharedReadersMatchThePull) {
   for (std::uint32_t seed : {101u, 202u, 303u}) {
-    RandomGraph flat(seed);
-    RandomGraph pulled(seed);
+    auto flatGraph = std::make_unique<RandomGraph>(seed);
+    auto pulledGraph = std::make_unique<RandomGraph>(seed);
+    RandomGraph& flat = *flatGraph;
+    RandomGraph& pulled = *pulledGraph;
     for (RandomGraph* g : {&flat, &pulled}) {
       Draw d{seed};
       PatchModule* a = g->addModule(d, 3);

@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/audio_thread.h"
@@ -77,8 +78,10 @@ struct BuiltVoice {
 TEST(VoiceSchedule, BuiltVoiceGivesTheSameBitsAsThePull) {
   AudioThreadScope audioThread;
   for (std::uint32_t seed : {1u, 2u, 3u}) {
-    BuiltVoice flat;
-    BuiltVoice pulled;
+    auto flatVoice = std::make_unique<BuiltVoice>();  // voices are large: on the heap
+    auto pulledVoice = std::make_unique<BuiltVoice>();
+    BuiltVoice& flat = *flatVoice;
+    BuiltVoice& pulled = *pulledVoice;
     Draw events{seed};
     Draw mirror{seed};
     // Open the gates that the build leaves closed, so the oscillators reach the output.

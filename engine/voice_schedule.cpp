@@ -161,6 +161,20 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
   schedule.usable = deriver.fitted();
 }
 
+namespace {
+
+// The end of a module's evaluation after its control step: process, memo, value x gain.
+inline void finish(const ScheduleStep& s, float* slots, float* cache, std::uint8_t* computed) {
+  float audio = slots[s.frame + 1];
+  if (s.process != nullptr) audio = s.process(s.dsp, audio);
+  computed[s.module] = 1;
+  audio = sanitizeValue(audio);
+  cache[s.module] = audio;
+  slots[s.dest] += audio * s.input->gain;
+}
+
+}  // namespace
+
 float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
   // Result slots start at -0, so adding the one value they receive gives exactly that value.
   float slots[kMaxScheduleSlots];
@@ -195,24 +209,18 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         slots[s->dest + 1] = 0.0f;
         slots[s->dest] = 0.0f;
         break;
-      case ScheduleStepKind::End:
-      case ScheduleStepKind::EndNoControl: {
-        const int i = s->module;
-        float audio = slots[s->frame + 1];
-        if (s->kind == ScheduleStepKind::End) {
-          const float control = slots[s->frame];
-          if (std::fabs(control - lastControl[i]) > kControlThreshold) {
-            if (s->setControl != nullptr) s->setControl(s->dsp, control);
-            lastControl[i] = control;
-          }
+      case ScheduleStepKind::End: {
+        const float control = slots[s->frame];
+        if (std::fabs(control - lastControl[s->module]) > kControlThreshold) {
+          if (s->setControl != nullptr) s->setControl(s->dsp, control);
+          lastControl[s->module] = control;
         }
-        if (s->process != nullptr) audio = s->process(s->dsp, audio);
-        computed[i] = 1;
-        audio = sanitizeValue(audio);
-        cache[i] = audio;
-        slots[s->dest] += audio * s->input->gain;
+        finish(*s, slots, cache, computed);
         break;
       }
+      case ScheduleStepKind::EndNoControl:
+        finish(*s, slots, cache, computed);
+        break;
       case ScheduleStepKind::Accumulate:
         s->accumulate(s->dsp, slots[s->module] * 0.1f);
         break;

@@ -12,23 +12,14 @@
 
 #include "plugin/param_table.h"
 #include "tests/bench/sounding_instance.h"
+#include "tests/engine/test_draw.h"
 
 namespace {
 
 using qvbench::SoundingInstance;
 
-struct Lcg {
-  std::uint32_t state = 12345u;
-  std::uint32_t next() {
-    state = state * 1664525u + 1013904223u;
-    return state >> 8;
-  }
-  int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
-  float unit() { return static_cast<float>(next() & 0xffffu) / 65535.0f; }
-};
-
 // One pseudo-random change between blocks: a knob (2..76), a cord or a gate.
-void stir(SoundingInstance& instance, Lcg& random) {
+void stir(SoundingInstance& instance, Draw& random) {
   const int what = random.below(10);
   if (what < 5) {
     const int index = 2 + random.below(75);
@@ -73,7 +64,7 @@ int main(int argc, char** argv) {
   }
 
   SoundingInstance instance(extraVoices);
-  Lcg random;
+  Draw random{12345u};
   std::uint64_t hash = 14695981039346656037ull;
   for (int b = 0; b < blocks; ++b) {
     if (workout && random.below(3) == 0) stir(instance, random);

@@ -12,20 +12,9 @@
 
 #include "engine/audio_thread.h"
 #include "engine/patch_voice.h"
+#include "tests/engine/test_draw.h"
 
 namespace {
-
-// Deterministic draws shared by the graph's construction and its events.
-struct Draw {
-  std::uint32_t state;
-  std::uint32_t next() {
-    state = state * 1664525u + 1013904223u;
-    return state >> 8;
-  }
-  int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
-  bool chance(int percent) { return below(100) < percent; }
-  float unit() { return static_cast<float>(next() & 0xffffu) / 65536.0f; }
-};
 
 // What a module's functions did, in order: which function, which module, argument bits.
 struct Call {

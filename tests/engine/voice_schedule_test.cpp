@@ -15,18 +15,9 @@
 #include "engine/kernels/keyboard_modules.h"
 #include "engine/patch_voice.h"
 #include "engine/voice_tables.h"
+#include "tests/engine/test_draw.h"
 
 namespace {
-
-struct Draw {
-  std::uint32_t state;
-  std::uint32_t next() {
-    state = state * 1664525u + 1013904223u;
-    return state >> 8;
-  }
-  int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
-  float unit() { return static_cast<float>(next() & 0xffffu) / 65536.0f; }
-};
 
 struct BuiltVoice {
   SharedModules shared;

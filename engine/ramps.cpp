@@ -111,6 +111,8 @@ void PatchVoice::handleCommand(const EngineCommand& command) {
 }
 
 void PatchVoice::applyCommands() {
+  // Most samples find nothing posted: leave before setting up a command record.
+  if (commands_.empty() && !rampOverflow_.load(std::memory_order_relaxed)) return;
   EngineCommand command;
   while (commands_.pop(command)) handleCommand(command);
   if (rampOverflow_.load(std::memory_order_relaxed) && rampOverflow_.exchange(false)) {

@@ -5,10 +5,6 @@
 #include "engine/patch_voice.h"
 #include "engine/sanitize.h"
 
-namespace {
-constexpr float kControlThreshold = 1e-6f;
-}
-
 float PatchVoice::evaluateInput(PatchInput* input) {
   memoCleared_ = false;
   return pull(input);
@@ -47,7 +43,7 @@ float PatchVoice::pull(PatchInput* input) {
   }
   visiting[i] = 0;
 
-  if (std::fabs(control - lastControl[i]) > kControlThreshold) {
+  if (std::fabs(control - lastControl[i]) > kSetControlThreshold) {
     if (ModuleSetControlFn setControl = setControlFns[i]) setControl(dsps[i], control);
     lastControl[i] = control;
   }
@@ -75,10 +71,6 @@ void prepareVoiceSample(PatchVoice& voice) {
 }
 
 namespace {
-
-PatchInput* firstAudioInput(const PatchModule* m) {
-  return (m != nullptr && m->audioCount > 0) ? m->audioInputs[0] : nullptr;
-}
 
 void accumulateInto(PatchVoice& voice, const PatchModule* target, float value) {
   if (ModuleAccumulateFn accumulate = voice.accumulateFns[target->index]) {

@@ -302,6 +302,12 @@ struct PatchVoice {
   void* commandContext_ = nullptr;
 };
 
+// A module's first audio input (what OUTPUT, the reverb send and the input buses read), or
+// null. Any thread.
+inline PatchInput* firstAudioInput(const PatchModule* m) {
+  return (m != nullptr && m->audioCount > 0) ? m->audioInputs[0] : nullptr;
+}
+
 // The records prepareVoiceSample ticks, in this order.
 inline constexpr PatchModule* PatchVoice::*kTickedRoles[] = {
     &PatchVoice::vco1, &PatchVoice::vco2, &PatchVoice::vco3, &PatchVoice::vcf1,

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr float kControlThreshold = 1e-6f;
 constexpr int kOutputSlot = 0;
 constexpr int kSendSlot = 1;
 constexpr int kFirstBusSlot = 2;
@@ -60,7 +59,7 @@ class Deriver {
     computed_[i] = 1;
     // With no control input on, the sum is +0 every sample; once lastControl holds a value
     // within the threshold of it, the set-control test can never pass while this shape lasts.
-    const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kControlThreshold);
+    const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kSetControlThreshold);
     const ScheduleStepKind endKind = controlSettled ? ScheduleStepKind::EndNoControl : ScheduleStepKind::End;
     if (ScheduleStep* end = emit(endKind, input, dest)) end->frame = static_cast<std::int16_t>(frame);
   }
@@ -116,10 +115,6 @@ class Deriver {
   std::uint8_t computed_[kMaxVoiceModules] = {};
   bool overflow_ = false;
 };
-
-const PatchInput* firstAudioInput(const PatchModule* m) {
-  return (m != nullptr && m->audioCount > 0) ? m->audioInputs[0] : nullptr;
-}
 
 }  // namespace
 
@@ -211,7 +206,7 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         break;
       case ScheduleStepKind::End: {
         const float control = slots[s->frame];
-        if (std::fabs(control - lastControl[s->module]) > kControlThreshold) {
+        if (std::fabs(control - lastControl[s->module]) > kSetControlThreshold) {
           if (s->setControl != nullptr) s->setControl(s->dsp, control);
           lastControl[s->module] = control;
         }

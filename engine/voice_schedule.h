@@ -20,7 +20,11 @@
 struct PatchInput;
 struct PatchVoice;
 
-// Capacity of the list. The built graph needs about 120 steps per sample.
+// A module's set-control function is called only when its control sum moved by more than
+// this since the last call.
+inline constexpr float kSetControlThreshold = 1e-6f;
+
+// Capacity of the list. The built graph needs about 30 steps per sample.
 inline constexpr int kMaxScheduleSteps = 512;
 
 // Value slots: a control and an audio sum per nesting depth, plus the sample's results.

@@ -5,11 +5,12 @@
 #include "engine/patch_voice.h"
 #include "engine/sanitize.h"
 
-namespace {
-constexpr float kControlThreshold = 1e-6f;
+float PatchVoice::evaluateInput(PatchInput* input) {
+  memoCleared_ = false;
+  return pull(input);
 }
 
-float PatchVoice::evaluateInput(PatchInput* input) {
+float PatchVoice::pull(PatchInput* input) {
   PatchModule* m = input->source;
   if (m == nullptr) return 0.0f;
   const int i = m->index;
@@ -33,16 +34,16 @@ float PatchVoice::evaluateInput(PatchInput* input) {
   float control = 0.0f;
   for (int k = 0; k < m->controlCount; ++k) {
     PatchInput* in = m->controlInputs[k];
-    if (!in->off) control += evaluateInput(in);
+    if (!in->off) control += pull(in);
   }
   float audio = y;
   for (int k = 0; k < m->audioCount; ++k) {
     PatchInput* in = m->audioInputs[k];
-    if (!in->off) audio += evaluateInput(in);
+    if (!in->off) audio += pull(in);
   }
   visiting[i] = 0;
 
-  if (std::fabs(control - lastControl[i]) > kControlThreshold) {
+  if (std::fabs(control - lastControl[i]) > kSetControlThreshold) {
     if (ModuleSetControlFn setControl = setControlFns[i]) setControl(dsps[i], control);
     lastControl[i] = control;
   }
@@ -56,9 +57,14 @@ float PatchVoice::evaluateInput(PatchInput* input) {
 
 void prepareVoiceSample(PatchVoice& voice) {
   std::memset(voice.computed, 0, sizeof voice.computed);
-  PatchModule* ticked[] = {voice.vco1, voice.vco2, voice.vco3, voice.vcf1,
-                           voice.ar1, voice.adsr1, voice.keyboardTrigger};
-  for (PatchModule* m : ticked) {
+  voice.memoCleared_ = true;
+  const VoiceSchedule& schedule = voice.schedule_;
+  if (schedule.valid) {
+    for (int k = 0; k < schedule.tickCount; ++k) schedule.ticks[k](schedule.tickObjects[k]);
+    return;
+  }
+  for (PatchModule* PatchVoice::*role : kTickedRoles) {
+    const PatchModule* m = voice.*role;
     if (m == nullptr) continue;
     if (ModuleTickFn tick = voice.tickFns[m->index]) tick(voice.dsps[m->index]);
   }
@@ -66,20 +72,14 @@ void prepareVoiceSample(PatchVoice& voice) {
 
 namespace {
 
-PatchInput* firstAudioInput(const PatchModule* m) {
-  return (m != nullptr && m->audioCount > 0) ? m->audioInputs[0] : nullptr;
-}
-
 void accumulateInto(PatchVoice& voice, const PatchModule* target, float value) {
   if (ModuleAccumulateFn accumulate = voice.accumulateFns[target->index]) {
     accumulate(voice.dsps[target->index], value);
   }
 }
 
-}  // namespace
-
-float processVoiceSample(PatchVoice& voice) {
-  voice.advanceRamps();
+// The sample's top-level pulls: the output, the reverb send, the two input buses.
+float pullSample(PatchVoice& voice) {
   PatchInput* outputInput = firstAudioInput(voice.output);
   const float out = outputInput ? voice.evaluateInput(outputInput) : 0.0f;
 
@@ -96,4 +96,19 @@ float processVoiceSample(PatchVoice& voice) {
     accumulateInto(voice, bus, voice.evaluateInput(in) * 0.1f);
   }
   return out;
+}
+
+}  // namespace
+
+float processVoiceSampleByPull(PatchVoice& voice) {
+  voice.advanceRamps();
+  return pullSample(voice);
+}
+
+float processVoiceSample(PatchVoice& voice) {
+  voice.advanceRamps();
+  if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
+  if (!voice.memoCleared_ || !voice.schedule_.usable) return pullSample(voice);
+  voice.memoCleared_ = false;
+  return runSchedule(voice, voice.schedule_);
 }

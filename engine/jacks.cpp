@@ -161,6 +161,7 @@ void applyCordSideEffects(PatchVoice& voice, std::uint32_t inputSide, std::uint3
 
 bool PatchVoice::connectJacks(std::uint32_t own, std::uint32_t peer) {
   if (!canNameJack(own)) return false;
+  invalidateSchedule();  // connections are re-pointed
   if (peer == 0 || peer == kNoConnectionJack || peer == own) {
     disconnect(*this, own);
     return false;

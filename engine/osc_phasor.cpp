@@ -24,35 +24,16 @@ void Phasor::setFrequency(float hz) {
   inverseIncrement = 1.0f / increment;
 }
 
-namespace {
-
-// p wrapped into [0, 1) by its floor; a value that is not finite gives 0.
-float wrapUnit(float p) {
+float Phasor::wrapUnit(float p) {
   if (!std::isfinite(p)) return 0.0f;
   p -= std::floor(p);
   // floor can leave exactly 1.0 for a tiny negative value rounded up.
   return p >= 1.0f ? 0.0f : p;
 }
 
-}  // namespace
-
 void Phasor::setPhase(float target) {
   const float p = target - increment;
   phase = (p >= 0.0f && p < 1.0f) ? p : wrapUnit(p);
-}
-
-void Phasor::advance() {
-  wrapped = 0;
-  phase += increment;
-  if (phase >= 1.0f) {
-    phase -= 1.0f;
-    wrapped = 1;
-    // An increment of 1 or more (a rate below the frequency) must not let the phase run off.
-    if (phase >= 1.0f) phase = wrapUnit(phase);
-  } else if (!(phase >= 0.0f)) {
-    // A negative increment runs the phase backwards; one that is not a number stops it.
-    phase = wrapUnit(phase);
-  }
 }
 
 void PhasorOsc::reset(float phase) { phasor->setPhase(phase); }

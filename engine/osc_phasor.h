@@ -27,8 +27,23 @@ struct Phasor {
   void setPhase(float target);
   // One sample: phase += increment, wrapped back into [0, 1) with wrapped = 1 when it
   // passed 1. Whatever the increment (1 or more, negative, not finite), the phase stays in
-  // [0, 1).
-  void advance();
+  // [0, 1). Inline: every VCO runs it each sample.
+  void advance() {
+    wrapped = 0;
+    phase += increment;
+    if (phase >= 1.0f) {
+      phase -= 1.0f;
+      wrapped = 1;
+      // An increment of 1 or more (a rate below the frequency) must not let the phase run off.
+      if (phase >= 1.0f) phase = wrapUnit(phase);
+    } else if (!(phase >= 0.0f)) {
+      // A negative increment runs the phase backwards; one that is not a number stops it.
+      phase = wrapUnit(phase);
+    }
+  }
+
+  // p wrapped into [0, 1) by its floor; a value that is not finite gives 0.
+  static float wrapUnit(float p);
 };
 
 class PhasorOsc {

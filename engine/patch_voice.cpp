@@ -151,6 +151,7 @@ void PatchVoice::bindModule(PatchModule& module, void* dsp, const ModuleKernel& 
   tickFns[i] = functions.tick;
   accumulateFns[i] = functions.accumulate;
   setSampleRateFns[i] = functions.setSampleRate;
+  invalidateSchedule();
 }
 
 PatchModule* PatchVoice::newModule(const char* name, ModuleType type, int argument) {
@@ -197,6 +198,7 @@ PatchInput* PatchVoice::newInput(float gain, std::int32_t outputIndex) {
   rampList = in;
   in->nextInput = inputList;
   inputList = in;
+  invalidateSchedule();  // it will be appended to a module
   return in;
 }
 

@@ -24,6 +24,7 @@
 #include "engine/patch_module.h"
 #include "engine/sample_rate.h"
 #include "engine/spsc_queue.h"
+#include "engine/voice_schedule.h"
 
 // Limits of one voice.
 inline constexpr int kMaxVoiceModules = 100;
@@ -263,8 +264,16 @@ struct PatchVoice {
   // Takes up posted commands, then one ramp step for every connection on rampList.
   void advanceRamps();
 
-  // The value of one input connection for this sample (source value x gain).
+  // The value of one input connection for this sample (source value x gain), by the
+  // recursive pull through the graph.
   float evaluateInput(PatchInput* input);
+
+  // Marks the flattened evaluation order stale, so it is derived again before the next
+  // sample. Called by whatever changes the graph's shape: a connection's source or output
+  // index, its off flag, a module's inputs or functions, the ticked roles (vco1 .. vcf1,
+  // ar1, adsr1, keyboardTrigger). The voice calls it itself for cords, ramps, commands and
+  // bindModule; code that changes those fields by hand calls it too.
+  void invalidateSchedule() { schedule_.valid = false; }
 
   // Queue fill level, for tests and diagnostics. Any thread (an estimate off the audio thread).
   std::size_t pendingCommandCount() const { return commands_.size(); }
@@ -277,6 +286,14 @@ struct PatchVoice {
   void takeRampRequest(PatchInput& input);
   void handleCommand(const EngineCommand& command);
 
+  // The straightforward recursive pull behind evaluateInput.
+  float pull(PatchInput* input);
+
+  friend void prepareVoiceSample(PatchVoice& voice);
+  friend float processVoiceSample(PatchVoice& voice);
+
+  VoiceSchedule schedule_;
+  bool memoCleared_ = false;  // no evaluation since prepareVoiceSample cleared the memo flags
   std::atomic<int> sampleRate_;
   SpscQueue<EngineCommand, kVoiceCommandCapacity> commands_;
   std::mutex producerMutex_;               // serialises non-audio producers only
@@ -285,12 +302,30 @@ struct PatchVoice {
   void* commandContext_ = nullptr;
 };
 
+// A module's first audio input (what OUTPUT, the reverb send and the input buses read), or
+// null. Any thread.
+inline PatchInput* firstAudioInput(const PatchModule* m) {
+  return (m != nullptr && m->audioCount > 0) ? m->audioInputs[0] : nullptr;
+}
+
+// The records prepareVoiceSample ticks, in this order.
+inline constexpr PatchModule* PatchVoice::*kTickedRoles[] = {
+    &PatchVoice::vco1, &PatchVoice::vco2, &PatchVoice::vco3, &PatchVoice::vcf1,
+    &PatchVoice::ar1,  &PatchVoice::adsr1, &PatchVoice::keyboardTrigger};
+
 // Starts a sample: clears the memo flags and ticks VCO 1, VCO 2, VCO 3, VCF 1, AR 1,
 // ADSR 1 and Keyboard Trigger in that order. Audio thread, once per sample, before
 // processVoiceSample.
 void prepareVoiceSample(PatchVoice& voice);
 
 // Evaluates the voice for this sample and returns its output; adds its reverb send and its
-// Left Input / Right Input contributions (each x 0.1) to the shared accumulators. Audio
-// thread, once per sample, after prepareVoiceSample.
+// Left Input / Right Input contributions (each x 0.1) to the shared accumulators. Runs the
+// flattened evaluation order (voice_schedule.h), derived again first when the graph's shape
+// changed; falls back to processVoiceSampleByPull when the order does not fit or the memo
+// flags were not cleared since the last evaluation. Audio thread, once per sample, after
+// prepareVoiceSample.
 float processVoiceSample(PatchVoice& voice);
+
+// The same sample by the recursive pull alone: the reference the flattened order must equal
+// bit for bit. Audio thread.
+float processVoiceSampleByPull(PatchVoice& voice);

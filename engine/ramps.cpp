@@ -106,9 +106,13 @@ void PatchVoice::handleCommand(const EngineCommand& command) {
   } else if (command.kind != EngineCommandKind::None && commandHandler_ != nullptr) {
     commandHandler_(*this, command, commandContext_);
   }
+  // Cords, resets and applied changes may re-point connections or switch them on or off.
+  if (command.kind != EngineCommandKind::Ramp) invalidateSchedule();
 }
 
 void PatchVoice::applyCommands() {
+  // Most samples find nothing posted: leave before setting up a command record.
+  if (commands_.empty() && !rampOverflow_.load(std::memory_order_relaxed)) return;
   EngineCommand command;
   while (commands_.pop(command)) handleCommand(command);
   if (rampOverflow_.load(std::memory_order_relaxed) && rampOverflow_.exchange(false)) {
@@ -122,6 +126,7 @@ void PatchVoice::advanceRamps() {
   applyCommands();
   PatchInput** link = &rampList;
   while (PatchInput* in = *link) {
+    const bool wasOff = in->off;
     in->gain = flushNonNormal(in->gain + in->step);
     in->off = std::fabs(in->gain) < kOffThreshold;
     const float step = in->step;
@@ -135,5 +140,6 @@ void PatchVoice::advanceRamps() {
     } else {
       link = &in->nextRamp;
     }
+    if (in->off != wasOff) invalidateSchedule();  // the evaluation now skips or reads it
   }
 }

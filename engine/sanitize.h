@@ -12,8 +12,9 @@ inline constexpr float kModuleValueLimit = 1000.0f;
 inline bool hasDegenerateExponent(float v) {
   std::uint32_t bits;
   std::memcpy(&bits, &v, sizeof bits);
-  const std::uint32_t exponent = bits & 0x7f800000u;
-  return exponent == 0u || exponent == 0x7f800000u;
+  // One unsigned compare: exponents 0 and 255 both fall outside 1 .. 254.
+  const std::uint32_t exponent = (bits >> 23) & 0xffu;
+  return exponent - 1u >= 0xfeu;
 }
 
 // Gains and intermediate values: zero, denormal, infinite and NaN become exactly +0.

@@ -26,22 +26,6 @@ std::int32_t scaledSize(std::int32_t tuning, int rate) {
 const std::int32_t ReverbModel::kCombTuning[kCombCount] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
 const std::int32_t ReverbModel::kAllPassTuning[kAllPassCount] = {556, 441, 341, 225};
 
-float CombFilter::process(float x) {
-    const float out = flushNonNormal(buffer[index]);
-    filterStore = flushNonNormal(out * damp2 + filterStore * damp1);
-    buffer[index] = x + filterStore * feedback;
-    if (++index >= size) index = 0;
-    return out;
-}
-
-float AllPassFilter::process(float x) {
-    const float b = flushNonNormal(buffer[index]);
-    const float result = b - x;
-    buffer[index] = x + b * feedback;
-    if (++index >= size) index = 0;
-    return result;
-}
-
 ReverbModel::ReverbModel() {
     layOut(kTuningRate);
     for (int i = 0; i < kAllPassCount; ++i) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/kernels/kernel_constants.h"
+
 namespace qv {
 
 struct CombFilter {
@@ -16,7 +18,14 @@ struct CombFilter {
     std::int32_t size = 1;      // samples
     std::int32_t index = 0;
 
-    float process(float x);
+    // Inline: sixteen of these run per sample, a call each would cost as much as the work.
+    float process(float x) {
+        const float out = flushNonNormal(buffer[index]);
+        filterStore = flushNonNormal(out * damp2 + filterStore * damp1);
+        buffer[index] = x + filterStore * feedback;
+        if (++index >= size) index = 0;
+        return out;
+    }
 };
 
 struct AllPassFilter {
@@ -25,7 +34,13 @@ struct AllPassFilter {
     std::int32_t size = 1;      // samples
     std::int32_t index = 0;
 
-    float process(float x);
+    float process(float x) {
+        const float b = flushNonNormal(buffer[index]);
+        const float result = b - x;
+        buffer[index] = x + b * feedback;
+        if (++index >= size) index = 0;
+        return result;
+    }
 };
 
 struct ReverbModel {

@@ -102,7 +102,11 @@ class StubGraph {
   StubGenerator reverbObject;
 };
 
-void BM_VoiceSample(benchmark::State& state) {
+using VoiceSampleFn = float (*)(PatchVoice&);
+
+// fn: processVoiceSample (the flattened order) or processVoiceSampleByPull (the recursive
+// pull it replaces), for comparison.
+void runVoiceSamples(benchmark::State& state, VoiceSampleFn fn) {
   auto graph = std::make_unique<StubGraph>();
   if (graph->voice.moduleCount != 44 || graph->connections != 69) {
     state.SkipWithError("the stub graph does not have the build's size");
@@ -111,12 +115,15 @@ void BM_VoiceSample(benchmark::State& state) {
   AudioThreadScope audio;
   for (auto _ : state) {
     prepareVoiceSample(graph->voice);
-    benchmark::DoNotOptimize(processVoiceSample(graph->voice));
+    benchmark::DoNotOptimize(fn(graph->voice));
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["modules"] = graph->voice.moduleCount;
   state.counters["connections"] = graph->connections;
 }
+void BM_VoiceSample(benchmark::State& state) { runVoiceSamples(state, &processVoiceSample); }
+void BM_VoiceSampleByPull(benchmark::State& state) { runVoiceSamples(state, &processVoiceSampleByPull); }
 BENCHMARK(BM_VoiceSample);
+BENCHMARK(BM_VoiceSampleByPull);
 
 }  // namespace

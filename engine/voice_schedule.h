@@ -1,0 +1,80 @@
+// The flattened evaluation order of a voice: the recursive pull of one sample (the OUTPUT
+// input, the reverb send, the two input buses) written out once as a straight list of steps
+// for the graph as it stands, then run each sample as a tight loop.
+//
+// Which functions the pull calls, in which order, and which values it memoises depends only
+// on the graph's shape: the connections' sources, output indexes and off flags and the
+// modules' functions; never on the values. So the list stays right until one of those
+// changes; the voice then marks it stale (PatchVoice::invalidateSchedule) and derives it
+// again before the next sample. Running it gives bit for bit what the pull gives: the same
+// calls with the same arguments in the same order, the same sums in the same order.
+//
+// Storage is fixed inside the voice; deriving and running never allocate. A graph whose
+// pull needs more steps than the list holds is evaluated by the pull instead. Audio thread.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/module_types.h"
+
+struct PatchInput;
+struct PatchVoice;
+
+// A module's set-control function is called only when its control sum moved by more than
+// this since the last call.
+inline constexpr float kSetControlThreshold = 1e-6f;
+
+// Capacity of the list. The built graph needs about 30 steps per sample.
+inline constexpr int kMaxScheduleSteps = 512;
+
+// Value slots: a control and an audio sum per nesting depth, plus the sample's results.
+inline constexpr int kScheduleResultSlots = 4;  // output, reverb send, left bus, right bus
+inline constexpr int kMaxScheduleSlots = kScheduleResultSlots + 2 * 101;
+
+enum class ScheduleStepKind : std::uint8_t {
+  Zero,        // a connection from no module of this voice: adds 0
+  Leaf,        // a module with an output and no control inputs: its sanitised output x gain
+  MemoLive,    // a generator already evaluated (or in the loop being evaluated): live output
+  MemoCache,   // a non-generator already evaluated (or in the loop): its cached value
+  Begin,       // a module's evaluation starts: output read, its two sums opened
+  BeginSilent, // ... of a module without an output function: both sums open at 0
+  End,         // ... and ends: control set, processed, sanitised, cached, x gain
+  EndNoControl,  // ... of a module whose control sum is 0 and already stored as such
+  Accumulate,  // a result x 0.1 into a shared accumulator (reverb send, input bus)
+};
+
+struct ScheduleStep {
+  ScheduleStepKind kind = ScheduleStepKind::Zero;
+  std::int16_t module = 0;     // module index (Accumulate: the slot read)
+  std::int16_t dest = 0;       // slot added into; Begin: the control slot it opens
+  std::int16_t frame = 0;      // End: the control slot it closes (the audio slot follows)
+  std::int32_t outputIndex = 0;
+  const PatchInput* input = nullptr;  // whose gain scales the value
+  void* dsp = nullptr;
+  ModuleOutputFn output = nullptr;
+  ModuleSetControlFn setControl = nullptr;
+  ModuleProcessFn process = nullptr;
+  ModuleAccumulateFn accumulate = nullptr;
+};
+
+// The modules a voice ticks before each sample, in order (see prepareVoiceSample).
+inline constexpr int kScheduleTicks = 7;
+
+struct VoiceSchedule {
+  ScheduleStep steps[kMaxScheduleSteps];
+  std::int32_t count = 0;
+  ModuleTickFn ticks[kScheduleTicks] = {};
+  void* tickObjects[kScheduleTicks] = {};
+  std::int32_t tickCount = 0;
+  bool valid = false;   // derived for the current shape
+  bool usable = false;  // the pull fitted in the list
+};
+
+// Writes the list for the voice's current graph, and the tick functions of its ticked
+// roles (valid := true; usable := it fitted).
+void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule);
+
+// Runs one sample's evaluation from a derived, usable list: the memo flags must have been
+// cleared since the last evaluation. Returns the voice's output; the reverb send and the
+// buses are accumulated as the pull does it.
+float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule);

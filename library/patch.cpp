@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/files.h"
 #include "platform/textfile.h"
 
 Patch::Patch() = default;
@@ -51,7 +52,8 @@ bool Patch::load() {
 
 bool Patch::save() const {
   if (!dirty) return true;
-  return platform::writeBinaryFile(filePath(), writeText());
+  // The old file stays whole until the new text is safely on disk.
+  return platform::replaceFile(filePath(), writeText());
 }
 
 bool Patch::writeFile(std::FILE* file) const {

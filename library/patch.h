@@ -68,8 +68,8 @@ class Patch {
   // Reads the patch file when it exists (CR LF reads as LF); otherwise nothing changes.
   // True when the file was read.
   bool load();
-  // Writes the patch file when dirty is set; dirty stays set (the library clears it).
-  // False when the file could not be written.
+  // Writes the patch file when dirty is set, through a temporary file renamed over the old
+  // one; dirty stays set (the library clears it). False when the file could not be written.
   bool save() const;
   // Writes the patch text to an open file. False on a write error.
   bool writeFile(std::FILE* file) const;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "library/patch.h"
+#include "library/text_lines.h"
 #include "library/text_numbers.h"
 #include "plugin/param_table.h"
 
@@ -99,8 +100,15 @@ bool readMapEntry(Cursor& c, int record, MidiMapEntry& e) {
     for (int i = 0; i < 6; ++i)
       if (!c.take(',') || !c.readInt(tail[i])) return false;
   }
-  // An entry that names no parameter would later index past the parameter table.
-  if (head[2] < 1 || head[2] > kLastCordParam) return false;
+  // An entry that names no parameter would later index past the parameter table; channels,
+  // controllers, source bits, curves and inverts outside their sets are refused likewise.
+  if (head[0] < 0 || head[0] > 15 || head[1] < 0 || head[1] > kMidiControllerPitchBend ||
+      head[2] < 1 || head[2] > kLastCordParam || head[3] < 0 || head[3] > 15)
+    return false;
+  for (int i = 0; i < 6; i += 2)
+    if (tail[i] < kMidiCurveLinear || tail[i] > kMidiCurveLogarithmic || tail[i + 1] < 0 ||
+        tail[i + 1] > 1)
+      return false;
   e.channel = head[0];
   e.controller = head[1];
   e.parameter = head[2];
@@ -137,13 +145,22 @@ bool readParam(Cursor& c, int record, PatchParam& p) {
   }
 }
 
-// The value of records 4..7: after the line's first '=', up to valueEnd, trimmed.
-bool readNamedValue(const char* line, const char* lineEnd, const char* valueEnd,
-                    std::string& value) {
-  const void* eq = std::memchr(line, '=', static_cast<std::size_t>(lineEnd - line));
-  if (!eq) return false;
-  value = textio::trim(static_cast<const char*>(eq) + 1, valueEnd);
+// The value of records 4..7: after the line's first '=', up to valueEnd, trimmed. A line
+// without '=' sets nothing.
+bool readNamedValue(std::string_view line, const char* valueEnd, std::string& value) {
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  const char* first = line.data() + eq + 1;
+  value = trim(std::string_view(first, static_cast<std::size_t>(valueEnd - first)));
   return true;
+}
+
+// Pulses per beat of the clock and LFO sync, as the parameter table allows them.
+constexpr int32_t kMaxBeatPulses = 100000;
+
+bool validBeatSettings(const int32_t* v) {
+  return v[0] >= 0 && v[0] <= 1 && v[2] >= 0 && v[2] <= 1 && v[1] >= 1 &&
+         v[1] <= kMaxBeatPulses && v[3] >= 1 && v[3] <= kMaxBeatPulses;
 }
 
 }  // namespace
@@ -224,21 +241,18 @@ void Patch::readText(const char* text, std::size_t length) {
   programSlot = -1;
   bool volumeSeen = false;
 
-  const char* pos = text;
-  const char* end = text ? text + length : nullptr;
+  std::string_view rest;
   if (text) {
     const void* zero = std::memchr(text, '\0', length);
-    if (zero) end = static_cast<const char*>(zero);
+    rest = std::string_view(text, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text)
+                                       : length);
   }
+  const char* const end = rest.data() + rest.size();
   int32_t record = 0;
-  while (pos && pos < end) {
-    // A line ends at the first CR or LF; a CR LF pair is one line break.
-    const char* lineEnd = pos;
-    while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n') ++lineEnd;
-    const char* next = lineEnd;
-    if (next < end) next += (*next == '\r' && next + 1 < end && next[1] == '\n') ? 2 : 1;
-
-    Cursor c{pos, lineEnd};
+  while (!rest.empty()) {
+    const std::string_view line = nextLine(rest);
+    const char* const lineEnd = line.data() + line.size();
+    Cursor c{line.data(), lineEnd};
     int32_t number;
     if (c.readInt(number)) record = number;  // otherwise the previous line's record holds
     c.take(':');
@@ -256,17 +270,17 @@ void Patch::readText(const char* text, std::size_t length) {
         break;
       }
       case 4:
-        readNamedValue(pos, lineEnd, lineEnd, name);
+        readNamedValue(line, lineEnd, name);
         break;
       case 5:
-        readNamedValue(pos, lineEnd, lineEnd, author);
+        readNamedValue(line, lineEnd, author);
         break;
       case 6:
-        readNamedValue(pos, lineEnd, lineEnd, date);
+        readNamedValue(line, lineEnd, date);
         break;
       case 7:
         // The notes run to the end of the whole text; nothing after them is a record.
-        if (readNamedValue(pos, lineEnd, end, notes)) next = end;
+        if (readNamedValue(line, end, notes)) rest = {};
         break;
       case 8:
       case 9:
@@ -277,7 +291,7 @@ void Patch::readText(const char* text, std::size_t length) {
       }
       case 10: {
         int32_t v[4];
-        if (readInts(c, v, 4))
+        if (readInts(c, v, 4) && validBeatSettings(v))
           for (int i = 0; i < 4; ++i) beatSettings[i] = v[i];
         break;
       }
@@ -287,9 +301,12 @@ void Patch::readText(const char* text, std::size_t length) {
       case 12:
         c.readInt(showNotes);
         break;
-      case 15:
-        c.readInt(programSlot);
+      case 15: {
+        // Only a MIDI program number or "none" is kept.
+        int32_t slot;
+        if (c.readInt(slot) && slot >= -1 && slot <= 127) programSlot = slot;
         break;
+      }
       case 16: {
         float v[2];
         if (c.readFloat(v[0]) && std::isfinite(v[0]) && readFloats(c, v + 1, 1)) {
@@ -301,7 +318,6 @@ void Patch::readText(const char* text, std::size_t length) {
       default:  // 13, 17 and above, negative numbers: skipped
         break;
     }
-    pos = next;
   }
 
   if (!volumeSeen) {

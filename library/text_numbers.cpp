@@ -20,12 +20,6 @@ void appendFixed(std::string& out, double value, int decimals) {
   if (result.ec == std::errc()) out.append(buffer, result.ptr);
 }
 
-std::string trim(const char* first, const char* last) {
-  while (first < last && isSpace(*first)) ++first;
-  while (last > first && isSpace(last[-1])) --last;
-  return std::string(first, last);
-}
-
 void Cursor::skipSpace() {
   while (pos < end && isSpace(*pos)) ++pos;
 }

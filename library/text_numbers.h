@@ -20,9 +20,6 @@ constexpr bool isSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The text between first and last without leading and trailing white space.
-std::string trim(const char* first, const char* last);
-
 // A read position in [pos, end). Every read skips leading white space first; a failed read
 // leaves the position where it was.
 struct Cursor {

@@ -85,8 +85,8 @@ void MidiMap::storeSlot(int index, const MidiMapEntry& entry) {
   Slot& slot = slots_[index];
   const uint32_t sequence = slot.sequence.load(std::memory_order_relaxed);
   slot.sequence.store(sequence + 1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  for (int w = 0; w < kWords; ++w) slot.words[w].store(words[w], std::memory_order_relaxed);
+  // Release stores: a reader that sees any new word also sees the odd sequence before it.
+  for (int w = 0; w < kWords; ++w) slot.words[w].store(words[w], std::memory_order_release);
   slot.sequence.store(sequence + 2, std::memory_order_release);
 }
 
@@ -95,8 +95,8 @@ bool MidiMap::loadSlot(int index, MidiMapEntry& out) const {
   const uint32_t before = slot.sequence.load(std::memory_order_acquire);
   if (before & 1) return false;
   uint32_t words[kWords];
-  for (int w = 0; w < kWords; ++w) words[w] = slot.words[w].load(std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_acquire);
+  // Acquire loads keep the second sequence read after every word read.
+  for (int w = 0; w < kWords; ++w) words[w] = slot.words[w].load(std::memory_order_acquire);
   if (slot.sequence.load(std::memory_order_relaxed) != before) return false;
   std::memcpy(&out, words, sizeof words);
   return true;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "library/text_lines.h"
 #include "library/text_numbers.h"
 #include "platform/platform.h"
 #include "platform/textfile.h"
@@ -14,22 +15,6 @@ using textio::Cursor;
 
 // The line kind every map line is written with.
 constexpr int32_t kWrittenKind = 4;
-
-// Local line splitter of the map readers: cuts the next line off `rest` at CR, LF or CR LF;
-// a last line without a line end counts too. False when nothing is left.
-bool nextLineLocal(std::string_view& rest, std::string_view& line) {
-  if (rest.empty()) return false;
-  std::size_t end = 0;
-  while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n') ++end;
-  line = rest.substr(0, end);
-  std::size_t next = end;
-  if (next < rest.size()) {
-    const bool crlf = rest[next] == '\r' && next + 1 < rest.size() && rest[next + 1] == '\n';
-    next += crlf ? 2 : 1;
-  }
-  rest.remove_prefix(next);
-  return true;
-}
 
 std::string trimTrailing(std::string_view text) {
   std::size_t n = text.size();
@@ -98,8 +83,8 @@ void appendField(std::string& out, float v) {
 
 int MidiMap::read(std::string_view text) {
   std::vector<MidiMapEntry> lines;
-  std::string_view line;
-  while (nextLineLocal(text, line)) {
+  while (!text.empty()) {
+    const std::string_view line = nextLine(text);
     MidiMapEntry e;
     if (parseMapLine(line, e)) lines.push_back(e);
   }
@@ -140,8 +125,7 @@ bool MidiMapHolder::readMidiMapList() {
   if (!platform::readTextFile(midiMapListPath(), text)) return false;
   mapNames.clear();
   std::string_view rest = text;
-  std::string_view line;
-  while (nextLineLocal(rest, line)) mapNames.push_back(trimTrailing(line));
+  while (!rest.empty()) mapNames.push_back(trimTrailing(nextLine(rest)));
   // Blank lines at the end name no later file; dropping them keeps new maps numbered on.
   while (!mapNames.empty() && mapNames.back().empty()) mapNames.pop_back();
   return true;

@@ -1,6 +1,11 @@
 // Linux stand-in for the Windows services: resources from the embedded arrays, message
 // boxes recorded and answered from a script, the data folder from the environment.
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <chrono>
 #include <cstdlib>
@@ -8,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
 
@@ -74,6 +80,22 @@ MessageAnswer messageBox(void*, const std::string& text, const std::string& capt
   gAnswers.pop_front();
   return answer;
 }
+
+bool makeDirectory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  return errno == EEXIST && isDirectory(path);
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool renameReplacing(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 double monotonicSeconds() {
   using namespace std::chrono;

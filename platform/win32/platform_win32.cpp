@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/win32_module.h"
 
@@ -50,6 +51,22 @@ MessageAnswer messageBox(void* owner, const std::string& text, const std::string
   const int answer = MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), type);
   return answer == IDOK ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
+
+bool makeDirectory(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  return GetLastError() == ERROR_ALREADY_EXISTS && isDirectory(path);
+}
+
+bool isDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool renameReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 double monotonicSeconds() {
   static const double period = [] {

@@ -265,6 +265,8 @@ class Quorvane_VST : public AudioEffectX {
   void noteToHandler(int key, int velocity);
   // Releases every voice context above the voice count (the count was lowered). Audio thread.
   void releaseVoicesAbove(int count);
+  // Releases the contexts a lowered voice count took away. Audio thread.
+  void followVoiceCount();
   // Releases the held keys for a patch change and keeps their velocities; plays them again
   // after it. Audio thread (posted there by the changing thread).
   static void releaseKeysForChange(PatchVoice& voice, const EngineCommand& command);

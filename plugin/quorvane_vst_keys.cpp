@@ -67,8 +67,15 @@ void Quorvane_VST::runOnAudioThread(EngineApplyFn fn, int32_t a) {
   engine_.settleWhileIdle();
 }
 
+void Quorvane_VST::followVoiceCount() {
+  const int voices = engine_.voiceCount();
+  if (voices < voicesInUse_) releaseVoicesAbove(voices);
+  voicesInUse_ = voices;
+}
+
 void Quorvane_VST::noteToHandler(int key, int velocity) {
   if (!validKey(key)) return;
+  followVoiceCount();
   velocity = std::clamp(velocity, 0, 127);
   if (engine_.voiceCount() > 0)
     polyVoiceNote(key, velocity);

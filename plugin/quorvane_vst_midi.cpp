@@ -38,9 +38,7 @@ void Quorvane_VST::dispatchHook(void* self, int sampleIndex) {
 }
 
 void Quorvane_VST::dispatchMidiEvents(int sampleIndex) {
-  const int voices = engine_.voiceCount();
-  if (voices < voicesInUse_) releaseVoicesAbove(voices);
-  voicesInUse_ = voices;
+  followVoiceCount();
   // An offset beyond the block plays at its last frame, so no event holds up those behind it.
   const bool lastFrame = sampleIndex >= blockFrames_.load(std::memory_order_relaxed) - 1;
   while (const VstMidiEvent* e = midiRing_.front()) {

@@ -232,6 +232,8 @@ class Quorvane_VST : public AudioEffectX {
 
   // --- Patch change (quorvane_vst_patch.cpp) ---
   class PatchWork;  // an entry point's hold on the patch state, off the audio thread
+  // Sets the current library patch's lock and writes the patch when it changed.
+  bool setCurrentPatchLock(int32_t locked);
   // Picks the record of source into the mailbox; false when there is none.
   bool takeRecord(ChangeSource source);
   // Releases held keys (unless a change is in flight), posts the fade, ramps the outputs down.

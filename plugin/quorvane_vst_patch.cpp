@@ -204,29 +204,21 @@ std::string Quorvane_VST::currentPatchNotes() const {
   return patchNotes_;
 }
 
-bool Quorvane_VST::lockPatch() {
+bool Quorvane_VST::setCurrentPatchLock(int32_t locked) {
   PatchWork work(*this, false);
   Patch* p = library_ ? library_->currentPatch() : nullptr;
   if (p == nullptr) return false;
-  if (p->locked == 1) return true;
-  p->locked = 1;
+  if (p->locked == locked) return true;
+  p->locked = locked;
   p->dirty = 1;  // the file is written only for a dirty record
   if (!p->save()) return false;
   p->dirty = 0;
   return true;
 }
 
-bool Quorvane_VST::unlockPatch() {
-  PatchWork work(*this, false);
-  Patch* p = library_ ? library_->currentPatch() : nullptr;
-  if (p == nullptr) return false;
-  if (p->locked == 0) return true;
-  p->locked = 0;
-  p->dirty = 1;
-  if (!p->save()) return false;
-  p->dirty = 0;
-  return true;
-}
+bool Quorvane_VST::lockPatch() { return setCurrentPatchLock(1); }
+
+bool Quorvane_VST::unlockPatch() { return setCurrentPatchLock(0); }
 
 bool Quorvane_VST::savePatch() {
   PatchWork work(*this, false);

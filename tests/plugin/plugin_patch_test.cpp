@@ -4,7 +4,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 
+#include "platform/files.h"
+#include "platform/headless.h"
 #include "platform/textfile.h"
 #include "plugin/param_convert.h"
 #include "plugin_patch_test_util.h"
@@ -240,6 +243,38 @@ TEST(PluginPatchChange, ConcurrentChangesEndWhole) {
     if (p.kind == kPatchParamReal) { EXPECT_NEAR(in.plugin().paramValue(index), p.realValue, 1e-5) << index; }
     if (p.kind == kPatchParamCordUnplugged) { EXPECT_EQ(in.plugin().paramValue(index), 0.0f) << index; }
   }
+}
+
+// Without a data folder the library cannot be had: the plug-in says so and stays silent,
+// and nothing is written anywhere else.
+TEST(PluginStartUp, NoLibraryMeansASilentPlugin) {
+  const std::string saved = std::getenv("QUORVANE_DATA_DIR");
+  const std::string file = saved + "/not-a-folder";
+  ASSERT_TRUE(platform::replaceFile(file, "x"));
+  const std::string cases[] = {saved + "/" + std::string(300, 'd'), file + "/inside"};
+  for (const std::string& folder : cases) {
+    setenv("QUORVANE_DATA_DIR", folder.c_str(), 1);
+    platform::headless::clearShownMessages();
+    {
+      Instance in;
+      in.dispatch(effMainsChanged, 0, 1);
+      const auto shown = platform::headless::shownMessages();
+      ASSERT_FALSE(shown.empty());  // a folder that cannot be made also has the library report why
+      EXPECT_EQ(shown.back().text, "library NOT loaded");
+      EXPECT_EQ(shown.back().caption, "");
+      EXPECT_FALSE(in.plugin().isReady());
+      EXPECT_EQ(in.plugin().library(), nullptr);
+      sendMidi(in.effect(), {{0x90, 60, 100}, {0xC0, 1, 0}});
+      std::vector<float> left(64, 1.0f), right(64, 1.0f);
+      float* outputs[] = {left.data(), right.data()};
+      in.effect()->processReplacing(in.effect(), nullptr, outputs, 64);
+      for (float v : left) EXPECT_EQ(v, 0.0f);
+      EXPECT_EQ(chunkText(in.plugin()), "");
+      in.dispatch(effEditIdle);
+    }
+  }
+  setenv("QUORVANE_DATA_DIR", saved.c_str(), 1);
+  platform::headless::clearShownMessages();
 }
 
 }  // namespace

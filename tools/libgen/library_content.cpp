@@ -78,11 +78,11 @@ std::string defaultLibraryText() {
 
   // Every sound plays from the keyboard: the keyboard gates the envelopes ("shgt") and the
   // interval latch is off, so in duophonic mode two keys play two pitches.
-  // Two slightly detuned oscillators, a short filter sweep, two octaves down, duophonic.
+  // Two slightly detuned oscillators, a short filter sweep, one octave down, duophonic.
   category->patches.push_back(std::make_unique<Patch>(sound(
       "Round Bass", 0, "Two detuned oscillators through a plucked low-pass filter.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 1.0},
-       {"vo1c", 0.1}, {"vo2c", 0.1}, {"vo2f", 0.505}, {"vfo1", 0.8}, {"vfo2", 0.6},
+      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 0.5},
+       {"vo1c", 0.2}, {"vo2c", 0.2}, {"vo2f", 0.505}, {"vfo1", 0.8}, {"vfo2", 0.6},
        {"vffc", 0.25}, {"vffr", 0.3}, {"vfad", 0.5}, {"vfkb", 0.5}, {"enva", 0.005},
        {"envd", 0.3}, {"envs", 2.0}, {"envr", 0.1}, {"vavf", 0.9}, {"vaad", 1.0},
        {"mxva", 0.8}, {"octv", -1.0}})));
@@ -99,7 +99,7 @@ std::string defaultLibraryText() {
   // reverb, five voices.
   category->patches.push_back(std::make_unique<Patch>(sound(
       "Slow Pad", 2, "Three oscillators, slow swell and long release in the reverb.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"mvol", 0.7},
+      {{"shgt", 1.0}, {"klch", 0.0}, {"mvol", 0.5},
        {"vo1c", 0.1}, {"vo2c", 0.1}, {"vo2f", 0.51}, {"vo3c", 0.2}, {"vo3f", 0.49},
        {"vo2m", 0.3}, {"vfo1", 0.5}, {"vfo2", 0.5}, {"vfo3", 0.5}, {"vffc", 0.35},
        {"vffr", 0.2}, {"vfad", 0.4}, {"vfkb", 0.5}, {"enva", 1.5}, {"envd", 2.0},

@@ -7,7 +7,10 @@
 // Threads: construction and destruction run on the host's thread that calls the entry
 // point and closes the effect, while no audio is processed. processReplacing runs on the
 // audio thread. setParameter and the other parameter calls may come from any thread (host
-// automation, chunk restore, the editor's GUI thread); they write single atomic words.
+// automation, chunk restore, the editor's GUI thread); they write single atomic words. The
+// patch calls (changePatch, getChunk, setChunk, the lock and save buttons) come from any
+// thread but the audio thread and serialise among themselves; MIDI and notes belong to the
+// audio thread, and other threads hand their notes to it.
 #pragma once
 
 #include <array>
@@ -103,8 +106,9 @@ class Quorvane_VST : public AudioEffectX {
   // the plug-in as it was. Any thread but the audio thread. Returns 0.
   int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
   // Periodic work off the audio thread: finishes a program change the audio thread started,
-  // takes up the library selection it asked for and frees retired records. The editor's
-  // idle calls it; so do the other host calls made off the audio thread.
+  // takes up the library selection it asked for and frees retired records. The host's idle
+  // calls reach it through the dispatcher; changePatch, getChunk and setChunk finish what
+  // the audio thread's change left as well.
   void idleWork();
   // The patch library; null when it could not be had (the plug-in is then silent).
   PatchLibrary* library() { return library_.get(); }

@@ -275,7 +275,8 @@ void Quorvane_VST::idleWork() {
     const uint32_t s = changeState_.load(std::memory_order_acquire);
     // A request the audio thread cannot carry out itself: an empty program slot (reload
     // the current patch) or no audio running.
-    const bool audioCannot = audioRecord_.load(std::memory_order_acquire) == nullptr || !audioRunning_.load(std::memory_order_acquire);
+    const bool audioCannot = audioRecord_.load(std::memory_order_acquire) == nullptr ||
+                             !audioRunning_.load(std::memory_order_acquire);
     if ((s & kRequested) && audioCannot) {
       library_->applyAudioSelection();
       changeState_.fetch_and(~kRequested, std::memory_order_acq_rel);

@@ -21,7 +21,8 @@ inline constexpr uint32_t kBusy = 8;       // an entry point off the audio threa
 // only while the audio thread is not applying; the audio thread never waits for it.
 class Quorvane_VST::PatchWork {
  public:
-  PatchWork(Quorvane_VST& plugin, bool tryOnly) : plugin_(plugin), lock_(plugin.patchMutex_, std::defer_lock) {
+  PatchWork(Quorvane_VST& plugin, bool tryOnly)
+      : plugin_(plugin), lock_(plugin.patchMutex_, std::defer_lock) {
     if (tryOnly) {
       if (!lock_.try_lock()) return;
     } else {
@@ -34,7 +35,8 @@ class Quorvane_VST::PatchWork {
         s = plugin_.changeState_.load(std::memory_order_acquire);
         continue;
       }
-      if (plugin_.changeState_.compare_exchange_weak(s, s | patchstate::kBusy, std::memory_order_acq_rel)) break;
+      if (plugin_.changeState_.compare_exchange_weak(s, s | patchstate::kBusy, std::memory_order_acq_rel))
+        break;
     }
     held_ = true;
     plugin_.finishAudioProgramChange(*this);
@@ -51,4 +53,3 @@ class Quorvane_VST::PatchWork {
   std::unique_lock<std::mutex> lock_;
   bool held_ = false;
 };
-

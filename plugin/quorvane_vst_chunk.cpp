@@ -9,7 +9,8 @@ namespace {
 
 // A whole patch text ends with its notes record; a text cut short lacks it.
 bool holdsNotesRecord(std::string_view text) {
-  return text.rfind("7 : PatchNotes = ", 0) == 0 || text.find("\n7 : PatchNotes = ") != std::string_view::npos;
+  return text.rfind("7 : PatchNotes = ", 0) == 0 ||
+         text.find("\n7 : PatchNotes = ") != std::string_view::npos;
 }
 
 }  // namespace
@@ -56,7 +57,8 @@ int32_t Quorvane_VST::setChunk(void* data, int32_t byteSize, bool) {
   Patch parsed;
   parsed.readText(text.c_str(), text.size());
   bool known = false;
-  for (const PatchParam& p : parsed.params) known = known || findParameterKey(static_cast<int32_t>(p.key)) > 0;
+  for (const PatchParam& p : parsed.params)
+    known = known || findParameterKey(static_cast<int32_t>(p.key)) > 0;
   if (!known || !holdsNotesRecord(std::string_view(text.c_str()))) return 0;  // no patch: nothing changes
   {
     PatchWork work(*this, false);

@@ -55,8 +55,12 @@ void Quorvane_VST::handleMidiEvent(const VstMidiEvent& event) {
   const int data2 = event.midiData[2] & 0x7F;
   const int channel = status & 0x0F;
   switch (status & 0xF0) {
-    case 0x80: noteToHandler(data1, 0); break;
-    case 0x90: noteToHandler(data1, data2); break;
+    case 0x80:
+      noteToHandler(data1, 0);
+      break;
+    case 0x90:
+      noteToHandler(data1, data2);
+      break;
     case 0xB0:
       engine_.setLearnWord(data1);
       if (data1 == kControllerBankSelect && library_) library_->audioSelectGroup(data2);
@@ -66,10 +70,17 @@ void Quorvane_VST::handleMidiEvent(const VstMidiEvent& event) {
       engine_.setLearnWord(kLearnPitchBend + data1);
       receivePitchBend(channel, data1, data2, event.deltaFrames);
       break;
-    case 0xC0: receiveProgramChange(channel, data1); break;
-    case 0xD0: receiveChannelPressure(channel, data1, event.deltaFrames); break;
-    case 0xA0: receivePolyPressure(channel, data1, data2, event.deltaFrames); break;
-    default: return;
+    case 0xC0:
+      receiveProgramChange(channel, data1);
+      break;
+    case 0xD0:
+      receiveChannelPressure(channel, data1, event.deltaFrames);
+      break;
+    case 0xA0:
+      receivePolyPressure(channel, data1, data2, event.deltaFrames);
+      break;
+    default:
+      return;
   }
   engine_.lightMidi();
 }
@@ -127,7 +138,9 @@ void Quorvane_VST::applyPolyPressureMaps(int key, int value) {
     if (voiceKey_[v] == key) applySourceMaps(kMidiBitAftertouch, value, v, false);
 }
 
-void Quorvane_VST::applyVelocityMaps(int, int velocity) { applySourceMaps(kMidiBitVelocity, velocity, -1, true); }
+void Quorvane_VST::applyVelocityMaps(int, int velocity) {
+  applySourceMaps(kMidiBitVelocity, velocity, -1, true);
+}
 
 void Quorvane_VST::applyVoiceVelocityMaps(int, int velocity, int voice) {
   applySourceMaps(kMidiBitVelocity, velocity, voice, true);

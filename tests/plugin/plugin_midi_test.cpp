@@ -45,10 +45,19 @@ struct DuoCase {
 
 TEST(DuoKeyboard, NoteScripts) {
   const DuoCase cases[] = {
-      {"single trigger", 1.0f, 1.0f,
-       {{60, 100, 60, 60, 1, 1}, {64, 90, 60, 64, 1, 0}, {55, 80, 55, 64, 1, 0},
-        {64, 0, 55, 60, 1, 0}, {55, 0, 60, 60, 1, 0}, {60, 0, 60, 60, 0, 0}, {60, 70, 60, 60, 1, 1}}},
-      {"multiple trigger", 0.0f, 1.0f,
+      {"single trigger",
+       1.0f,
+       1.0f,
+       {{60, 100, 60, 60, 1, 1},
+        {64, 90, 60, 64, 1, 0},
+        {55, 80, 55, 64, 1, 0},
+        {64, 0, 55, 60, 1, 0},
+        {55, 0, 60, 60, 1, 0},
+        {60, 0, 60, 60, 0, 0},
+        {60, 70, 60, 60, 1, 1}}},
+      {"multiple trigger",
+       0.0f,
+       1.0f,
        {{60, 100, 60, 60, 1, 1}, {64, 90, 60, 64, 1, 1}, {67, 90, 60, 67, 1, 1}, {60, 0, 64, 67, 1, 0}}},
       {"velocity 0 is a release", 1.0f, 2.0f, {{48, 100, 48, 48, 1, 1}, {48, 0, 48, 48, 0, 0}}},
   };
@@ -115,10 +124,10 @@ struct PolyStep {
 
 TEST(VoiceAllocator, RoundRobinStealingAndRepeats) {
   const std::vector<PolyStep> steps = {
-      {60, 100, {-1, 60, -1}}, {62, 100, {-1, 60, 62}}, {64, 100, {64, 60, 62}},
-      {65, 100, {64, 65, 62}},  // all held: the context after the last one is stolen
-      {62, 0, {64, 65, 62}},    {62, 80, {64, 65, 62}},  // the released context takes it again
-      {0, 100, {0, 65, 62}},    // steals context 0
+      {60, 100, {-1, 60, -1}}, {62, 100, {-1, 60, 62}},
+      {64, 100, {64, 60, 62}}, {65, 100, {64, 65, 62}},  // all held: the context after the last one is stolen
+      {62, 0, {64, 65, 62}},   {62, 80, {64, 65, 62}},   // the released context takes it again
+      {0, 100, {0, 65, 62}},                             // steals context 0
   };
   Instance in;
   Quorvane_VST& p = in.plugin();
@@ -181,7 +190,8 @@ TEST(MidiMapInput, ControllersBendAndPressure) {
   touch.sourceBits = kMidiBitAftertouch;
   touch.range[kMidiSourceAftertouch] = {0.0f, 64.0f};
   p.midiMap().setEntry(0, touch);
-  sendMidi(in.effect(), {{0xB0, 74, 90, 0}, {0xE0, 0, 127, 1}, {0xD0, 100, 0, 2}, {0xB1, 74, 5, 3}, {0xB0, 1, 64, 4}});
+  sendMidi(in.effect(),
+           {{0xB0, 74, 90, 0}, {0xE0, 0, 127, 1}, {0xD0, 100, 0, 2}, {0xB1, 74, 5, 3}, {0xB0, 1, 64, 4}});
   in.run(1);
   MidiSourceSetting full;
   EXPECT_FLOAT_EQ(p.paramValue(kVcfCoarse), mapCurve(90, full, kVcfCoarse)) << "channel 2 maps nothing";

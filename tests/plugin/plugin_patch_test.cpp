@@ -163,7 +163,9 @@ TEST(PluginPatchButtons, LockIsStoredAndSaveRefusesForeignStates) {
   plugin.setParameterReal(kVcfCoarse, 0.25f);
   EXPECT_TRUE(plugin.savePatch());
   for (const PatchParam& p : Patch(current->fileName, "", current->folder, current->separator).params)
-    if (p.key == static_cast<uint32_t>(fourCharKey("vffc"))) { EXPECT_NEAR(p.realValue, 0.25, 1e-6); }
+    if (p.key == static_cast<uint32_t>(fourCharKey("vffc"))) {
+      EXPECT_NEAR(p.realValue, 0.25, 1e-6);
+    }
 }
 
 // Records what the applying thread sees at each parameter the change sets.
@@ -220,10 +222,15 @@ TEST(PluginPatchChange, ConcurrentChangesEndWhole) {
   in.plugin().changePatch(kChangeLibraryPatch, false);
   Patch library = *in.plugin().library()->currentPatch();
   AudioThread audio(in.effect());
-  std::thread gui([&] { for (int i = 0; i < 3; ++i) in.plugin().changePatch(kChangeLibraryPatch, true); });
-  std::thread host([&] { for (int i = 0; i < 3; ++i) loadChunk(in.plugin(), chunk); });
+  std::thread gui([&] {
+    for (int i = 0; i < 3; ++i) in.plugin().changePatch(kChangeLibraryPatch, true);
+  });
+  std::thread host([&] {
+    for (int i = 0; i < 3; ++i) loadChunk(in.plugin(), chunk);
+  });
   std::thread reader([&] {
-    for (int i = 0; i < 50; ++i) EXPECT_NE(chunkText(in.plugin()).find("7 : PatchNotes = "), std::string::npos);
+    for (int i = 0; i < 50; ++i)
+      EXPECT_NE(chunkText(in.plugin()).find("7 : PatchNotes = "), std::string::npos);
   });
   gui.join();
   host.join();
@@ -240,8 +247,12 @@ TEST(PluginPatchChange, ConcurrentChangesEndWhole) {
   for (const PatchParam& p : expected.params) {
     const int index = findParameterKey(static_cast<int32_t>(p.key));
     if (index <= 0 || index == kMasterVolume) continue;
-    if (p.kind == kPatchParamReal) { EXPECT_NEAR(in.plugin().paramValue(index), p.realValue, 1e-5) << index; }
-    if (p.kind == kPatchParamCordUnplugged) { EXPECT_EQ(in.plugin().paramValue(index), 0.0f) << index; }
+    if (p.kind == kPatchParamReal) {
+      EXPECT_NEAR(in.plugin().paramValue(index), p.realValue, 1e-5) << index;
+    }
+    if (p.kind == kPatchParamCordUnplugged) {
+      EXPECT_EQ(in.plugin().paramValue(index), 0.0f) << index;
+    }
   }
 }
 

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   const auto first = static_cast<int64_t>(std::atof(argv[2]) * rate);
   const auto last = std::min<int64_t>(audio.frames, static_cast<int64_t>(std::atof(argv[3]) * rate));
   std::vector<double> x;
-  for (int64_t i = first; i < last; ++i) x.push_back(audio.samples[static_cast<std::size_t>(i * audio.channels)]);
+  for (int64_t i = first; i < last; ++i)
+    x.push_back(audio.samples[static_cast<std::size_t>(i * audio.channels)]);
   if (x.size() < 64) return 1;
   double mean = 0.0;
   for (double v : x) mean += v;

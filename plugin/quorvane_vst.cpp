@@ -4,8 +4,11 @@
 #include <cstring>
 
 #include "engine/audio_thread.h"
+#include "library/patch_library.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "plugin/bounded_text.h"
+#include "plugin/param_convert.h"
 
 Quorvane_VST::Quorvane_VST(audioMasterCallback audioMaster, const BuildIdentity& identity)
     : AudioEffectX(audioMaster, 1, kHostParamCount), identity_(identity) {
@@ -18,19 +21,36 @@ Quorvane_VST::Quorvane_VST(audioMasterCallback audioMaster, const BuildIdentity&
   }
   initEngine();
   suspend();  // every key released
-  loadStartupPatch();
+  if (isReady()) changePatch(kChangeLibraryPatch, false);
 }
 
 Quorvane_VST::~Quorvane_VST() { engine_.setReady(false); }
 
-// Start-up, in order: not ready; the data folder; the parameter values at their defaults;
-// equal temperament; the MIDI map list and the map's name; the nine voice contexts; the
-// envelope gate following the keyboard; MIDI map 0; ready. The engine's output stage and
-// its single-word settings start in their rest state with the engine itself.
+bool Quorvane_VST::openLibrary() {
+  dataFolder_ = platform::dataFolder();
+  // No folder, or one too long for the file names inside it: never fall back to the host's
+  // working folder.
+  if (!dataFolder_.empty() && dataFolder_.size() <= kMaxDataFolderLength) {
+    try {
+      auto library = std::make_unique<PatchLibrary>(dataFolder_, platform::pathSeparator());
+      if (platform::isDirectory(dataFolder_)) library_ = std::move(library);
+    } catch (...) {
+      library_.reset();
+    }
+  }
+  if (library_) return true;
+  platform::messageBox(nullptr, "library NOT loaded");
+  return false;
+}
+
+// Start-up, in order: not ready; the data folder and the patch library (without them the
+// plug-in stays silent); the parameter values at their defaults; equal temperament; the
+// MIDI map list and the map's name; the nine voice contexts; the envelope gate following the
+// keyboard; MIDI map 0; the defaults routed into the engine; ready. The engine's output
+// stage and its single-word settings start in their rest state with the engine itself.
 void Quorvane_VST::initEngine() {
   engine_.setReady(false);
-  dataFolder_ = platform::dataFolder();
-  // The patch library joins the plug-in here.
+  if (!openLibrary()) return;
   for (int i = 0; i < kParamRecordCount; ++i)
     paramValues_[i].store(ParamDescTable[i].defaultValue, std::memory_order_relaxed);
   engine_.setVoiceCount(0);
@@ -39,19 +59,20 @@ void Quorvane_VST::initEngine() {
   midiMaps_.currentMapName = "Default Map";
   midiMaps_.currentMapIndex = 0;
   if (!engine_.build(getSampleRate())) return;  // stays not ready: silence
+  engine_.setMidiDispatch(dispatchHook, this);
   settings.keyboardGatesEnvelopes.store(1, std::memory_order_relaxed);
   midiMaps_.loadMidiMap(0);
   settings.intervalLatch.store(0, std::memory_order_relaxed);
   engine_.setBypassed(false);
   engine_.setReady(true);
+  routeDefaults();
 }
 
 // The constructing thread is the only one that can reach the object now, so it stands in
 // for the audio thread: every change lands in the voices at once instead of queueing.
-void Quorvane_VST::loadStartupPatch() {
+void Quorvane_VST::routeDefaults() {
   AudioThreadScope constructing;
-  for (int i = 1; i < kParamRecordCount; ++i)
-    setParameterRealAutomated(i, ParamDescTable[i].defaultValue);
+  for (int i = 1; i < kParamRecordCount; ++i) setParameter(i, normalisedFromPlain(i, ParamDescTable[i].defaultValue));
 }
 
 void Quorvane_VST::setSampleRate(float sampleRate) {
@@ -61,6 +82,7 @@ void Quorvane_VST::setSampleRate(float sampleRate) {
 }
 
 void Quorvane_VST::suspend() {
+  audioRunning_.store(false, std::memory_order_release);
   engine_.setProcessing(false);
   releaseAllKeys();
 }
@@ -68,6 +90,7 @@ void Quorvane_VST::suspend() {
 void Quorvane_VST::resume() {
   AudioEffectX::resume();
   engine_.setProcessing(true);
+  audioRunning_.store(true, std::memory_order_release);
 }
 
 const double* Quorvane_VST::hostMusicalPosition(double& storage) {
@@ -84,14 +107,20 @@ void Quorvane_VST::processReplacing(float** inputs, float** outputs, int32_t sam
   float* out1 = cEffect_.numOutputs > 0 ? outputs[0] : nullptr;
   float* out2 = cEffect_.numOutputs > 1 ? outputs[1] : nullptr;
   double ppq = 0.0;
+  blockFrames_.store(sampleFrames, std::memory_order_relaxed);
   engine_.processBlock(in1, in2, out1, out2, sampleFrames, hostMusicalPosition(ppq));
+  if (isReady()) applyAudioProgramChange();
 }
 
 void Quorvane_VST::getProgramName(char* name) {
+  std::lock_guard<std::mutex> lock(textMutex_);
   copyBounded(name, patchName_.c_str(), kVstMaxProgNameLen - 1);
 }
 
-void Quorvane_VST::setCurrentPatchName(const char* name) { patchName_ = name ? name : ""; }
+void Quorvane_VST::setCurrentPatchName(const char* name) {
+  std::lock_guard<std::mutex> lock(textMutex_);
+  patchName_ = name ? name : "";
+}
 
 bool Quorvane_VST::getEffectName(char* name) {
   copyBounded(name, identity_.effectName, kVstMaxEffectNameLen - 1);

@@ -7,21 +7,42 @@
 // Threads: construction and destruction run on the host's thread that calls the entry
 // point and closes the effect, while no audio is processed. processReplacing runs on the
 // audio thread. setParameter and the other parameter calls may come from any thread (host
-// automation, chunk restore, the editor's GUI thread); they write single atomic words.
+// automation, chunk restore, the editor's GUI thread); they write single atomic words. The
+// patch calls (changePatch, getChunk, setChunk, the lock and save buttons) come from any
+// thread but the audio thread and serialise among themselves; MIDI and notes belong to the
+// audio thread, and other threads hand their notes to it.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/voice_engine.h"
 #include "plugin/audioeffectx.h"
+#include "library/patch.h"
 #include "plugin/build_identity.h"
+#include "plugin/midi_event_ring.h"
 #include "plugin/midi_map.h"
 #include "plugin/midi_map_files.h"
 #include "plugin/note_table.h"
 #include "plugin/param_table.h"
+
+class PatchLibrary;
+
+// Which record a patch change loads.
+enum ChangeSource : int32_t {
+  kChangeLibraryPatch = 0,  // the library's current patch
+  kChangeResetPatch = 1,    // the library's reset patch
+  kChangeSessionPatch = 2,  // the library's session patch (the chunk)
+};
+
+// Longest data-folder path the plug-in accepts (the Windows path limit less the file names
+// the library appends inside it).
+inline constexpr std::size_t kMaxDataFolderLength = 200;
 
 // The plug-in's own fields that parameters write and the engine does not hold (bypass,
 // voice count, beat sync, scales and offsets live in the VoiceEngine). Single words, written
@@ -58,6 +79,78 @@ class Quorvane_VST : public AudioEffectX {
   // The Envelope Trigger and Portamento Trigger buttons. GUI thread.
   void triggerEnvelopes(bool pressed) { engine_.triggerEnvelopes(pressed); }
   void setPortamento(bool pressed) { engine_.setPortamento(pressed); }
+
+  // --- Patches (quorvane_vst_patch.cpp, quorvane_vst_chunk.cpp) ---
+
+  // Loads the library's current, reset or session patch. The output fades out first when
+  // wait is true and audio runs; the change is applied once the output is silent (at most
+  // about 5 s later). A change that finds another one being applied waits for it, so
+  // neither is lost. Any thread but the audio thread.
+  void changePatch(ChangeSource source, bool wait);
+  // Writes the engine's state (parameters, cords, beat settings, the patch sources of the
+  // MIDI map) into out, whose parameter list is rebuilt from scratch. Any thread but the
+  // audio thread.
+  void collectPatch(Patch& out);
+  // Sets or clears the current library patch's lock and writes the patch when that changed.
+  // False when there is no current patch or the file could not be written. GUI thread.
+  bool lockPatch();
+  bool unlockPatch();
+  // Stores the engine's state in the current library patch and writes it. Refused (false)
+  // when the engine does not hold that patch (the last change loaded the reset or session
+  // patch), when the patch is locked, or when the file could not be written. GUI thread.
+  bool savePatch();
+  // The session patch as patch text; the text stays valid until the next call. During a
+  // patch change the state before it is handed out. Any thread but the audio thread.
+  int32_t getChunk(void** data, bool isPreset) override;
+  // Loads the host's bytes as the session patch at once. Bytes that hold no patch text leave
+  // the plug-in as it was. Any thread but the audio thread. Returns 0.
+  int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
+  // Periodic work off the audio thread: finishes a program change the audio thread started,
+  // takes up the library selection it asked for and frees retired records. The host's idle
+  // calls reach it through the dispatcher; changePatch, getChunk and setChunk finish what
+  // the audio thread's change left as well.
+  void idleWork();
+  // The patch library; null when it could not be had (the plug-in is then silent).
+  PatchLibrary* library() { return library_.get(); }
+  // The current patch's texts as last applied.
+  std::string currentPatchNotes() const;
+
+  // --- MIDI and notes (quorvane_vst_midi.cpp, quorvane_vst_keys.cpp) ---
+
+  // Audio thread: queues the host's MIDI events for the block that follows. Returns 1.
+  int32_t processEvents(VstEvents* events) override;
+  // Audio thread: plays every queued event due at frame sampleIndex of the block.
+  void dispatchMidiEvents(int sampleIndex);
+  // Audio thread: the two note handlers (velocity 0 is a note-off).
+  void duoKeyboardNote(int key, int velocity);
+  void polyVoiceNote(int key, int velocity);
+  // A note from the on-panel keyboard (velocity 64 down, 0 up). GUI thread: played by the
+  // audio thread at its next sample (at once while processing is off).
+  void playNote(int key, int velocity);
+  // Receive handlers, audio thread; channel 0..15. deltaFrames is not used.
+  virtual void receiveController(int channel, int controller, int value, int deltaFrames);
+  virtual void receivePitchBend(int channel, int lsb, int msb, int deltaFrames);
+  virtual void receiveChannelPressure(int channel, int value, int deltaFrames);
+  virtual void receiveProgramChange(int channel, int program);
+  virtual void receivePolyPressure(int channel, int key, int value, int deltaFrames);
+  // Source appliers (audio thread): every map entry with the source sets its parameter.
+  void applyModWheelMaps(int value);
+  void applyAftertouchMaps(int value);
+  void applyPolyPressureMaps(int key, int value);
+  void applyVelocityMaps(int key, int velocity);
+  void applyVoiceVelocityMaps(int key, int velocity, int voice);
+  // The dispatch stores the last controller (0xE000 + low byte for pitch bend) here. Any thread.
+  float midiLearnWord() const { return engine_.displayValue(kDisplayLearnWord); }
+  // Events dropped because the ring was full. Any thread.
+  uint32_t droppedMidiEvents() const { return midiRing_.dropped(); }
+
+  // Note state for the editor and tests. Read on the audio thread, or while no audio runs.
+  int noteHeld(int key) const { return validKey(key) ? noteHeld_[key] : 0; }
+  int noteVelocity(int key) const { return validKey(key) ? noteVelocity_[key] : 0; }
+  int voiceKey(int voice) const { return voice >= 0 && voice < kVoiceContextCount ? voiceKey_[voice] : -1; }
+  int lastUpperKey() const { return lastUpperKey_; }
+  int lastLowerKey() const { return lastLowerKey_; }
+  int latchInterval() const { return latchInterval_.load(std::memory_order_relaxed); }
 
   // Normalised 0..1 (clamped; not a number is ignored) -> plain value, stored and routed.
   // Indexes outside 1..178 are ignored. Any thread.
@@ -114,6 +207,8 @@ class Quorvane_VST : public AudioEffectX {
   void routeToEngine(int index, float plain, int firstVoice = 0, int lastVoice = kMaxExtraVoices);
 
  protected:
+  // The editor's idle also does the plug-in's idle work.
+  intptr_t dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) override;
   // Only the editor subclass is ever created (entry point); it calls finishConstruction.
   Quorvane_VST(audioMasterCallback audioMaster, const BuildIdentity& identity);
   // From now on automated parameter changes are reported to the host.
@@ -121,9 +216,11 @@ class Quorvane_VST : public AudioEffectX {
 
  private:
   void initEngine();
-  // The patch the plug-in starts with. Until the patch library is joined to the plug-in this
-  // is every parameter at its default, taken through the road a patch takes.
-  void loadStartupPatch();
+  // The patch library in the data folder; false (reported) when it cannot be had.
+  bool openLibrary();
+  // Every parameter's default taken through the road a parameter takes, so the engine and
+  // the parameter values agree before the first patch. Start-up.
+  void routeDefaults();
   // The host's musical position in quarter notes, or null when the host gives none. Audio
   // thread.
   const double* hostMusicalPosition(double& storage);
@@ -138,7 +235,52 @@ class Quorvane_VST : public AudioEffectX {
   // Audio thread: rows 64, 66 and 67 of one context from the keyboard settings now.
   static void applyEnvelopeGateRows(PatchVoice& voice, const EngineCommand& command);
 
-  // --- Held keys (quorvane_vst_keys.cpp; the MIDI note handling fills these in) ---
+  // --- Patch change (quorvane_vst_patch.cpp) ---
+  class PatchWork;  // an entry point's hold on the patch state, off the audio thread
+  // Sets the current library patch's lock and writes the patch when it changed.
+  bool setCurrentPatchLock(int32_t locked);
+  // Picks the record of source into the mailbox; false when there is none.
+  bool takeRecord(ChangeSource source);
+  // Releases held keys (unless a change is in flight), posts the fade, ramps the outputs down.
+  void beginChange();
+  // Waits (at most about 5 s) until the output is silent.
+  void waitFadedOut();
+  // Applies a record: the engine part (any thread) and the part that edits the MIDI map and
+  // the texts (never the audio thread).
+  void applyRecordToEngine(const Patch& record);
+  void applyRecordTexts(const Patch& record);
+  void applyRecordMidiMap(const Patch& record);
+  // Finishes what the audio thread's program change left (see quorvane_vst_patch.cpp).
+  void finishAudioProgramChange(PatchWork& work);
+  // Audio thread, end of block: applies a program change once the output is silent.
+  void applyAudioProgramChange();
+  // Holds the last complete state as chunk text (called where a change completes).
+  void keepCompleteChunk();
+
+  // --- MIDI (quorvane_vst_midi.cpp) ---
+  static void dispatchHook(void* self, int sampleIndex);
+  void handleMidiEvent(const VstMidiEvent& event);
+  // Applies every map entry carrying sourceBit with the seven-bit value, voice -1 for all.
+  void applySourceMaps(uint32_t sourceBit, int value, int voice, bool fastRamp);
+  // A note from any thread: played at once on the audio thread, else handed to it.
+  void noteFromAnyThread(int key, int velocity);
+  static void applyPostedNote(PatchVoice& voice, const EngineCommand& command);
+
+  // --- Held keys (quorvane_vst_keys.cpp) ---
+  static bool validKey(int key) { return key >= 0 && key < 128; }
+  // The note through the handler of the mode in use. Audio thread.
+  void noteToHandler(int key, int velocity);
+  // Releases every voice context above the voice count (the count was lowered). Audio thread.
+  void releaseVoicesAbove(int count);
+  // Releases the contexts a lowered voice count took away. Audio thread.
+  void followVoiceCount();
+  // Releases the held keys for a patch change and keeps their velocities; plays them again
+  // after it. Audio thread (posted there by the changing thread).
+  static void releaseKeysForChange(PatchVoice& voice, const EngineCommand& command);
+  static void retriggerKeys(PatchVoice& voice, const EngineCommand& command);
+  // Runs fn on the audio thread with this plug-in (at once there or while idle).
+  void runOnAudioThread(EngineApplyFn fn, int32_t a = 0);
+
   // Releases every key as the host's suspend requires. Host thread, processing stopped.
   void releaseAllKeys();
   // Forgets which key each voice context plays (a new rate). Host thread, processing stopped.
@@ -147,6 +289,7 @@ class Quorvane_VST : public AudioEffectX {
   bool anyKeyHeld() const;
   // Takes the latched interval from the keys now held. Any thread.
   void captureLatchInterval();
+  static void applyLatchCapture(PatchVoice& voice, const EngineCommand& command);
 
   const BuildIdentity& identity_;
   // Members are built in this order: the engine's contexts and shared modules empty first.
@@ -157,5 +300,31 @@ class Quorvane_VST : public AudioEffectX {
   std::array<std::atomic<float>, kParamRecordCount> paramValues_{};
   std::atomic<bool> hostHoldsEffect_{false};
   std::string dataFolder_;
-  std::string patchName_;
+  std::unique_ptr<PatchLibrary> library_;
+
+  // Patch change. Off the audio thread every entry point serialises on patchMutex_ (the
+  // audio thread never takes it); changeState_ is the word the audio thread shares.
+  std::mutex patchMutex_;
+  std::atomic<uint32_t> changeState_{0};
+  Patch mailbox_;                    // a copy of the record being applied (patchMutex_)
+  std::atomic<const Patch*> audioRecord_{nullptr};  // the library's held record of a program change
+  std::atomic<bool> audioRunning_{false};  // between the host's resume and suspend
+  int32_t lastChangeSource_ = kChangeLibraryPatch;  // what the engine holds (patchMutex_)
+  mutable std::mutex textMutex_;     // the current patch's texts and the kept chunk
+  std::string patchName_, patchNotes_, patchAuthor_, patchDate_;
+  std::string completeChunk_;        // text of the last complete state
+  std::vector<char> chunkBuffer_;    // the text last handed to the host (patchMutex_)
+
+  // MIDI. The ring and the note state belong to the audio thread.
+  MidiEventRing midiRing_;
+  std::atomic<int32_t> blockFrames_{0};  // frames of the block being processed
+  int32_t noteHeld_[128] = {};
+  int32_t noteVelocity_[128] = {};
+  int32_t retriggerVelocity_[128] = {};
+  int32_t lastUpperKey_ = -1;
+  int32_t lastLowerKey_ = -1;
+  std::atomic<int32_t> latchInterval_{0};
+  int32_t voiceKey_[kVoiceContextCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  int32_t lastVoice_ = 0;
+  int32_t voicesInUse_ = 0;  // the voice count the note state was made for
 };

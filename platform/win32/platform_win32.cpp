@@ -26,7 +26,12 @@ std::string dataFolder() {
     if (folder.back() != '\\' && folder.back() != '/') folder.push_back('\\');
     return folder;
   }
-  if (SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buffer) == S_OK) folder = buffer;
+  if (n >= sizeof buffer) return folder;  // a folder named that does not fit: none
+  // No common application-data folder: no data folder at all, never a relative path that
+  // would land in the host's working folder.
+  if (SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buffer) != S_OK || buffer[0] == '\0')
+    return folder;
+  folder = buffer;
   return folder + "\\Halvorsk\\Quorvane 3970\\";
 }
 

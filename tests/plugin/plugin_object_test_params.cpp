@@ -209,6 +209,7 @@ TEST(PluginParams, ThePluginsOwnFields) {
 
 TEST(PluginParams, DefaultsReachTheOwnFields) {
   Instance in;
+  in.plugin().changePatch(kChangeResetPatch, false);  // every parameter at its default
   const PluginSettings& s = in.plugin().settings;
   EXPECT_FALSE(in.plugin().engine().bypassed());
   EXPECT_EQ(s.clockPulses.load(), 24);

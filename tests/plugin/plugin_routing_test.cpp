@@ -226,10 +226,13 @@ TEST(PluginRouting, HarmlessValues) {
 // A per-voice row routed to one context leaves the others as they were.
 TEST(PluginRouting, OneContextOnly) {
   RunningInstance in;
+  in.settle();
+  const float before = in.voice(0).normalRows[11]->gain;
+  ASSERT_NE(before, 0.75f);
   in.plugin().routeToEngine(41, 0.75f, 3, 3);
   in.settle();
   for (int k = 0; k < kVoiceContextCount; ++k)
-    EXPECT_EQ(in.voice(k).normalRows[11]->gain, k == 3 ? 0.75f : 0.0f) << "context " << k;
+    EXPECT_EQ(in.voice(k).normalRows[11]->gain, k == 3 ? 0.75f : before) << "context " << k;
 }
 
 TEST(PluginRouting, EnvelopeTriggerAndPortamentoButtons) {

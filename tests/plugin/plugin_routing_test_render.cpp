@@ -16,6 +16,7 @@ namespace {
 // VCO 1's pulse through the filter, the amplifier opened by the AR envelope on the keyboard
 // gate, the amplifier into the mixer. VCO 1 at 1 V coarse, so a key sounds at its own pitch.
 void patchOneOscillator(RunningInstance& in) {
+  in.plugin().changePatch(kChangeResetPatch, false);  // not the library patch the instance starts with
   const std::pair<int, float> settings[] = {
       {81, 0.0f},   // context 0 alone
       {5, 0.1f},    {6, 0.5f},  // VCO 1: 1 V + 0 V

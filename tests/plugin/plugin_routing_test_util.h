@@ -21,6 +21,7 @@ class RunningInstance {
   }
 
   Quorvane_VSTEdit& plugin() { return in_.plugin(); }
+  AEffect* effect() { return in_.effect(); }
   PatchVoice& voice(int k) { return in_.plugin().engine().voice(k); }
   void set(int index, float plain) { in_.plugin().setParameterReal(index, plain); }
 

@@ -11,7 +11,8 @@ namespace platform {
 
 // The shared data folder, ending in a path separator. $QUORVANE_DATA_DIR wins when set
 // (a separator is appended if missing); otherwise the common application-data folder
-// followed by "Halvorsk/Quorvane 3970/". Any thread.
+// followed by "Halvorsk/Quorvane 3970/". Empty when no folder can be named (the lookup
+// failed, or the named folder does not fit the platform's path limit). Any thread.
 std::string dataFolder();
 
 // The separator the data folder uses ('\\' on Windows, '/' elsewhere).

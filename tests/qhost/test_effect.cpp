@@ -6,12 +6,15 @@
 //   2  a parameter label of 12 letters  (params.strings)
 //   3  a heap allocation in process     (realtime)
 //   4  setChunk ignores the chunk       (state.chunk)
+//   5  a mutex locked in processEvents  (realtime)
+//   6  a file opened in process         (realtime)
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 #include "plugin/audioeffectx.h"
@@ -52,8 +55,12 @@ class TestEffect : public AudioEffectX {
       scratch_ = std::vector<float>(static_cast<size_t>(frames) + 1);
       if (frames > 0) out[1][0] += scratch_[0];
     }
+    if (QV_BROKEN == 6) {
+      if (std::FILE* f = std::fopen("/dev/null", "rb")) std::fclose(f);
+    }
   }
   int32_t processEvents(VstEvents* events) override {
+    if (QV_BROKEN == 5) std::lock_guard<std::mutex> lock(mutex_);
     for (int32_t i = 0; i < events->numEvents; ++i) {
       const VstEvent* e = events->events[i];
       if (!e || e->type != kVstMidiType) continue;
@@ -123,6 +130,7 @@ class TestEffect : public AudioEffectX {
   double phase_ = 0.0;
   char chunk_[64] = {};
   std::vector<float> scratch_;
+  std::mutex mutex_;
 };
 
 }  // namespace

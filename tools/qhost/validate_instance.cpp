@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "alloc_hooks.h"
+#include "host.h"
 #include "validate.h"
 
 namespace qhost {
@@ -66,6 +67,9 @@ Instance::~Instance() { stop(); }
 
 bool Instance::start(const std::string& path, double rate, int32_t maxBlock, std::string& error) {
   stop();
+  // The one host state answers the rate and block size of the instance started last.
+  hostState().sampleRate = rate;
+  hostState().blockSize = std::max<int32_t>(maxBlock, 1);
   if (!plugin_.load(path, error)) return false;
   AEffect* e = plugin_.effect();
   if (e->magic != kEffectMagic) {

@@ -118,12 +118,19 @@ CheckResult suspendResume(const ValidateContext& ctx) {
   }
   if (!ctx.takesMidi) on.clear(), off.clear();
   const int cycles = ctx.scaled(2, 4, 10);
+  double held = 0;
   for (int i = 0; i < cycles; ++i) {
     instance.process(kBlock, on);
-    instance.render(static_cast<int64_t>(kRate / 5));
+    held = std::max(held, instance.peak(static_cast<int64_t>(kRate / 5)));
     instance.suspend();
     instance.resume();
-    instance.render(static_cast<int64_t>(kRate / 20));
+    held = std::max(held, instance.peak(static_cast<int64_t>(kRate / 20)));
+  }
+  if (held <= limit) {
+    char why[160];
+    std::snprintf(why, sizeof why, "the held notes and the input make no sound (peak %.6f), so a note left sounding "
+                  "cannot be told", held);
+    return CheckResult::fail(why);
   }
   instance.inputLevel = 0;
   instance.process(kBlock, off);

@@ -283,6 +283,10 @@ class Quorvane_VST : public AudioEffectX {
 
   // Releases every key as the host's suspend requires. Host thread, processing stopped.
   void releaseAllKeys();
+  // Its audio-thread body: every key off through the active note handler, the per-key
+  // tables cleared. Also what the MIDI channel-mode messages All Notes Off and All Sound Off
+  // do, so a host's panic or transport stop never leaves a note hanging.
+  void releaseEveryKey();
   // Forgets which key each voice context plays (a new rate). Host thread, processing stopped.
   void clearVoiceKeys();
   // True while any key is held. Audio thread.

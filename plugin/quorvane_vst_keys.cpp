@@ -216,13 +216,14 @@ void Quorvane_VST::retriggerKeys(PatchVoice&, const EngineCommand& command) {
 }
 
 void Quorvane_VST::releaseAllKeys() {
-  runOnAudioThread([](PatchVoice&, const EngineCommand& command) {
-    Quorvane_VST& p = pluginOf(command);
-    for (int k = 0; k < 128; ++k) {
-      p.noteToHandler(k, 0);
-      p.noteHeld_[k] = p.noteVelocity_[k] = p.retriggerVelocity_[k] = 0;
-    }
-  });
+  runOnAudioThread([](PatchVoice&, const EngineCommand& command) { pluginOf(command).releaseEveryKey(); });
+}
+
+void Quorvane_VST::releaseEveryKey() {
+  for (int k = 0; k < 128; ++k) {
+    noteToHandler(k, 0);
+    noteHeld_[k] = noteVelocity_[k] = retriggerVelocity_[k] = 0;
+  }
 }
 
 void Quorvane_VST::clearVoiceKeys() { std::fill(std::begin(voiceKey_), std::end(voiceKey_), -1); }

@@ -17,6 +17,8 @@ namespace {
 
 constexpr int kControllerBankSelect = 0;
 constexpr int kControllerModWheel = 1;
+constexpr int kControllerAllSoundOff = 120;
+constexpr int kControllerAllNotesOff = 123;
 constexpr int32_t kLearnPitchBend = 0xE000;
 
 }  // namespace
@@ -64,6 +66,7 @@ void Quorvane_VST::handleMidiEvent(const VstMidiEvent& event) {
     case 0xB0:
       engine_.setLearnWord(data1);
       if (data1 == kControllerBankSelect && library_) library_->audioSelectGroup(data2);
+      if (data1 == kControllerAllNotesOff || data1 == kControllerAllSoundOff) releaseEveryKey();
       receiveController(channel, data1, data2, event.deltaFrames);
       break;
     case 0xE0:

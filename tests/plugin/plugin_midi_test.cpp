@@ -161,6 +161,26 @@ TEST(VoiceAllocator, KeyZeroDoesNotBusyIdleVoicesAndFewerVoicesRelease) {
   EXPECT_EQ(look(p, 1).gate, 1);
 }
 
+// A host's panic and transport stop send All Notes Off or All Sound Off: every held key
+// goes, in the duophonic keyboard and in the voice allocator alike.
+TEST(MidiInput, ChannelModeMessagesReleaseEveryKey) {
+  for (int controllerNumber : {123, 120}) {
+    for (float voices : {0.0f, 3.0f}) {
+      SCOPED_TRACE(controllerNumber);
+      RunningInstance in;
+      Quorvane_VST& p = in.plugin();
+      p.setParameterReal(81, voices);
+      sendMidi(in.effect(), {{0x90, 60, 100, 0}, {0x90, 64, 90, 0}, {0x90, 67, 80, 0}});
+      in.run(1);
+      EXPECT_EQ(p.noteHeld(64), 1);
+      sendMidi(in.effect(), {{0xB5, static_cast<unsigned char>(controllerNumber), 0, 0}});
+      in.run(1);
+      for (int key : {60, 64, 67}) EXPECT_EQ(p.noteHeld(key), 0) << key;
+      for (int v = 0; v < kVoiceContextCount; ++v) EXPECT_EQ(look(p, v).gate, 0) << "voice " << v;
+    }
+  }
+}
+
 TEST(MidiRing, FullRingDropsTheNewest) {
   RunningInstance in;
   std::vector<Midi> events;

@@ -1,15 +1,29 @@
 // A small effect built on the frame, with which qhost's own checks measure the host: it
 // passes the inputs through at a gain and, in the instrument variant, adds a sine for the
-// last MIDI note held.
+// last MIDI note held. It behaves as `qhost validate` asks; QV_BROKEN builds a variant with
+// one fault, which exactly one check of validate must find:
+//   1  NaN output at 192 kHz            (process.192000)
+//   2  a parameter label of 12 letters  (params.strings)
+//   3  a heap allocation in process     (realtime)
+//   4  setChunk ignores the chunk       (state.chunk)
+//   5  a mutex locked in processEvents  (realtime)
+//   6  a file opened in process         (realtime)
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <mutex>
+#include <vector>
 
 #include "plugin/audioeffectx.h"
 
 #ifndef QV_EFFECT_BUILD
 #define QV_EFFECT_BUILD 0
+#endif
+#ifndef QV_BROKEN
+#define QV_BROKEN 0
 #endif
 
 namespace {
@@ -32,11 +46,21 @@ class TestEffect : public AudioEffectX {
       phase_ = std::fmod(phase_ + step, 2.0 * 3.14159265358979);
       for (int c = 0; c < 2; ++c) {
         const float x = in && in[c] ? in[c][i] : 0.0f;
-        out[c][i] = gain_ * (x + tone);
+        out[c][i] = gain_.load(std::memory_order_relaxed) * (x + tone);
       }
+    }
+    if (QV_BROKEN == 1 && getSampleRate() >= 192000 && frames > 0)
+      out[0][0] = std::numeric_limits<float>::quiet_NaN();
+    if (QV_BROKEN == 3) {
+      scratch_ = std::vector<float>(static_cast<size_t>(frames) + 1);
+      if (frames > 0) out[1][0] += scratch_[0];
+    }
+    if (QV_BROKEN == 6) {
+      if (std::FILE* f = std::fopen("/dev/null", "rb")) std::fclose(f);
     }
   }
   int32_t processEvents(VstEvents* events) override {
+    if (QV_BROKEN == 5) std::lock_guard<std::mutex> lock(mutex_);
     for (int32_t i = 0; i < events->numEvents; ++i) {
       const VstEvent* e = events->events[i];
       if (!e || e->type != kVstMidiType) continue;
@@ -47,18 +71,25 @@ class TestEffect : public AudioEffectX {
         frequency_ = 440.0 * std::pow(2.0, (key - 69) / 12.0);
       } else if ((status == 0x80 || status == 0x90) && key == key_) {
         key_ = -1;
+      } else if (status == 0xB0 && (key == 120 || key == 123)) {  // all sound / all notes off
+        key_ = -1;
       }
     }
     return 1;
   }
   void setParameter(int32_t index, float value) override {
-    if (index == 0 && std::isfinite(value)) gain_ = std::clamp(value, 0.0f, 1.0f);
+    if (index == 0 && std::isfinite(value)) gain_.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
   }
-  float getParameter(int32_t index) override { return index == 0 ? gain_ : 0.0f; }
+  float getParameter(int32_t index) override { return index == 0 ? gain_.load(std::memory_order_relaxed) : 0.0f; }
   void getParameterName(int32_t index, char* text) override {
     std::snprintf(text, kVstMaxParamStrLen, "%s", index == 0 ? "Gain" : "Spare");
   }
-  void getParameterLabel(int32_t, char* text) override { text[0] = 0; }
+  void getParameterLabel(int32_t, char* text) override {
+    if (QV_BROKEN == 2)
+      std::memcpy(text, "Decibels All", 13);
+    else
+      text[0] = 0;
+  }
   void getParameterDisplay(int32_t index, char* text) override {
     float2string(getParameter(index), text, kVstMaxParamStrLen - 1);
   }
@@ -76,10 +107,11 @@ class TestEffect : public AudioEffectX {
   }
   int32_t getVendorVersion() override { return 1400; }
   int32_t canDo(char* text) override {
+    if (QV_EFFECT_BUILD) return -1;  // the effect takes no MIDI
     return std::strcmp(text, "receiveVstEvents") == 0 || std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : -1;
   }
   int32_t getChunk(void** data, bool) override {
-    std::snprintf(chunk_, sizeof chunk_, "gain %.6f\n", static_cast<double>(gain_));
+    std::snprintf(chunk_, sizeof chunk_, "gain %.6f\n", static_cast<double>(gain_.load()));
     *data = chunk_;
     return static_cast<int32_t>(std::strlen(chunk_));
   }
@@ -87,16 +119,18 @@ class TestEffect : public AudioEffectX {
     char text[64] = {};
     std::memcpy(text, data, std::min<size_t>(static_cast<size_t>(size), sizeof text - 1));
     float g;
-    if (std::sscanf(text, "gain %f", &g) == 1) setParameter(0, g);
+    if (QV_BROKEN != 4 && std::sscanf(text, "gain %f", &g) == 1) setParameter(0, g);
     return 1;
   }
 
  private:
-  float gain_ = 1.0f;
+  std::atomic<float> gain_{1.0f};  // set by the host on any thread
   int key_ = -1;
   double frequency_ = 440.0;
   double phase_ = 0.0;
   char chunk_[64] = {};
+  std::vector<float> scratch_;
+  std::mutex mutex_;
 };
 
 }  // namespace

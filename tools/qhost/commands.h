@@ -1,4 +1,4 @@
-// The two qhost commands. Each prints `key: value` lines on stdout, errors on stderr, and
+// The qhost commands. Each prints `key: value` lines on stdout, errors on stderr, and
 // returns the process exit status.
 #pragma once
 
@@ -8,5 +8,6 @@ namespace qhost {
 
 int runInfo(const InfoOptions& options);
 int runRender(const RenderOptions& options);
+int runValidate(const ValidateOptions& options);
 
 }  // namespace qhost

@@ -1,5 +1,5 @@
 // qhost: a command-line VST 2.4 host that loads a plug-in library, reports what it
-// declares, and renders audio through it.
+// declares, renders audio through it, and checks how it behaves in a host.
 #include <cstdio>
 #include <string>
 
@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
       return qhost::runInfo(options.info);
     case qhost::Command::Render:
       return qhost::runRender(options.render);
+    case qhost::Command::Validate:
+      return qhost::runValidate(options.validate);
     case qhost::Command::Help:
       break;
   }

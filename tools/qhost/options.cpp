@@ -151,6 +151,29 @@ bool parseRender(int argc, char** argv, RenderOptions& render, std::string& erro
   return true;
 }
 
+bool parseValidate(int argc, char** argv, ValidateOptions& validate, std::string& error) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--level") {
+      if (i + 1 >= argc || !parseInt(argv[i + 1], validate.level) || !inRange(validate.level, 1, 3)) {
+        error = "--level needs 1, 2 or 3";
+        return false;
+      }
+      ++i;
+    } else if (!arg.starts_with("--") && validate.plugin.empty()) {
+      validate.plugin = argv[i];
+    } else {
+      error = "unknown argument for validate: " + std::string(arg);
+      return false;
+    }
+  }
+  if (validate.plugin.empty()) {
+    error = "validate needs a plug-in library";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -171,6 +194,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     options.command = Command::Render;
     return parseRender(argc, argv, options.render, error);
   }
+  if (command == "validate") {
+    options.command = Command::Validate;
+    return parseValidate(argc, argv, options.validate, error);
+  }
   error = "unknown command: " + std::string(command);
   return false;
 }
@@ -182,11 +209,14 @@ const char* usageText() {
          "               [--note KEY:START:LENGTH[:VELOCITY]]... [--cc CHANNEL:CONTROLLER:VALUE:TIME]...\n"
          "               [--program N:TIME]... [--param INDEX=VALUE]...\n"
          "               [--chunk-in F] [--chunk-out F] [--input FILE.wav]\n"
+         "  qhost validate PLUGIN [--level 1|2|3]\n"
          "times and lengths are in seconds; KEY 0..127, VELOCITY 1..127 (default 100);\n"
          "CHANNEL 1..16; --program sends a MIDI program change 0..127 on channel 1;\n"
          "--param sets a normalised value 0..1 before rendering.\n"
          "defaults: --seconds 2 (the input's length with --input), --rate 44100 (the input's\n"
-         "rate with --input), --block 512.\n";
+         "rate with --input), --block 512.\n"
+         "validate runs host-conformance checks, one PASS/FAIL/SKIP line each, and exits 1 on\n"
+         "any failure; --level scales their counts and durations (default 2).\n";
 }
 
 }  // namespace qhost

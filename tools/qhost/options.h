@@ -52,12 +52,18 @@ struct RenderOptions {
   std::vector<ParamSpec> params;
 };
 
-enum class Command { Help, Info, Render };
+struct ValidateOptions {
+  std::string plugin;
+  int level = 2;  // 1..3: scales the counts and durations of the checks
+};
+
+enum class Command { Help, Info, Render, Validate };
 
 struct Options {
   Command command = Command::Help;
   InfoOptions info;
   RenderOptions render;
+  ValidateOptions validate;
 };
 
 // Parses argv. False with a message in `error` for anything unknown or out of range.

@@ -60,7 +60,10 @@ class Deriver {
     // With no control input on, the sum is +0 every sample; once lastControl holds a value
     // within the threshold of it, the set-control test can never pass while this shape lasts.
     const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kSetControlThreshold);
-    const ScheduleStepKind endKind = controlSettled ? ScheduleStepKind::EndNoControl : ScheduleStepKind::End;
+    const bool processes = voice_.processFns[i] != nullptr;
+    const ScheduleStepKind endKind =
+        controlSettled ? (processes ? ScheduleStepKind::EndNoControl : ScheduleStepKind::EndNoControlNoProcess)
+                       : (processes ? ScheduleStepKind::End : ScheduleStepKind::EndNoProcess);
     if (ScheduleStep* end = emit(endKind, input, dest)) end->frame = static_cast<std::int16_t>(frame);
   }
 
@@ -158,10 +161,21 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
 
 namespace {
 
-// The end of a module's evaluation after its control step: process, memo, value x gain.
+// The control step of a module's evaluation: the set-control call when the sum moved.
+inline void setControl(const ScheduleStep& s, const float* slots, float* lastControl) {
+  const float control = slots[s.frame];
+  if (std::fabs(control - lastControl[s.module]) > kSetControlThreshold) {
+    if (s.setControl != nullptr) s.setControl(s.dsp, control);
+    lastControl[s.module] = control;
+  }
+}
+
+// The end of a module's evaluation after its control step: process (a step kind without
+// one knows the module has none), memo, value x gain.
+template <bool kProcesses>
 inline void finish(const ScheduleStep& s, float* slots, float* cache, std::uint8_t* computed) {
   float audio = slots[s.frame + 1];
-  if (s.process != nullptr) audio = s.process(s.dsp, audio);
+  if constexpr (kProcesses) audio = s.process(s.dsp, audio);
   computed[s.module] = 1;
   audio = sanitizeValue(audio);
   cache[s.module] = audio;
@@ -204,17 +218,19 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         slots[s->dest + 1] = 0.0f;
         slots[s->dest] = 0.0f;
         break;
-      case ScheduleStepKind::End: {
-        const float control = slots[s->frame];
-        if (std::fabs(control - lastControl[s->module]) > kSetControlThreshold) {
-          if (s->setControl != nullptr) s->setControl(s->dsp, control);
-          lastControl[s->module] = control;
-        }
-        finish(*s, slots, cache, computed);
+      case ScheduleStepKind::End:
+        setControl(*s, slots, lastControl);
+        finish<true>(*s, slots, cache, computed);
         break;
-      }
+      case ScheduleStepKind::EndNoProcess:
+        setControl(*s, slots, lastControl);
+        finish<false>(*s, slots, cache, computed);
+        break;
       case ScheduleStepKind::EndNoControl:
-        finish(*s, slots, cache, computed);
+        finish<true>(*s, slots, cache, computed);
+        break;
+      case ScheduleStepKind::EndNoControlNoProcess:
+        finish<false>(*s, slots, cache, computed);
         break;
       case ScheduleStepKind::Accumulate:
         s->accumulate(s->dsp, slots[s->module] * 0.1f);

@@ -44,6 +44,7 @@ class Deriver {
     }
 
     const int frame = kScheduleResultSlots + 2 * depth;
+    const int beginAt = schedule_.count;
     emit(output != nullptr ? ScheduleStepKind::Begin : ScheduleStepKind::BeginSilent, input, frame);
     bool anyControl = false;
     visiting_[i] = 1;
@@ -60,6 +61,14 @@ class Deriver {
     // With no control input on, the sum is +0 every sample; once lastControl holds a value
     // within the threshold of it, the set-control test can never pass while this shape lasts.
     const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kSetControlThreshold);
+    if (controlSettled && output != nullptr && schedule_.count == beginAt + 1 && !overflow_) {
+      // Nothing was pulled between the two: the Begin step does the whole evaluation.
+      ScheduleStep& solo = schedule_.steps[beginAt];
+      solo.kind = ScheduleStepKind::Solo;
+      solo.dest = static_cast<std::int16_t>(dest);
+      solo.frame = static_cast<std::int16_t>(frame);
+      return;
+    }
     const bool processes = voice_.processFns[i] != nullptr;
     const ScheduleStepKind endKind =
         controlSettled ? (processes ? ScheduleStepKind::EndNoControl : ScheduleStepKind::EndNoControlNoProcess)
@@ -173,8 +182,7 @@ inline void setControl(const ScheduleStep& s, const float* slots, float* lastCon
 // The end of a module's evaluation after its control step: process (a step kind without
 // one knows the module has none), memo, value x gain.
 template <bool kProcesses>
-inline void finish(const ScheduleStep& s, float* slots, float* cache, std::uint8_t* computed) {
-  float audio = slots[s.frame + 1];
+inline void finish(const ScheduleStep& s, float audio, float* slots, float* cache, std::uint8_t* computed) {
   if constexpr (kProcesses) audio = s.process(s.dsp, audio);
   computed[s.module] = 1;
   audio = sanitizeValue(audio);
@@ -220,18 +228,27 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         break;
       case ScheduleStepKind::End:
         setControl(*s, slots, lastControl);
-        finish<true>(*s, slots, cache, computed);
+        finish<true>(*s, slots[s->frame + 1], slots, cache, computed);
         break;
       case ScheduleStepKind::EndNoProcess:
         setControl(*s, slots, lastControl);
-        finish<false>(*s, slots, cache, computed);
+        finish<false>(*s, slots[s->frame + 1], slots, cache, computed);
         break;
       case ScheduleStepKind::EndNoControl:
-        finish<true>(*s, slots, cache, computed);
+        finish<true>(*s, slots[s->frame + 1], slots, cache, computed);
         break;
       case ScheduleStepKind::EndNoControlNoProcess:
-        finish<false>(*s, slots, cache, computed);
+        finish<false>(*s, slots[s->frame + 1], slots, cache, computed);
         break;
+      case ScheduleStepKind::Solo: {
+        const float y = s->output(s->dsp, s->outputIndex);
+        if (s->process != nullptr) {
+          finish<true>(*s, y, slots, cache, computed);
+        } else {
+          finish<false>(*s, y, slots, cache, computed);
+        }
+        break;
+      }
       case ScheduleStepKind::Accumulate:
         s->accumulate(s->dsp, slots[s->module] * 0.1f);
         break;

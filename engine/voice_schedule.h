@@ -42,6 +42,7 @@ enum class ScheduleStepKind : std::uint8_t {
   EndNoControl,  // ... of a module whose control sum is 0 and already stored as such
   EndNoProcess,  // End of a module without a process function
   EndNoControlNoProcess,  // EndNoControl of a module without a process function
+  Solo,        // Begin and EndNoControl of a module with an output and every input off
   Accumulate,  // a result x 0.1 into a shared accumulator (reverb send, input bus)
 };
 

@@ -66,7 +66,6 @@ class Deriver {
       ScheduleStep& solo = schedule_.steps[beginAt];
       solo.kind = ScheduleStepKind::Solo;
       solo.dest = static_cast<std::int16_t>(dest);
-      solo.frame = static_cast<std::int16_t>(frame);
       return;
     }
     const bool processes = voice_.processFns[i] != nullptr;

@@ -44,6 +44,7 @@ class Deriver {
     }
 
     const int frame = kScheduleResultSlots + 2 * depth;
+    const int beginAt = schedule_.count;
     emit(output != nullptr ? ScheduleStepKind::Begin : ScheduleStepKind::BeginSilent, input, frame);
     bool anyControl = false;
     visiting_[i] = 1;
@@ -60,7 +61,17 @@ class Deriver {
     // With no control input on, the sum is +0 every sample; once lastControl holds a value
     // within the threshold of it, the set-control test can never pass while this shape lasts.
     const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kSetControlThreshold);
-    const ScheduleStepKind endKind = controlSettled ? ScheduleStepKind::EndNoControl : ScheduleStepKind::End;
+    if (controlSettled && output != nullptr && schedule_.count == beginAt + 1 && !overflow_) {
+      // Nothing was pulled between the two: the Begin step does the whole evaluation.
+      ScheduleStep& solo = schedule_.steps[beginAt];
+      solo.kind = ScheduleStepKind::Solo;
+      solo.dest = static_cast<std::int16_t>(dest);
+      return;
+    }
+    const bool processes = voice_.processFns[i] != nullptr;
+    const ScheduleStepKind endKind =
+        controlSettled ? (processes ? ScheduleStepKind::EndNoControl : ScheduleStepKind::EndNoControlNoProcess)
+                       : (processes ? ScheduleStepKind::End : ScheduleStepKind::EndNoProcess);
     if (ScheduleStep* end = emit(endKind, input, dest)) end->frame = static_cast<std::int16_t>(frame);
   }
 
@@ -158,10 +169,20 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
 
 namespace {
 
-// The end of a module's evaluation after its control step: process, memo, value x gain.
-inline void finish(const ScheduleStep& s, float* slots, float* cache, std::uint8_t* computed) {
-  float audio = slots[s.frame + 1];
-  if (s.process != nullptr) audio = s.process(s.dsp, audio);
+// The control step of a module's evaluation: the set-control call when the sum moved.
+inline void setControl(const ScheduleStep& s, const float* slots, float* lastControl) {
+  const float control = slots[s.frame];
+  if (std::fabs(control - lastControl[s.module]) > kSetControlThreshold) {
+    if (s.setControl != nullptr) s.setControl(s.dsp, control);
+    lastControl[s.module] = control;
+  }
+}
+
+// The end of a module's evaluation after its control step: process (a step kind without
+// one knows the module has none), memo, value x gain.
+template <bool kProcesses>
+inline void finish(const ScheduleStep& s, float audio, float* slots, float* cache, std::uint8_t* computed) {
+  if constexpr (kProcesses) audio = s.process(s.dsp, audio);
   computed[s.module] = 1;
   audio = sanitizeValue(audio);
   cache[s.module] = audio;
@@ -204,18 +225,29 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         slots[s->dest + 1] = 0.0f;
         slots[s->dest] = 0.0f;
         break;
-      case ScheduleStepKind::End: {
-        const float control = slots[s->frame];
-        if (std::fabs(control - lastControl[s->module]) > kSetControlThreshold) {
-          if (s->setControl != nullptr) s->setControl(s->dsp, control);
-          lastControl[s->module] = control;
+      case ScheduleStepKind::End:
+        setControl(*s, slots, lastControl);
+        finish<true>(*s, slots[s->frame + 1], slots, cache, computed);
+        break;
+      case ScheduleStepKind::EndNoProcess:
+        setControl(*s, slots, lastControl);
+        finish<false>(*s, slots[s->frame + 1], slots, cache, computed);
+        break;
+      case ScheduleStepKind::EndNoControl:
+        finish<true>(*s, slots[s->frame + 1], slots, cache, computed);
+        break;
+      case ScheduleStepKind::EndNoControlNoProcess:
+        finish<false>(*s, slots[s->frame + 1], slots, cache, computed);
+        break;
+      case ScheduleStepKind::Solo: {
+        const float y = s->output(s->dsp, s->outputIndex);
+        if (s->process != nullptr) {
+          finish<true>(*s, y, slots, cache, computed);
+        } else {
+          finish<false>(*s, y, slots, cache, computed);
         }
-        finish(*s, slots, cache, computed);
         break;
       }
-      case ScheduleStepKind::EndNoControl:
-        finish(*s, slots, cache, computed);
-        break;
       case ScheduleStepKind::Accumulate:
         s->accumulate(s->dsp, slots[s->module] * 0.1f);
         break;

@@ -40,6 +40,9 @@ enum class ScheduleStepKind : std::uint8_t {
   BeginSilent, // ... of a module without an output function: both sums open at 0
   End,         // ... and ends: control set, processed, sanitised, cached, x gain
   EndNoControl,  // ... of a module whose control sum is 0 and already stored as such
+  EndNoProcess,  // End of a module without a process function
+  EndNoControlNoProcess,  // EndNoControl of a module without a process function
+  Solo,        // Begin and EndNoControl of a module with an output and every input off
   Accumulate,  // a result x 0.1 into a shared accumulator (reverb send, input bus)
 };
 

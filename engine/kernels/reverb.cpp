@@ -60,12 +60,13 @@ void ReverbModel::layOut(int rate) {
 
     float* next = block.data();
     for (int i = 0; i < kCombCount; ++i) {
-        CombFilter* pair[2] = {&combLeft[i], &combRight[i]};
+        const int pair[2] = {leftComb(i), rightComb(i)};
         for (int side = 0; side < 2; ++side) {
-            pair[side]->buffer = next;
+            const int lane = pair[side];
+            combs.buffer[lane] = next;
             next += combCapacity;
-            pair[side]->size = std::min(scaledSize(kCombTuning[i] + side * kStereoSpread, rate), combCapacity);
-            pair[side]->index = 0;
+            combs.size[lane] = std::min(scaledSize(kCombTuning[i] + side * kStereoSpread, rate), combCapacity);
+            combs.index[lane] = 0;
         }
     }
     for (int i = 0; i < kAllPassCount; ++i) {
@@ -121,21 +122,15 @@ void ReverbModel::update() {
         damp1 = damp;
         gain = 0.015f;
     }
-    for (int i = 0; i < kCombCount; ++i) {
-        for (CombFilter* comb : {&combLeft[i], &combRight[i]}) {
-            comb->feedback = roomSize1;
-            comb->damp1 = damp1;
-            comb->damp2 = 1.0f - damp1;
-        }
-    }
+    damp2 = 1.0f - damp1;
 }
 
 void ReverbModel::mute() {
     if (mode >= kFrozen) return;
     std::fill(block.begin(), block.end(), 0.0f);
-    for (int i = 0; i < kCombCount; ++i) {
-        combLeft[i].index = combRight[i].index = 0;
-        combLeft[i].filterStore = combRight[i].filterStore = 0.0f;
+    for (int lane = 0; lane < CombBank::kLanes; ++lane) {
+        combs.index[lane] = 0;
+        combs.filterStore[lane] = 0.0f;
     }
     for (int i = 0; i < kAllPassCount; ++i) allPassLeft[i].index = allPassRight[i].index = 0;
 }
@@ -150,11 +145,32 @@ void ReverbModel::setSampleRate(int rate) {
 void processReverb(ReverbModel& model, float& left, float& right) {
     const float in = left * kSendScale;
 
+    // The combs in four passes: read every line, the arithmetic of all sixteen lanes (one
+    // vector loop), write every line, advance every index.
+    CombBank& c = model.combs;
+    const float feedback = model.roomSize1;
+    const float damp1 = model.damp1;
+    const float damp2 = model.damp2;
+    float out[CombBank::kLanes];
+    float written[CombBank::kLanes];
+    for (int lane = 0; lane < CombBank::kLanes; ++lane) out[lane] = c.buffer[lane][c.index[lane]];
+    for (int lane = 0; lane < CombBank::kLanes; ++lane) {
+        out[lane] = flushNonNormal(out[lane]);
+        const float store = flushNonNormal(out[lane] * damp2 + c.filterStore[lane] * damp1);
+        c.filterStore[lane] = store;
+        written[lane] = in + store * feedback;
+    }
+    for (int lane = 0; lane < CombBank::kLanes; ++lane) c.buffer[lane][c.index[lane]] = written[lane];
+    for (int lane = 0; lane < CombBank::kLanes; ++lane) {
+        const std::int32_t next = c.index[lane] + 1;
+        c.index[lane] = next >= c.size[lane] ? 0 : next;
+    }
+
     float sumLeft = 0.0f;
     float sumRight = 0.0f;
     for (int i = 0; i < ReverbModel::kCombCount; ++i) {
-        sumLeft += model.combLeft[i].process(in);
-        sumRight += model.combRight[i].process(in);
+        sumLeft += out[ReverbModel::leftComb(i)];
+        sumRight += out[ReverbModel::rightComb(i)];
     }
     for (int i = 0; i < ReverbModel::kAllPassCount; ++i) {
         sumLeft = model.allPassLeft[i].process(sumLeft);

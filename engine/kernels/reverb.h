@@ -9,23 +9,15 @@
 
 namespace qv {
 
-struct CombFilter {
-    float feedback = 0.0f;
-    float filterStore = 0.0f;
-    float damp1 = 0.0f;
-    float damp2 = 0.0f;
-    float* buffer = nullptr;    // inside the model's block
-    std::int32_t size = 1;      // samples
-    std::int32_t index = 0;
-
-    // Inline: sixteen of these run per sample, a call each would cost as much as the work.
-    float process(float x) {
-        const float out = flushNonNormal(buffer[index]);
-        filterStore = flushNonNormal(out * damp2 + filterStore * damp1);
-        buffer[index] = x + filterStore * feedback;
-        if (++index >= size) index = 0;
-        return out;
-    }
+// The sixteen low-pass-feedback combs, eight per channel, stored lane by lane so that one
+// sample's arithmetic runs as loops the compiler vectorises. Lanes 0..7 are the left
+// channel's combs, 8..15 the right's. They share the model's feedback and damping.
+struct CombBank {
+    static constexpr int kLanes = 16;
+    float filterStore[kLanes] = {};
+    float* buffer[kLanes] = {};       // inside the model's block
+    std::int32_t size[kLanes] = {};   // samples
+    std::int32_t index[kLanes] = {};
 };
 
 struct AllPassFilter {
@@ -52,6 +44,9 @@ struct ReverbModel {
     static constexpr std::int32_t kStereoSpread = 23;
     static const std::int32_t kCombTuning[kCombCount];
     static const std::int32_t kAllPassTuning[kAllPassCount];
+    // The comb lanes of the i-th comb of each channel.
+    static constexpr int leftComb(int i) { return i; }
+    static constexpr int rightComb(int i) { return kCombCount + i; }
 
     float gain = 0.0f;
     float roomSize = 0.0f, roomSize1 = 0.0f;
@@ -60,8 +55,8 @@ struct ReverbModel {
     float dry = 0.0f;
     float width = 0.0f;
     float mode = 0.0f;
-    CombFilter combLeft[kCombCount];
-    CombFilter combRight[kCombCount];
+    float damp2 = 1.0f;  // 1 - damp1
+    CombBank combs;      // feedback roomSize1, damping damp1 and damp2
     AllPassFilter allPassLeft[kAllPassCount];
     AllPassFilter allPassRight[kAllPassCount];
 
@@ -81,7 +76,7 @@ struct ReverbModel {
     void setDry(float value);       // x 2
     void setWidth(float value);
     void setMode(float value);      // >= 0.5 freezes
-    // Recomputes the derived gains and every comb's feedback and damping.
+    // Recomputes the derived gains and the combs' feedback and damping.
     void update();
     // Clears every buffer and index (unless frozen). Audio thread or patch application.
     void mute();

@@ -170,17 +170,17 @@ TEST(BlockOutput, ReverbStageRunsOnlyWhenHeard) {
   // Levels off and output not read: silence, model untouched.
   reverb.send = 1.0f;
   float l = 5.0f, r = 5.0f;
-  const std::int32_t index = model.combLeft[0].index;
+  const std::int32_t index = model.combs.index[qv::ReverbModel::leftComb(0)];
   processOutputStage(reverb, l, r);
   EXPECT_EQ(l, 0.0f);
   EXPECT_EQ(r, 0.0f);
-  EXPECT_EQ(model.combLeft[0].index, index);
+  EXPECT_EQ(model.combs.index[qv::ReverbModel::leftComb(0)], index);
 
   // Output jack read: the model runs; levels 0 still scale the outputs to 0.
   row.output(&reverb, 0);
   EXPECT_TRUE(reverb.read);
   processOutputStage(reverb, l, r);
-  EXPECT_NE(model.combLeft[0].index, index);
+  EXPECT_NE(model.combs.index[qv::ReverbModel::leftComb(0)], index);
 
   // A runaway output is cleared and resets the model.
   reverb.leftLevelInput->gain = 0.5f;

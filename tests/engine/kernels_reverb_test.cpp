@@ -95,8 +95,8 @@ TEST_P(ReverbRate, SizesScaleWithRateTruncated) {
     const int fs = GetParam();
     auto reverb = makeReverb(fs);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(reverb->model.combLeft[i].size, static_cast<int>(std::floor(kLeftComb[i] * double(fs) / 44100.0)));
-        EXPECT_EQ(reverb->model.combRight[i].size,
+        EXPECT_EQ(reverb->model.combs.size[ReverbModel::leftComb(i)], static_cast<int>(std::floor(kLeftComb[i] * double(fs) / 44100.0)));
+        EXPECT_EQ(reverb->model.combs.size[ReverbModel::rightComb(i)],
                   static_cast<int>(std::floor((kLeftComb[i] + 23) * double(fs) / 44100.0)));
     }
     for (int i = 0; i < 4; ++i) {
@@ -159,20 +159,18 @@ INSTANTIATE_TEST_SUITE_P(KernelReverb, ReverbRate, ::testing::Values(44100, 4800
 
 TEST(KernelReverb, NinetySixKilohertzFirstCombIs2429) {
     auto reverb = makeReverb(96000);
-    EXPECT_EQ(reverb->model.combLeft[0].size, 2429);
+    EXPECT_EQ(reverb->model.combs.size[ReverbModel::leftComb(0)], 2429);
     const auto direct = std::make_unique<Reverb>(0.5f, 0.5f, 1.0f / 3.0f, 0.0f, 1.0f, 96000);
-    EXPECT_EQ(direct->model.combLeft[0].size, 2429);
+    EXPECT_EQ(direct->model.combs.size[ReverbModel::leftComb(0)], 2429);
 }
 
 TEST(KernelReverb, EverySizeFitsItsBufferAndIsAtLeastOne) {
     for (int fs : {1, 100, 8000, 44100, 400000, 768000}) {
         auto reverb = makeReverb(fs);
         const ReverbModel& m = reverb->model;
-        for (int i = 0; i < 8; ++i) {
-            for (const qv::CombFilter* c : {&m.combLeft[i], &m.combRight[i]}) {
-                EXPECT_GE(c->size, 1);
-                EXPECT_LE(c->size, m.combCapacity);
-            }
+        for (const std::int32_t size : m.combs.size) {
+            EXPECT_GE(size, 1);
+            EXPECT_LE(size, m.combCapacity);
         }
         for (int i = 0; i < 4; ++i) {
             for (const qv::AllPassFilter* a : {&m.allPassLeft[i], &m.allPassRight[i]}) {

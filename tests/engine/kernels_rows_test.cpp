@@ -312,7 +312,7 @@ TEST_F(KernelRow, SampleRateReachesEveryRateDependentObject) {
     EXPECT_EQ(qv::kernelObject<qv::KeyboardCv>(cv)->sampleRate, 96000);
     EXPECT_FLOAT_EQ(qv::kernelObject<qv::NoiseModule>(noise)->core.sampleRate, 96000.0f);
     EXPECT_FLOAT_EQ(qv::kernelObject<qv::LfoModule>(lfo)->core.sampleRate, 96000.0f);
-    EXPECT_EQ(qv::kernelObject<qv::ReverbModule>(reverb)->core.model.combLeft[0].size, 2429);
+    EXPECT_EQ(qv::kernelObject<qv::ReverbModule>(reverb)->core.model.combs.size[qv::ReverbModel::leftComb(0)], 2429);
 }
 
 TEST_F(KernelRow, ObjectsAreMadeWithTheRateGivenToCreate) {
@@ -359,7 +359,7 @@ TEST(KernelHandOver, ChangesFromAnotherThreadApplyAtTheNextSample) {
     auto* filter = qv::kernelObject<qv::VcfModule>(vcf);
     const float attackCoef = env->core.attackCoef;
     filter->core.band1 = 1.0f;
-    reverb->core.model.combLeft[0].buffer[5] = 1.0f;
+    reverb->core.model.combs.buffer[qv::ReverbModel::leftComb(0)][5] = 1.0f;
 
     EXPECT_TRUE(env->setAttackTime(1.0f));
     EXPECT_TRUE(env->setSustainLevel(3.0f));
@@ -384,7 +384,7 @@ TEST(KernelHandOver, ChangesFromAnotherThreadApplyAtTheNextSample) {
     EXPECT_EQ(qv::kernelObject<qv::ClockModule>(shared.clock)->core.periodSamples, 11025);
     EXPECT_FLOAT_EQ(qv::kernelObject<qv::LfoModule>(shared.keyboardLfo)->core.increment, 4.0f / 44100.0f);
     EXPECT_EQ(filter->core.band1, 0.0f);
-    EXPECT_EQ(reverb->core.model.combLeft[0].buffer[5], 0.0f);
+    EXPECT_EQ(reverb->core.model.combs.buffer[qv::ReverbModel::leftComb(0)][5], 0.0f);
 }
 
 } // namespace

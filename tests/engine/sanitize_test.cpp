@@ -21,6 +21,12 @@ TEST(Sanitize, ModuleValues) {
       {999.0f, 999.0f, 999.0f},    {1000.0f, 1000.0f, 1000.0f},  {-1000.0f, -1000.0f, -1000.0f},
       {std::numeric_limits<float>::min(), std::numeric_limits<float>::min(), std::numeric_limits<float>::min()},
       {-2.5f, -2.5f, -2.5f},
+      // The edges of the ranges, one step either side.
+      {std::nextafter(std::numeric_limits<float>::min(), 0.0f), 0.0f, 0.0f},
+      {std::nextafter(1000.0f, 2000.0f), 0.0f, std::nextafter(1000.0f, 2000.0f)},
+      {std::nextafter(-1000.0f, -2000.0f), 0.0f, std::nextafter(-1000.0f, -2000.0f)},
+      {std::numeric_limits<float>::max(), 0.0f, std::numeric_limits<float>::max()},
+      {-std::nanf(""), 0.0f, 0.0f},
   };
   for (const Case& c : cases) {
     const float v = sanitizeValue(c.in);

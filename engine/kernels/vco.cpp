@@ -116,20 +116,28 @@ void Vco::applyMode(std::int32_t newMode) {
     mode = newMode == kModeKeyboardOff ? kModeKeyboardOff : kModeKeyboard;
 }
 
+// The phase is placed one increment before its target, so the increment must be the one the
+// VCO runs at from here: a retune still pending (the keyboard switch posts its mode change
+// just before the phase) is made first. Otherwise the placement would depend on the mode
+// the VCO ran in before, and loading the same patch would sound different from one history
+// to the next.
 void Vco::applyPhase(float phase) {
+    if (lastPitch == kForcePitch) setPitchCv(pitchCv);
     phasor.setPhase(phase);
     pulse.reset(phase);
     saw.reset(phase);
 }
 
+// The phasor is placed first, so the pulse and saw resets read the phase the fresh cycle
+// starts from, not the one the previous patch left behind.
 void Vco::applyReset() {
     stale = kStaleAll;
     if (triangle) triangle->reset(0.0f);
+    phasor.setPhase(0.0f);
     pulse.clearSteps();
     pulse.reset(0.0f);
     saw.clearSteps();
     saw.reset(0.0f);
-    phasor.setPhase(0.0f);
 }
 
 void Vco::setPitchCv(float volts) {

@@ -15,17 +15,6 @@
 
 namespace {
 
-// Normalled rows whose gains patching moves.
-constexpr int kRowMixerFromVcf = 14;    // pl32 into Mixer 1
-constexpr int kRowMixerFromVca = 15;    // pl33 into Mixer 1
-constexpr int kRowInsert1FromVcf = 16;  // pl32 into Insert 1: always holds the mixer's VCF level
-constexpr int kRowInsert2FromVca = 17;  // pl33 into Insert2: always holds the mixer's VCA level
-constexpr int kRowSwitchCFromA = 58;
-constexpr int kRowSwitchCFromB = 59;
-constexpr int kRowSwitchAFromC = 60;
-constexpr int kRowSwitchBFromC = 61;
-constexpr int kRowKeyboardGateJack = 65;  // pl24 into Keyboard Gate
-
 constexpr std::uint32_t kInsert1Jack = jackCode("pl69");
 constexpr std::uint32_t kInsert2Jack = jackCode("pl70");
 constexpr std::uint32_t kEnvelopeGateJack = jackCode("pl24");
@@ -107,12 +96,12 @@ void disconnect(PatchVoice& voice, std::uint32_t own) {
   restoreInputs(voice, own);
   if (own == kInsert1Jack) {
     voice.insert1Patched = 0;
-    restoreMixerLevel(voice, kRowMixerFromVcf, kRowInsert1FromVcf);
+    restoreMixerLevel(voice, row::kMixerFromVcf, row::kInsert1FromVcf);
   } else if (own == kInsert2Jack) {
     voice.insert2Patched = 0;
-    restoreMixerLevel(voice, kRowMixerFromVca, kRowInsert2FromVca);
+    restoreMixerLevel(voice, row::kMixerFromVca, row::kInsert2FromVca);
   } else if (own == kEnvelopeGateJack) {
-    rampRow(voice, kRowKeyboardGateJack, 0.0f);
+    rampRow(voice, row::kKeyboardGateJack, 0.0f);
   }
   voice.updateKeyboardCvNormals(own, 0, false);
 }
@@ -141,20 +130,20 @@ void routeSwitch(PatchVoice& voice, int route, int closeRow1, int closeRow2, int
 // takes its signal out of the mixer, a cord at the envelope gate jack opens its row.
 void applyCordSideEffects(PatchVoice& voice, std::uint32_t inputSide, std::uint32_t outputSide) {
   if (outputSide == kSwitchCJack) {
-    routeSwitch(voice, 1, kRowSwitchAFromC, kRowSwitchBFromC, kRowSwitchCFromA, kRowSwitchCFromB);
+    routeSwitch(voice, 1, row::kSwitchAFromC, row::kSwitchBFromC, row::kSwitchCFromA, row::kSwitchCFromB);
   } else if (inputSide == kSwitchCJack) {
-    routeSwitch(voice, 2, kRowSwitchCFromA, kRowSwitchCFromB, kRowSwitchAFromC, kRowSwitchBFromC);
+    routeSwitch(voice, 2, row::kSwitchCFromA, row::kSwitchCFromB, row::kSwitchAFromC, row::kSwitchBFromC);
   }
   const auto either = [&](std::uint32_t code) { return inputSide == code || outputSide == code; };
   if (either(kInsert1Jack)) {
     voice.insert1Patched = 1;
-    rampRow(voice, kRowMixerFromVcf, 0.0f);
+    rampRow(voice, row::kMixerFromVcf, 0.0f);
   }
   if (either(kInsert2Jack)) {
     voice.insert2Patched = 1;
-    rampRow(voice, kRowMixerFromVca, 0.0f);
+    rampRow(voice, row::kMixerFromVca, 0.0f);
   }
-  if (either(kEnvelopeGateJack)) rampRow(voice, kRowKeyboardGateJack, 1.0f);
+  if (either(kEnvelopeGateJack)) rampRow(voice, row::kKeyboardGateJack, 1.0f);
 }
 
 }  // namespace

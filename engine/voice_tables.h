@@ -101,6 +101,26 @@ struct NormalledRowSpec {
 // Rows 1..69 at entries 0..68; each module's inputs are appended in this order.
 extern const NormalledRowSpec kNormalledRows[kNormalledRowCount];
 
+// Row numbers (PatchVoice::normalRows) that jack patching, parameter routing, note handling
+// and patch changes act on by name.
+namespace row {
+inline constexpr int kMixerFromVcf = 14;        // pl32 into Mixer 1
+inline constexpr int kMixerFromVca = 15;        // pl33 into Mixer 1
+inline constexpr int kInsert1FromVcf = 16;      // pl32 into Insert 1: holds the mixer's VCF level
+inline constexpr int kInsert2FromVca = 17;      // pl33 into Insert2: holds the mixer's VCA level
+inline constexpr int kMixerToReverb = 18;
+inline constexpr int kMixerToOutput = 19;
+inline constexpr int kVco1KeyboardCv = 38;      // VCO 2 and VCO 3 follow at 39 and 40
+inline constexpr int kSwitchCFromA = 58;
+inline constexpr int kSwitchCFromB = 59;
+inline constexpr int kSwitchAFromC = 60;
+inline constexpr int kSwitchBFromC = 61;
+inline constexpr int kEnvelopeGateFromKeyboard = 64;
+inline constexpr int kKeyboardGateJack = 65;    // pl24 into Keyboard Gate
+inline constexpr int kEnvelopeGateFromLfo = 66;
+inline constexpr int kEnvelopeGateFromClock = 67;
+}  // namespace row
+
 // One output jack: what a cord plugged there reads.
 struct OutputJackSpec {
   std::uint32_t code;

@@ -7,21 +7,12 @@
 #include "engine/kernels/kernel_object.h"
 #include "engine/kernels/shared_sources.h"
 #include "engine/kernels/vco.h"
+#include "engine/voice_tables.h"
 #include "plugin/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin/quorvane_vst.h"
 
 namespace {
-
-// Normalled rows these rules drive.
-constexpr int kRowMixerFromVcf = 14;
-constexpr int kRowMixerFromVca = 15;
-constexpr int kRowInsert1FromVcf = 16;
-constexpr int kRowInsert2FromVca = 17;
-constexpr int kRowVco1KeyboardCv = 38;
-constexpr int kRowEnvelopeGateFromKeyboard = 64;
-constexpr int kRowEnvelopeGateFromLfo = 66;
-constexpr int kRowEnvelopeGateFromClock = 67;
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
@@ -40,8 +31,8 @@ void setGainAtOnce(PatchInput* input, float gain) {
 void applyMixerLevel(PatchVoice& voice, const EngineCommand& command) {
   const bool filter = command.a == 1;
   const bool patched = (filter ? voice.insert1Patched : voice.insert2Patched) != 0;
-  if (!patched) voice.rampTo(voice.normalRows[filter ? kRowMixerFromVcf : kRowMixerFromVca], command.value);
-  voice.rampTo(voice.normalRows[filter ? kRowInsert1FromVcf : kRowInsert2FromVca], command.value);
+  if (!patched) voice.rampTo(voice.normalRows[filter ? row::kMixerFromVcf : row::kMixerFromVca], command.value);
+  voice.rampTo(voice.normalRows[filter ? row::kInsert1FromVcf : row::kInsert2FromVca], command.value);
 }
 
 // Audio thread: the shared keyboard LFO starts its cycle again.
@@ -63,10 +54,10 @@ void Quorvane_VST::applyEnvelopeGateRows(PatchVoice& voice, const EngineCommand&
   const int32_t mode = plugin.settings.keyboardRepeatMode.load(kRelaxed);
   const bool lfoRepeats = fromKeyboard && (mode == 2 || (mode == 0 && plugin.anyKeyHeld()));
   if (command.a != 0) {
-    setGainAtOnce(voice.normalRows[kRowEnvelopeGateFromKeyboard], fromKeyboard ? 1.0f : 0.0f);
-    setGainAtOnce(voice.normalRows[kRowEnvelopeGateFromClock], fromKeyboard ? 0.0f : 1.0f);
+    setGainAtOnce(voice.normalRows[row::kEnvelopeGateFromKeyboard], fromKeyboard ? 1.0f : 0.0f);
+    setGainAtOnce(voice.normalRows[row::kEnvelopeGateFromClock], fromKeyboard ? 0.0f : 1.0f);
   }
-  setGainAtOnce(voice.normalRows[kRowEnvelopeGateFromLfo], lfoRepeats ? 1.0f : 0.0f);
+  setGainAtOnce(voice.normalRows[row::kEnvelopeGateFromLfo], lfoRepeats ? 1.0f : 0.0f);
 }
 
 // The envelope gate's sources follow the stored settings when the audio thread takes the
@@ -96,7 +87,7 @@ void Quorvane_VST::routeVcoKeyboard(int vco, float v, int firstVoice, int lastVo
     PatchVoice& voice = engine_.voice(k);
     qv::Vco* object = vcoObject(n == 0 ? voice.vco1 : (n == 1 ? voice.vco2 : voice.vco3));
     if (object == nullptr) continue;
-    PatchInput* row = voice.normalRows[kRowVco1KeyboardCv + n];
+    PatchInput* row = voice.normalRows[row::kVco1KeyboardCv + n];
     if (keyboardOn) {
       object->setMode(qv::Vco::kModeKeyboard);
       voice.rampTo(row, 1.0f);

@@ -9,15 +9,15 @@
 #include "engine/kernels/kernel_object.h"
 #include "engine/kernels/keyboard_modules.h"
 #include "engine/kernels/shared_sources.h"
+#include "engine/voice_tables.h"
 #include "plugin/quorvane_vst.h"
 
 namespace {
 
 // The keyboard LFO's square into the envelope gate: on or cut at once, without a ramp.
-constexpr int kRowEnvelopeGateFromLfo = 66;
 
 void setLfoGateRow(PatchVoice& voice, bool on) {
-  PatchInput* row = voice.normalRows[kRowEnvelopeGateFromLfo];
+  PatchInput* row = voice.normalRows[row::kEnvelopeGateFromLfo];
   if (row == nullptr) return;
   row->gain = on ? 1.0f : 0.0f;
   row->target = row->gain;

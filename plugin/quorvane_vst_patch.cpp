@@ -27,6 +27,7 @@
 #include "engine/kernels/reverb_module.h"
 #include "engine/kernels/vcf_module.h"
 #include "engine/kernels/vco.h"
+#include "engine/voice_tables.h"
 #include "library/patch_library.h"
 #include "platform/platform.h"
 #include "plugin/param_convert.h"
@@ -36,10 +37,6 @@
 namespace {
 
 using namespace patchstate;
-
-// Rows of every context that carry the mixer to the output and to the reverb.
-constexpr int kRowMixerToOutput = 19;
-constexpr int kRowMixerToReverb = 18;
 
 // How long a waiting change waits for the fade: 502 polls of 10 ms.
 constexpr int kFadePolls = 502;
@@ -71,8 +68,8 @@ void Quorvane_VST::beginChange() {
   }
   for (int k = 0; k < kVoiceContextCount; ++k) {
     PatchVoice& voice = engine_.voice(k);
-    voice.rampTo(voice.normalRows[kRowMixerToOutput], 0.0f);
-    voice.rampTo(voice.normalRows[kRowMixerToReverb], 0.0f);
+    voice.rampTo(voice.normalRows[row::kMixerToOutput], 0.0f);
+    voice.rampTo(voice.normalRows[row::kMixerToReverb], 0.0f);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "plugin/midi_curve.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -12,8 +13,6 @@ constexpr float kUnitScale = 33554432.0f;
 constexpr uint32_t kUnitMask = 0x1FFFFFF;
 constexpr double kFullScale = 4294967295.0;
 
-int clampValue(int v, int top) { return v < 0 ? 0 : (v > top ? top : v); }
-
 // A range end outside 0..127 (or not a number) would not convert to a 32-bit position.
 float clampRangeEnd(float v) {
   if (!(v >= 0.0f)) return 0.0f;
@@ -23,7 +22,7 @@ float clampRangeEnd(float v) {
 }  // namespace
 
 double midiPosition7(int value, const MidiSourceSetting& s) {
-  const int v = clampValue(value, 127);
+  const int v = std::clamp(value, 0, 127);
   const double g = s.invert ? 127 - v : v;
   double h;
   switch (s.curve) {
@@ -37,7 +36,7 @@ double midiPosition7(int value, const MidiSourceSetting& s) {
 }
 
 double midiPosition14(int value, const MidiSourceSetting& s) {
-  const int d = clampValue(value, 16383);
+  const int d = std::clamp(value, 0, 16383);
   const double l = s.invert ? 16383 - d : d;
   double h;
   switch (s.curve) {

@@ -1,5 +1,6 @@
 #include "plugin/midi_map.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "plugin/param_table.h"
@@ -34,8 +35,6 @@ constexpr DefaultEntry kDefaults[] = {
     {kMidiControllerPitchBend, 71, 53, 74},  // Pitch Bend
 };
 
-int32_t clampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
 float clampMidi(float v) {
   if (!(v >= 0.0f)) return 0.0f;  // also catches not-a-number
   return v > kMidiTop ? kMidiTop : v;
@@ -63,8 +62,8 @@ MidiMapEntry blankMidiMapEntry(int32_t parameter) {
 
 bool sanitizeMidiMapEntry(MidiMapEntry& e) {
   if (e.parameter < 1 || e.parameter > kLastCordParam) return false;
-  e.channel = clampInt(e.channel, 0, kMidiLastChannel);
-  e.controller = clampInt(e.controller, 0, kMidiControllerPitchBend);
+  e.channel = std::clamp<int32_t>(e.channel, 0, kMidiLastChannel);
+  e.controller = std::clamp<int32_t>(e.controller, 0, kMidiControllerPitchBend);
   e.sourceBits &= kAllSourceBits;
   for (int s = 0; s < kMidiSourceCount; ++s) {
     e.range[s] = {clampMidi(e.range[s].low), clampMidi(e.range[s].high)};

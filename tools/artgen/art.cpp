@@ -259,7 +259,7 @@ void socket(cairo_t* cr, double cx, double cy, bool gold = false) {
   cairo_fill(cr);
   cairo_pattern_t* p = cairo_pattern_create_linear(cx - 6, cy - 6, cx + 6, cy + 6);
   Colour hi = gold ? Colour{1.0, 0.90, 0.55} : Colour{0.93, 0.93, 0.92};
-  Colour lo = gold ? Colour{0.55, 0.40, 0.12} : Colour{0.42, 0.43, 0.45};
+  Colour lo = gold ? Colour{0.62, 0.46, 0.16} : Colour{0.55, 0.56, 0.58};
   cairo_pattern_add_color_stop_rgb(p, 0, hi.r, hi.g, hi.b);
   cairo_pattern_add_color_stop_rgb(p, 1, lo.r, lo.g, lo.b);
   // Hexagonal nut.

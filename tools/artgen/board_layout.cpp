@@ -128,7 +128,7 @@ std::vector<Label> makeLabels() {
 
   // Envelope follower and ring modulator.
   b.below(2, "LEVEL");
-  b.above(144, "OUT");
+  b.above(144, "OUT", 1, 16);
   b.below(90, "IN");
   b.below(3, "LVL 1");
   b.below(4, "LVL 2");
@@ -152,8 +152,8 @@ std::vector<Label> makeLabels() {
   b.right(173, "SINE", 34);
   b.left(147, "SAW", 24);
   b.left(146, "SQR", 24);
-  b.above(58, "KBD", 1, 24);
-  b.below(58, "OFF", 1, 24);
+  b.add("KBD", itemRect(58).x - 2, itemRect(58).y - 11, Align::Left, {58}, 22);
+  b.add("OFF", itemRect(58).x - 2, itemRect(58).bottom() + 1, Align::Left, {58}, 22);
   b.below(7, "S/H");
   b.below(8, "ADSR");
   b.below(9, "VCO2");
@@ -166,8 +166,8 @@ std::vector<Label> makeLabels() {
   b.right(148, "SINE", 34);
   b.left(151, "SAW", 30);
   b.left(150, "PULSE", 30);
-  b.above(59, "KBD", 1, 24);
-  b.below(59, "OFF", 1, 24);
+  b.add("KBD", itemRect(59).x - 2, itemRect(59).y - 11, Align::Left, {59}, 22);
+  b.add("OFF", itemRect(59).x - 2, itemRect(59).bottom() + 1, Align::Left, {59}, 22);
   b.below(13, "S/H");
   b.below(14, "ADSR");
   b.below(15, "VCO1");
@@ -181,8 +181,8 @@ std::vector<Label> makeLabels() {
   b.right(174, "SINE", 34);
   b.left(153, "SAW", 30);
   b.left(152, "PULSE", 30);
-  b.above(60, "KBD", 1, 24);
-  b.below(60, "OFF", 1, 24);
+  b.add("KBD", itemRect(60).x - 2, itemRect(60).y - 11, Align::Left, {60}, 22);
+  b.add("OFF", itemRect(60).x - 2, itemRect(60).bottom() + 1, Align::Left, {60}, 22);
   b.below(20, "NOISE");
   b.below(21, "ADSR");
   b.below(22, "VCO2");
@@ -283,10 +283,10 @@ std::vector<Label> makeLabels() {
   b.above(169, "TRI", 0);
   b.above(170, "SQR", 0);
   b.below(172, "EXT", 1);
-  b.below(171, "DLY", 1);
+  b.below(171, "DLY", 1, 16);
   b.left(65, "RATE", 25, 1);
   b.left(66, "DELAY", 25, 1);
-  b.left(67, "DEPTH", 25, 1);
+  b.left(67, "DEPTH", 23, 1);
   b.above(62, "TRIG", 1, 24);
   b.above(63, "RPT", 1, 20);
   b.left(167, "CV1", 21);
@@ -295,9 +295,9 @@ std::vector<Label> makeLabels() {
   b.below(71, "BEND", 1, 40);
   b.below(64, "OCT", 1, 28);
   b.above(69, "PORTA", 1, 30);
-  b.below(68, "GLIDE", 1, 50);
+  b.below(68, "GLIDE", 1, 26);
   b.add("TRIG", 196, 556, Align::Centre, {}, 26, kLfo);
-  b.add("HOLD", 254, 607, Align::Right, {}, 30, kLfo);
+  b.add("HOLD", 256, 607, Align::Right, {}, 24, kLfo);
   b.add("TRIG", 723, 200, Align::Centre, {}, 26, kEnvelopes);
 
   // The top strip.

@@ -461,6 +461,21 @@ void logoPlate(cairo_t* cr, double x, double y, double w, double h) {
   drawText(cr, "SEMI-MODULAR SYNTHESIZER", x + w * 0.94, y + h * 0.86, Align::Right, kind, w * 0.5);
 }
 
+void drawNotesBox(cairo_t* cr, int w, int h) {
+  roundRect(cr, 0, 0, w, h, 3);
+  cairo_set_source_rgb(cr, 0.03, 0.05, 0.045);
+  cairo_fill(cr);
+  cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, w * 0.6, h);
+  cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, 0.07);
+  cairo_pattern_add_color_stop_rgba(p, 0.5, 1, 1, 1, 0.0);
+  roundRect(cr, 0, 0, w, h, 3);
+  cairo_set_source(cr, p);
+  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+  bevel(cr, 0, 0, w, h, 3, 0.1, 0.6, false);
+  recess(cr, w - 25, 15, 10, h - 30, 2, {0.07, 0.08, 0.08});
+}
+
 // ---- The board ------------------------------------------------------------------------
 
 void sectionPath(cairo_t* cr, const Section& s, double inset) {
@@ -735,7 +750,11 @@ void drawBoard(cairo_t* cr) {
         if (f.id == 2) recess(cr, r.x - 2, r.y - 2, r.w + 4, r.h + 4, 2, {0.01, 0.01, 0.01});
         break;
       case panel::FixedKind::NotesArea:
-        recess(cr, r.x, r.y, r.w, r.h, 3);
+        // The same display the notes box shows, so the panel looks alike with notes on or off.
+        cairo_save(cr);
+        cairo_translate(cr, r.x, r.y);
+        drawNotesBox(cr, r.w, r.h);
+        cairo_restore(cr);
         break;
       case panel::FixedKind::MidiLight:
         led(cr, r.x + r.w / 2.0, r.y + r.h / 2.0, 6.5, {0.3, 1.0, 0.35}, false);
@@ -1177,24 +1196,12 @@ const std::map<std::string, Painter>& painters() {
       {"Quorvanelogo.png", [](cairo_t* cr, int w, int h) { logoPlate(cr, 0, 0, w, h); }},
       {"led_front.png", [](cairo_t* cr, int w, int h) { drawMeterStrip(cr, w, h, true); }},
       {"led_back_qv.png", [](cairo_t* cr, int w, int h) { drawMeterStrip(cr, w, h, false); }},
-      {"Notes_Box.png", [](cairo_t* cr, int w, int h) {
-         roundRect(cr, 0, 0, w, h, 3);
-         cairo_set_source_rgb(cr, 0.03, 0.05, 0.045);
-         cairo_fill(cr);
-         cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, w * 0.6, h);
-         cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, 0.07);
-         cairo_pattern_add_color_stop_rgba(p, 0.5, 1, 1, 1, 0.0);
-         roundRect(cr, 0, 0, w, h, 3);
-         cairo_set_source(cr, p);
-         cairo_fill(cr);
-         cairo_pattern_destroy(p);
-         bevel(cr, 0, 0, w, h, 3, 0.1, 0.6, false);
-         recess(cr, w - 25, 15, 10, h - 30, 2, {0.07, 0.08, 0.08});
-       }},
+      {"Notes_Box.png", [](cairo_t* cr, int w, int h) { drawNotesBox(cr, w, h); }},
       {"midimap.png", [](cairo_t* cr, int w, int h) {
          dialogPlate(cr, w, h, kCyanLit);
-         dialogArea(cr, 34, 98, w - 60, 130);
-         dialogArea(cr, 34, 253, w - 60, 196);
+         // The global settings and the patch's own settings.
+         dialogArea(cr, 34, 70, w - 60, 150);
+         dialogArea(cr, 34, 225, w - 60, 190);
        }},
       {"patch.png", [](cairo_t* cr, int w, int h) {
          dialogPlate(cr, w, h, kAmberLit);

@@ -53,7 +53,7 @@ std::vector<Section> makeSections() {
       {"SAMPLE & HOLD", {598, 330, 87, 156}, {}, kCyan},
       {"E-SWITCH", {685, 330, 54, 156}, {}, kRose},
       {"MASTER", {739, 330, 269, 156}, {}, kRed},
-      {"KEYBOARD  LFO", {2, 486, 255, 135}, {}, kGold},
+      {"LFO", {2, 486, 255, 135}, {}, kGold},
       {"", {257, 486, 751, 135}, {}, kIvory},
   };
 }
@@ -75,25 +75,30 @@ struct Builder {
     if (section < 0) section = sectionOf(itemRect(names.front()));
     out.push_back({text, x, y, a, section, std::move(names), maxWidth});
   }
+  // Gap from an item: jacks that can be a source stand on a printed square a pixel wider.
+  static int clearance(int p, int gap) {
+    const panel::Jack* j = panel::findJack(p);
+    return j && j->kind != panel::kJackInput ? gap + 1 : gap;
+  }
   // Below, above, left of or right of the item of parameter p; gap in pixels.
   void below(int p, const std::string& t, int gap = 1, int maxW = 22) {
     Rect r = itemRect(p);
-    add(t, r.x + r.w / 2, r.bottom() + gap, Align::Centre, {p}, maxW);
+    add(t, r.x + r.w / 2, r.bottom() + clearance(p, gap), Align::Centre, {p}, maxW);
   }
   void above(int p, const std::string& t, int gap = 1, int maxW = 22) {
     Rect r = itemRect(p);
-    add(t, r.x + r.w / 2, r.y - gap - kLabelBoxHeight, Align::Centre, {p}, maxW);
+    add(t, r.x + r.w / 2, r.y - clearance(p, gap) - kLabelBoxHeight, Align::Centre, {p}, maxW);
   }
   void left(int p, const std::string& t, int maxW, int gap = 2) {
     Rect r = itemRect(p);
-    add(t, r.x - gap, r.y + r.h / 2 - kLabelBoxHeight / 2, Align::Right, {p}, maxW);
+    add(t, r.x - clearance(p, gap), r.y + r.h / 2 - kLabelBoxHeight / 2, Align::Right, {p}, maxW);
   }
   void right(int p, const std::string& t, int maxW, int gap = 2) {
     Rect r = itemRect(p);
-    add(t, r.right() + gap, r.y + r.h / 2 - kLabelBoxHeight / 2, Align::Left, {p}, maxW);
+    add(t, r.right() + clearance(p, gap), r.y + r.h / 2 - kLabelBoxHeight / 2, Align::Left, {p}, maxW);
   }
-  void title(int s, int x, int y, int maxW, Align a = Align::Left) {
-    out.push_back({secs[s].title, x, y, a, s, {}, maxW, true});
+  void title(int s, int x, int y, int maxW, Align a = Align::Left, const char* text = nullptr) {
+    out.push_back({text ? text : secs[s].title, x, y, a, s, {}, maxW, true});
   }
 };
 
@@ -118,7 +123,8 @@ std::vector<Label> makeLabels() {
   b.title(kSampleHold, 641, 333, 82, Align::Centre);
   b.title(kSwitch, 712, 333, 50, Align::Centre);
   b.title(kMaster, 745, 333, 80);
-  b.title(kLfo, 122, 487, 80);
+  b.title(kLfo, 6, 488, 36);
+  b.title(kLfo, 6, 607, 70, Align::Left, "KEYBOARD");
 
   // Preamp: gain dial, two outputs.
   b.below(70, "GAIN", 1, 40);
@@ -256,10 +262,10 @@ std::vector<Label> makeLabels() {
   b.add("IN", 390, 344, Align::Centre, {125, 126, 127, 128}, 24, kVoltage);
   b.add("IN", 545, 334, Align::Centre, {129, 130, 131}, 24, kVoltage);
   b.add("OUT", 572, 345, Align::Centre, {134, 133, 132}, 24, kVoltage);
-  b.add("-10V", 597, 357, Align::Right, {52}, 17, kVoltage);
-  b.add("KBD", 597, 379, Align::Right, {53}, 17, kVoltage);
-  b.add("+10V", 597, 403, Align::Right, {54}, 17, kVoltage);
-  b.add("LAG", 597, 424, Align::Right, {55}, 17, kVoltage);
+  b.add("-10V", 598, 357, Align::Right, {52}, 16, kVoltage);
+  b.add("KBD", 598, 379, Align::Right, {53}, 16, kVoltage);
+  b.add("+10V", 598, 403, Align::Right, {54}, 16, kVoltage);
+  b.add("LAG", 598, 424, Align::Right, {55}, 16, kVoltage);
   b.add("LAG", 470, 444, Align::Centre, {55, 128, 132}, 60, kVoltage);
 
   // Sample and hold with its clock, and the electronic switch.

@@ -82,32 +82,24 @@ void bevel(cairo_t* cr, double x, double y, double w, double h, double r, double
            bool raised = true) {
   cairo_save(cr);
   cairo_set_line_width(cr, 1.0);
-  double a1 = raised ? light : dark, a2 = raised ? dark : light;
-  double c1 = raised ? 1.0 : 0.0, c2 = raised ? 0.0 : 1.0;
-  // Top-left half.
-  cairo_save(cr);
-  cairo_move_to(cr, x - 1, y + h + 1);
-  cairo_line_to(cr, x - 1, y - 1);
-  cairo_line_to(cr, x + w + 1, y - 1);
-  cairo_line_to(cr, x + w - h / 2, y + h / 2);
-  cairo_close_path(cr);
-  cairo_clip(cr);
-  roundRect(cr, x + 0.5, y + 0.5, w - 1, h - 1, r);
-  cairo_set_source_rgba(cr, c1, c1, c1, a1);
-  cairo_stroke(cr);
-  cairo_restore(cr);
-  // Bottom-right half.
-  cairo_save(cr);
-  cairo_move_to(cr, x - 1, y + h + 1);
-  cairo_line_to(cr, x + w + 1, y + h + 1);
-  cairo_line_to(cr, x + w + 1, y - 1);
-  cairo_line_to(cr, x + w - h / 2, y + h / 2);
-  cairo_close_path(cr);
-  cairo_clip(cr);
-  roundRect(cr, x + 0.5, y + 0.5, w - 1, h - 1, r);
-  cairo_set_source_rgba(cr, c2, c2, c2, a2);
-  cairo_stroke(cr);
-  cairo_restore(cr);
+  // The top-left half, then the bottom-right half, each clipped by the diagonal; the corner
+  // of the clip is the top-right or the bottom-left of the box.
+  for (int half = 0; half < 2; ++half) {
+    bool lit = (half == 0) == raised;
+    double grey = lit ? 1.0 : 0.0, alpha = lit ? light : dark;
+    cairo_save(cr);
+    cairo_move_to(cr, x - 1, y + h + 1);
+    if (half == 0) cairo_line_to(cr, x - 1, y - 1);
+    else cairo_line_to(cr, x + w + 1, y + h + 1);
+    cairo_line_to(cr, x + w + 1, y - 1);
+    cairo_line_to(cr, x + w - h / 2, y + h / 2);
+    cairo_close_path(cr);
+    cairo_clip(cr);
+    roundRect(cr, x + 0.5, y + 0.5, w - 1, h - 1, r);
+    cairo_set_source_rgba(cr, grey, grey, grey, alpha);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+  }
   cairo_restore(cr);
 }
 

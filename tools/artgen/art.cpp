@@ -585,18 +585,50 @@ void drawSlider(cairo_t* cr, const panel::BoundControl& c) {
   }
 }
 
-// The escutcheon a toggle lever stands in.
-void switchBase(cairo_t* cr, const Rect& r) {
+// The base of a switch: a slot for a slide switch's actuator, or the bushing of a lever.
+void switchBase(cairo_t* cr, const Rect& r, bool lever) {
   bool vertical = r.h > r.w;
   double cx = r.x + r.w / 2.0, cy = r.y + r.h / 2.0;
-  double w = vertical ? 9 : 18, h = vertical ? 18 : 9;
-  roundRect(cr, cx - w / 2, cy - h / 2, w, h, 2);
-  verticalGradient(cr, cy - h / 2, cy + h / 2, {0.50, 0.51, 0.53}, {0.22, 0.23, 0.25});
+  if (lever) {
+    double w = vertical ? 9 : 18, h = vertical ? 18 : 9;
+    roundRect(cr, cx - w / 2, cy - h / 2, w, h, 2);
+    verticalGradient(cr, cy - h / 2, cy + h / 2, {0.50, 0.51, 0.53}, {0.22, 0.23, 0.25});
+    cairo_fill(cr);
+    bevel(cr, cx - w / 2, cy - h / 2, w, h, 2, 0.4, 0.6);
+    cairo_arc(cr, cx, cy, 2.6, 0, 2 * kPi);
+    cairo_set_source_rgb(cr, 0.05, 0.05, 0.06);
+    cairo_fill(cr);
+    return;
+  }
+  double w = vertical ? 7 : r.w - 2, h = vertical ? r.h - 2 : 7;
+  recess(cr, cx - w / 2, cy - h / 2, w, h, 1.5, {0.02, 0.02, 0.025});
+}
+
+// A slide switch's actuator filling (w, h): a ridged metal block.
+void slideActuator(cairo_t* cr, double w, double h) {
+  bool vertical = h > w;
+  double x = 0.5, y = 0.5, bw = w - 1, bh = h - 1;
+  softShadow(cr, x, y, bw - 0.5, bh - 0.5, 1.5, 0.6, 0.9, 0.5);
+  roundRect(cr, x, y, bw, bh, 1.5);
+  cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, w, h);
+  cairo_pattern_add_color_stop_rgb(p, 0, 0.92, 0.92, 0.91);
+  cairo_pattern_add_color_stop_rgb(p, 1, 0.45, 0.46, 0.48);
+  cairo_set_source(cr, p);
   cairo_fill(cr);
-  bevel(cr, cx - w / 2, cy - h / 2, w, h, 2, 0.4, 0.6);
-  cairo_arc(cr, cx, cy, 2.6, 0, 2 * kPi);
-  cairo_set_source_rgb(cr, 0.05, 0.05, 0.06);
-  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+  bevel(cr, x, y, bw, bh, 1.5, 0.5, 0.55);
+  cairo_set_line_width(cr, 1.0);
+  for (int i = -1; i <= 1; ++i) {
+    if (vertical) {
+      cairo_move_to(cr, 2, h / 2 + i * 2.5);
+      cairo_line_to(cr, w - 2, h / 2 + i * 2.5);
+    } else {
+      cairo_move_to(cr, w / 2 + i * 2.5, 2);
+      cairo_line_to(cr, w / 2 + i * 2.5, h - 2);
+    }
+  }
+  cairo_set_source_rgba(cr, 0, 0, 0, 0.4);
+  cairo_stroke(cr);
 }
 
 // Ticks around a dial, at the angles its pointer takes (lower left through the top to
@@ -769,7 +801,7 @@ void drawBoard(cairo_t* cr) {
         drawSlider(cr, c);
         break;
       case panel::BoundKind::Switch:
-        switchBase(cr, c.rect);
+        switchBase(cr, c.rect, false);
         break;
       case panel::BoundKind::LightButton:
         cairo_arc(cr, c.rect.x + 17, c.rect.y + 17, 18.5, 0, 2 * kPi);
@@ -778,7 +810,7 @@ void drawBoard(cairo_t* cr) {
         break;
       case panel::BoundKind::Knob:
         if (c.imageIsBackground) dialScale(cr, c, c.param == 71);
-        else if (c.rect.w < 12) switchBase(cr, c.rect);
+        else if (c.rect.w < 12) switchBase(cr, c.rect, true);
         break;
     }
   }
@@ -1097,11 +1129,8 @@ const std::map<std::string, Painter>& painters() {
       {"horz_knob.png", [](cairo_t* cr, int w, int h) { faderCap(cr, w, h, false, kPrint); }},
       {"smallslider.png", [](cairo_t* cr, int w, int h) { faderCap(cr, w, h, false, kPrint); }},
       {"smallslider1.png", [](cairo_t* cr, int w, int h) { faderCap(cr, w, h, false, kAmberLit); }},
-      {"vert_switch.png", [](cairo_t* cr, int w, int h) {
-         // The lever's tip at the top; the board's base is under its root.
-         lever(cr, w / 2.0, h - 1.5, w / 2.0, 1.5, 5.2);
-       }},
-      {"horz_switch.png", [](cairo_t* cr, int w, int h) { lever(cr, w - 1.5, h / 2.0, 1.5, h / 2.0, 5.2); }},
+      {"vert_switch.png", [](cairo_t* cr, int w, int h) { slideActuator(cr, w, h); }},
+      {"horz_switch.png", [](cairo_t* cr, int w, int h) { slideActuator(cr, w, h); }},
       {"tpos_switch.png", [](cairo_t* cr, int w, int h) { drawThreeWayLever(cr, w, h / 3.0); }},
       {"transpose.png", [](cairo_t* cr, int w, int h) { drawTransposeFrames(cr, w, h / 3.0); }},
       {"dial.png", [](cairo_t* cr, int, int) { drawDial(cr); }},

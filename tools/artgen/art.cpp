@@ -330,30 +330,26 @@ void faderCap(cairo_t* cr, double w, double h, bool vertical, Colour accent) {
 
 // A chrome toggle lever from (x0, y0) to the tip at (x1, y1).
 void lever(cairo_t* cr, double x0, double y0, double x1, double y1, double width) {
-  double dx = x1 - x0, dy = y1 - y0, len = std::hypot(dx, dy);
-  cairo_save(cr);
-  cairo_translate(cr, x0, y0);
-  cairo_rotate(cr, std::atan2(dy, dx));
-  // Shadow, then the tapered bat.
-  auto path = [&](double ox, double oy) {
-    cairo_move_to(cr, ox, oy - width * 0.35);
-    cairo_line_to(cr, ox + len - width / 2, oy - width / 2);
-    cairo_arc(cr, ox + len - width / 2, oy, width / 2, -kPi / 2, kPi / 2);
-    cairo_line_to(cr, ox, oy + width * 0.35);
+  const double len = std::hypot(x1 - x0, y1 - y0), angle = std::atan2(y1 - y0, x1 - x0);
+  // The tapered bat along the x axis, from its root to its rounded tip.
+  auto path = [&]() {
+    cairo_move_to(cr, 0, -width * 0.35);
+    cairo_line_to(cr, len - width / 2, -width / 2);
+    cairo_arc(cr, len - width / 2, 0, width / 2, -kPi / 2, kPi / 2);
+    cairo_line_to(cr, 0, width * 0.35);
     cairo_close_path(cr);
   };
-  cairo_restore(cr);
   cairo_save(cr);
   cairo_translate(cr, x0 + 0.8, y0 + 1.0);
-  cairo_rotate(cr, std::atan2(dy, dx));
-  path(0, 0);
+  cairo_rotate(cr, angle);
+  path();
   cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
   cairo_fill(cr);
   cairo_restore(cr);
   cairo_save(cr);
   cairo_translate(cr, x0, y0);
-  cairo_rotate(cr, std::atan2(dy, dx));
-  path(0, 0);
+  cairo_rotate(cr, angle);
+  path();
   cairo_pattern_t* p = cairo_pattern_create_linear(0, -width / 2, 0, width / 2);
   cairo_pattern_add_color_stop_rgb(p, 0, 0.97, 0.97, 0.96);
   cairo_pattern_add_color_stop_rgb(p, 0.5, 0.62, 0.63, 0.65);
@@ -424,7 +420,6 @@ void logoPlate(cairo_t* cr, double x, double y, double w, double h) {
   bevel(cr, x + 0.5, y + 0.5, w - 1, h - 1, 4, 0.35, 0.8);
   // A soft sheen across the top half.
   roundRect(cr, x + 3, y + 3, w - 6, h * 0.42, 3);
-  verticalGradient(cr, y + 3, y + 3 + h * 0.42, {1, 1, 1}, {1, 1, 1}, 0.0);
   cairo_pattern_t* p = cairo_pattern_create_linear(0, y + 3, 0, y + 3 + h * 0.42);
   cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, 0.09);
   cairo_pattern_add_color_stop_rgba(p, 1, 1, 1, 1, 0.0);
@@ -531,11 +526,9 @@ void drawSection(cairo_t* cr, const Section& s, bool inner) {
 }
 
 void slot(cairo_t* cr, double x0, double y0, double x1, double y1, double width) {
-  bool vertical = x0 == x1;
-  double x = vertical ? x0 - width / 2 : x0 - width / 2;
-  double y = vertical ? y0 - width / 2 : y0 - width / 2;
-  double w = vertical ? width : x1 - x0 + width;
-  double h = vertical ? y1 - y0 + width : width;
+  // From one end's centre to the other's, with rounded ends.
+  const double x = x0 - width / 2, y = y0 - width / 2;
+  const double w = x1 - x0 + width, h = y1 - y0 + width;
   recess(cr, x - 1, y - 1, w + 2, h + 2, width / 2 + 1, {0.09, 0.095, 0.10});
   roundRect(cr, x, y, w, h, width / 2);
   cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
@@ -640,8 +633,9 @@ void dialScale(cairo_t* cr, const panel::BoundControl& c, bool bipolar) {
     double f = i / 10.0;
     double a = f * 1.5 * kPi + 0.25 * kPi;
     double sx = -std::sin(a), sy = std::cos(a);
-    bool major = i == 0 || i == 10 || (bipolar ? i == 5 : i == 5);
-    double r0 = 21.5, r1 = major ? 25.5 : 24.0;
+    bool major = i % 5 == 0;
+    // A bipolar control's centre stands out.
+    double r0 = 21.5, r1 = bipolar && i == 5 ? 27.0 : major ? 25.5 : 24.0;
     cairo_move_to(cr, cx + sx * r0, cy + sy * r0);
     cairo_line_to(cr, cx + sx * r1, cy + sy * r1);
     setColour(cr, kPrint, major ? 0.8 : 0.45);

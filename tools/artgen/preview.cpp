@@ -33,7 +33,6 @@ cairo_surface_t* toSurface(const Image& img) {
 
 struct Composer {
   cairo_t* cr;
-  const std::vector<Image>& images;
   std::vector<cairo_surface_t*> surfaces;
 
   int index(const char* name) const {
@@ -79,7 +78,7 @@ struct Composer {
 
 Image composePanel(const std::vector<Image>& images, float (*valueOf)(int param)) {
   cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, panel::kPanelWidth, panel::kPanelHeight);
-  Composer c{cairo_create(out), images, {}};
+  Composer c{cairo_create(out), {}};
   for (const Image& i : images) c.surfaces.push_back(toSurface(i));
   c.blit("Stereo-Stereo-Board1.2.0.png", {0, 0, panel::kBoardWidth, panel::kBoardHeight},
          {0, 0, panel::kBoardWidth, panel::kBoardHeight});

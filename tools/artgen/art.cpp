@@ -1290,9 +1290,10 @@ const std::map<std::string, Painter>& painters() {
       {"menu_center.png", [](cairo_t* cr, int w, int h) { menuPart(cr, w, h, 1); }},
       {"menu_right.png", [](cairo_t* cr, int w, int h) { menuPart(cr, w, h, 2); }},
       {"small_back1.png", [](cairo_t* cr, int w, int h) {
-         Rect travel{8, h / 2 - 2, w - 16, 4};
+         // This slider has no insets: the handle's centre runs the whole width.
+         Rect travel{1, h / 2 - 2, w - 2, 4};
          sliderTicks(cr, travel, false, 5.5);
-         slot(cr, 6, h / 2.0, w - 6, h / 2.0, 4);
+         slot(cr, 3, h / 2.0, w - 3, h / 2.0, 4);
        }},
   };
   return m;

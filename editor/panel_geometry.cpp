@@ -68,6 +68,49 @@ const ImageSpec kImages[] = {
 const std::size_t kImageCount = sizeof(kImages) / sizeof(kImages[0]);
 
 namespace {
+constexpr SharedImage graphic(const char* name, int frames = 1) {
+  return {name, SharedImageKind::Graphic, frames, 0, 0, 0, 0, 0};
+}
+constexpr SharedImage handle(const char* name, int orientation) {
+  return {name, SharedImageKind::Handle, 1, orientation, 0, 0, 0, 0};
+}
+}  // namespace
+
+const SharedImage kSharedImages[kSharedImageCount] = {
+    graphic("Stereo-Stereo-Board1.2.0.png"),
+    handle("horz_knob.png", 0),
+    handle("vert_knob.png", 1),
+    handle("smallslider.png", 0),
+    handle("vert_switch.png", 1),
+    handle("horz_switch.png", 0),
+    graphic("dial.png"),
+    graphic("cableend.png"),
+    graphic("goldplug.png"),
+    graphic("transpose.png", 3),
+    graphic("tpos_switch.png", 3),
+    graphic("powerlight.png", 2),
+    graphic("ptchmgr.png", 2),
+    graphic("save.png", 2),
+    graphic("saveas.png", 2),
+    graphic("midi.png", 2),
+    graphic("reset.png", 2),
+    graphic("lock.png", 2),
+    graphic("Quorvanelogo.png"),
+    // The level bar: cut back from its right edge by value and scaled, not squeezed; the
+    // x offset of half its width makes the cut run over the whole bar.
+    {"led_front.png", SharedImageKind::Cropping, 1, 0, 164, 0, 4, 0},
+    graphic("led_back_qv.png"),
+    graphic("midimap.png"),
+    graphic("patch.png"),
+    graphic("saveasback.png"),
+    graphic("midibeat.png"),
+    graphic("microselect.png"),
+    graphic("Notes_Box.png"),
+    graphic("envbutton.png", 2),
+    graphic("aboutBack.png"),
+};
+
+namespace {
 
 constexpr BoundControl vslider(int p, const char* key, Rect r, int steps) {
   return {BoundKind::VerticalSlider, p, key, r, steps, "vert_knob.png", kVerticalSliderInsets,

@@ -45,6 +45,21 @@ extern const std::size_t kImageCount;
 // The image of that name (exact spelling), or nullptr.
 const ImageSpec* findImage(const char* name);
 
+// The images the panel view creates once and hands to the canvas, in creation order, with
+// the class each is made as and its arguments.
+enum class SharedImageKind { Graphic, Handle, Cropping };
+struct SharedImage {
+  const char* name;
+  SharedImageKind kind;
+  int frames;          // Graphic: frame count
+  int orientation;     // Handle: 1 vertical, 0 horizontal
+  int xOffset, yOffset;
+  int edgeFlags;       // Cropping: 1 left, 2 top, 4 right, 8 bottom
+  int cropMode;        // Cropping: 1 slide, 2 crop, other values scale
+};
+inline constexpr std::size_t kSharedImageCount = 29;
+extern const SharedImage kSharedImages[kSharedImageCount];
+
 // Sizes some rectangles below are built from.
 inline constexpr int kBoardWidth = 1010, kBoardHeight = 623;
 inline constexpr int kNotesWidth = 212, kNotesHeight = 116;

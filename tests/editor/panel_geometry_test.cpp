@@ -197,3 +197,33 @@ TEST(PanelGeometry, ImageNamesAreDistinctWithoutRegardToCase) {
   }
   EXPECT_EQ(names.size(), 55u);
 }
+
+TEST(PanelGeometry, SharedImagesAreMadeInOrderWithTheirImagesFrames) {
+  EXPECT_STREQ(kSharedImages[0].name, "Stereo-Stereo-Board1.2.0.png");
+  EXPECT_STREQ(kSharedImages[kSharedImageCount - 1].name, "aboutBack.png");
+  std::set<std::string> names;
+  for (const SharedImage& s : kSharedImages) {
+    SCOPED_TRACE(s.name);
+    EXPECT_TRUE(names.insert(s.name).second);
+    EXPECT_EQ(s.frames, image(s.name).frames);
+  }
+  // Every image a panel control names is among them.
+  for (size_t i = 0; i < kBoundControlCount; ++i) EXPECT_TRUE(names.count(kBoundControls[i].image)) << kBoundControls[i].image;
+  for (size_t i = 0; i < kFixedControlCount; ++i) {
+    for (const char* im : {kFixedControls[i].image, kFixedControls[i].image2}) {
+      if (im) {
+        EXPECT_TRUE(names.count(im)) << im;
+      }
+    }
+  }
+  for (size_t i = 0; i < kPopupCount; ++i) EXPECT_TRUE(names.count(kPopups[i].background)) << kPopups[i].background;
+  // Handles are placed along their controls: vertical ones on vertical controls.
+  for (size_t i = 0; i < kBoundControlCount; ++i) {
+    const BoundControl& c = kBoundControls[i];
+    for (const SharedImage& s : kSharedImages) {
+      if (s.kind == SharedImageKind::Handle && std::string(s.name) == c.image) {
+        EXPECT_EQ(s.orientation == 1, c.rect.h > c.rect.w) << c.param;
+      }
+    }
+  }
+}

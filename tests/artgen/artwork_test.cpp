@@ -162,6 +162,8 @@ TEST_F(Artwork, LabelsLieInsideTheirSectionsClearOfControlsAndOfEachOther) {
     const Rect& b = boxes[i];
     SCOPED_TRACE(labels[i].text + " at " + std::to_string(b.x) + "," + std::to_string(b.y));
     EXPECT_GE(b.h, 9);
+    // Text set narrower to fit its column stays legible: condensed by 28 % at the most.
+    EXPECT_GE(art::labelCondensing(labels[i]), 0.72);
     EXPECT_TRUE(art::sections()[labels[i].section].contains(b)) << art::sections()[labels[i].section].title;
     for (const Rect& c : controls)
       EXPECT_FALSE(b.overlaps(c)) << "control at " << c.x << "," << c.y;

@@ -188,15 +188,23 @@ void drawText(cairo_t* cr, const std::string& text, double x, double y, Align a,
   cairo_restore(cr);
 }
 
-// A label's style: titles bold in the section's accent, labels in ivory.
-TextStyle labelStyle(const Label& l) {
-  TextStyle st;
+// A label's style: titles bold in the section's accent, labels bold in ivory (one weight on
+// the whole board). A title too wide for its section first loses its letter spacing and a
+// pixel; only then is text condensed.
+TextStyle labelStyle(cairo_t* cr, const Label& l) {
+  std::vector<TextStyle> tries(l.title ? 2 : 1);
   if (l.title) {
-    st.size = kTitleSize;
-    st.colour = sections()[l.section].accent;
-    st.tracking = 0.6;
+    for (TextStyle& st : tries) st.colour = sections()[l.section].accent;
+    tries[0].size = kTitleSize;
+    tries[0].tracking = 0.6;
+    tries[1].size = kLabelSize;
   }
-  return st;
+  for (const TextStyle& st : tries) {
+    double width = 0;
+    prepareFont(cr, l.text, st, 0, width);
+    if (l.maxWidth <= 0 || width <= l.maxWidth) return st;
+  }
+  return tries.back();
 }
 
 // ---- Canvas ---------------------------------------------------------------------------
@@ -837,7 +845,7 @@ void drawBoard(cairo_t* cr) {
   drawKeyboard(cr);
 
   for (const Label& l : labels()) {
-    TextStyle st = labelStyle(l);
+    TextStyle st = labelStyle(cr, l);
     double base = l.y + (l.title ? 8.5 : 8.0);
     drawText(cr, l.text, l.x, base, l.align, st, l.maxWidth);
   }
@@ -1340,10 +1348,16 @@ Image render(const panel::ImageSpec& spec) {
   return c.take(spec.name);
 }
 
+double labelCondensing(const Label& l) {
+  Canvas c(1, 1);
+  double width = 0;
+  return prepareFont(c.cr, l.text, labelStyle(c.cr, l), l.maxWidth, width);
+}
+
 Rect labelBox(const Label& l) {
   Canvas c(1, 1);
   double width = 0;
-  prepareFont(c.cr, l.text, labelStyle(l), l.maxWidth, width);
+  prepareFont(c.cr, l.text, labelStyle(c.cr, l), l.maxWidth, width);
   int w = static_cast<int>(std::ceil(width));
   int x = l.align == Align::Left ? l.x : l.align == Align::Centre ? l.x - w / 2 : l.x - w;
   return {x, l.y, w, kLabelBoxHeight};

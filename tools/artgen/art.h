@@ -27,6 +27,9 @@ Image render(const panel::ImageSpec& spec);
 
 // The box a label's text occupies on the board (fonts must be loaded).
 panel::Rect labelBox(const Label& label);
+// How much a label is condensed to fit its column: its set width over its width in the
+// plainest style it may take (1: not condensed).
+double labelCondensing(const Label& label);
 
 // Writes the image as PNG with fixed settings (RGB when opaque, else RGBA; compression 9;
 // no time or text chunks), so equal pixels give equal files on one machine.

@@ -254,7 +254,7 @@ std::vector<Label> makeLabels() {
   b.add("MULT", 33, 372, Align::Centre, {175, 176, 177, 178}, 40, kMultiple);
 
   // Noise.
-  b.below(50, "COLOR");
+  b.add("COLOR", 326, itemRect(50).bottom() + 1, Align::Right, {50}, 27);
   b.below(51, "LEVEL");
   b.above(124, "OUT", 1, 24);
 
@@ -274,7 +274,7 @@ std::vector<Label> makeLabels() {
   b.right(136, "OUT", 17, 1);
   b.right(135, "EXT", 17, 1);
   b.below(56, "LEVEL");
-  b.below(57, "CLOCK");
+  b.below(57, "RATE");
   b.right(139, "A", 24);
   b.right(141, "B", 24);
   b.right(140, "C", 24);

@@ -499,6 +499,24 @@ void sectionPath(cairo_t* cr, const Section& s, double inset) {
   cairo_close_path(cr);
 }
 
+// A brushed finish inside the current path: faint horizontal grain, lighter and darker
+// streaks drawn from a fixed seed so every run draws the same.
+void brushed(cairo_t* cr, double top, double bottom, uint32_t seed) {
+  cairo_save(cr);
+  cairo_clip_preserve(cr);
+  cairo_set_line_width(cr, 1.0);
+  for (int y = static_cast<int>(top); y < bottom; ++y) {
+    seed = seed * 1664525u + 1013904223u;
+    double v = ((seed >> 8) & 0xFFFF) / 65535.0;
+    cairo_move_to(cr, 0, y + 0.5);
+    cairo_line_to(cr, panel::kBoardWidth, y + 0.5);
+    if (v > 0.5) cairo_set_source_rgba(cr, 1, 1, 1, (v - 0.5) * 0.045);
+    else cairo_set_source_rgba(cr, 0, 0, 0, (0.5 - v) * 0.09);
+    cairo_stroke(cr);
+  }
+  cairo_restore(cr);
+}
+
 void drawSection(cairo_t* cr, const Section& s, bool inner) {
   const Rect& r = s.rect;
   double top = s.extra.w ? std::min(r.y, s.extra.y) : r.y;
@@ -506,7 +524,9 @@ void drawSection(cairo_t* cr, const Section& s, bool inner) {
   sectionPath(cr, s, inner ? 2.5 : 1.0);
   if (inner) verticalGradient(cr, top, bottom, scale(kPlateTop, 0.86), scale(kPlateBottom, 0.86));
   else verticalGradient(cr, top, bottom, kPlateTop, kPlateBottom);
-  cairo_fill(cr);
+  cairo_fill_preserve(cr);
+  brushed(cr, top, bottom, s.rect.x * 7919u + s.rect.y);
+  cairo_new_path(cr);
   // Edges: a lit top-left rim, a dark bottom-right rim.
   cairo_save(cr);
   cairo_set_line_width(cr, 1.0);

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <memory>
 #include <stdexcept>
 
 namespace art {
@@ -292,6 +291,18 @@ void socket(cairo_t* cr, double cx, double cy, bool gold = false) {
   cairo_pattern_destroy(p);
 }
 
+// A line across a control's grip at `at` along its travel (y for vertical, x for horizontal),
+// from `from` to `to` across it; the caller strokes.
+void across(cairo_t* cr, bool vertical, double at, double from, double to) {
+  if (vertical) {
+    cairo_move_to(cr, from, at);
+    cairo_line_to(cr, to, at);
+  } else {
+    cairo_move_to(cr, at, from);
+    cairo_line_to(cr, at, to);
+  }
+}
+
 // A fader cap centred in (w, h); horizontal: the cap's grip runs across a horizontal slot.
 void faderCap(cairo_t* cr, double w, double h, bool vertical, Colour accent) {
   double bx, by, bw, bh;
@@ -310,28 +321,14 @@ void faderCap(cairo_t* cr, double w, double h, bool vertical, Colour accent) {
   cairo_pattern_destroy(p);
   bevel(cr, bx, by, bw, bh, 2.5, 0.35, 0.6);
   // Grip ridges and the centre line that marks the value.
+  const double mid = vertical ? h / 2 : w / 2;
+  const double from = vertical ? bx : by, to = vertical ? bx + bw : by + bh;
   cairo_set_line_width(cr, 1.0);
-  for (int i = -2; i <= 2; ++i) {
-    if (i == 0) continue;
-    double off = i * 2.5;
-    if (vertical) {
-      cairo_move_to(cr, bx + 2, h / 2 + off);
-      cairo_line_to(cr, bx + bw - 2, h / 2 + off);
-    } else {
-      cairo_move_to(cr, w / 2 + off, by + 2);
-      cairo_line_to(cr, w / 2 + off, by + bh - 2);
-    }
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
-    cairo_stroke(cr);
-  }
+  for (int i : {-2, -1, 1, 2}) across(cr, vertical, mid + i * 2.5, from + 2, to - 2);
+  cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
+  cairo_stroke(cr);
   cairo_set_line_width(cr, 1.4);
-  if (vertical) {
-    cairo_move_to(cr, bx + 1.5, h / 2);
-    cairo_line_to(cr, bx + bw - 1.5, h / 2);
-  } else {
-    cairo_move_to(cr, w / 2, by + 1.5);
-    cairo_line_to(cr, w / 2, by + bh - 1.5);
-  }
+  across(cr, vertical, mid, from + 1.5, to - 1.5);
   setColour(cr, accent);
   cairo_stroke(cr);
 }
@@ -639,15 +636,7 @@ void slideActuator(cairo_t* cr, double w, double h) {
   cairo_pattern_destroy(p);
   bevel(cr, x, y, bw, bh, 1.5, 0.5, 0.55);
   cairo_set_line_width(cr, 1.0);
-  for (int i = -1; i <= 1; ++i) {
-    if (vertical) {
-      cairo_move_to(cr, 2, h / 2 + i * 2.5);
-      cairo_line_to(cr, w - 2, h / 2 + i * 2.5);
-    } else {
-      cairo_move_to(cr, w / 2 + i * 2.5, 2);
-      cairo_line_to(cr, w / 2 + i * 2.5, h - 2);
-    }
-  }
+  for (int i = -1; i <= 1; ++i) across(cr, vertical, (vertical ? h : w) / 2 + i * 2.5, 2, (vertical ? w : h) - 2);
   cairo_set_source_rgba(cr, 0, 0, 0, 0.4);
   cairo_stroke(cr);
 }

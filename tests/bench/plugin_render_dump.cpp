@@ -1,10 +1,13 @@
 // Renders a plug-in scenario and writes the output samples, so two builds of the engine can
 // be compared bit for bit (an optimisation must not change one sample). Usage:
-//   plugin_render_dump one|nine|workout <blocks> [file]
+//   plugin_render_dump one|nine|workout <blocks> [--rate R] [file]
+//   plugin_render_dump --fingerprints
 // "one" and "nine" are the real-time benchmark's scenarios; "workout" plays nine voices
-// while knobs move, cords come and go and gates open and close at pseudo-random blocks.
-// Prints the FNV-1a hash of the rendered bits; with a file, writes the raw left/right
-// blocks there too.
+// while knobs move, cords come and go, gates open and close, and MIDI controllers and
+// program changes arrive at pseudo-random blocks (a fixed seed). Prints the FNV-1a hash of
+// the rendered bits; with a file, writes the raw left/right blocks there too.
+// --fingerprints prints the hash of each scenario, 3 s at 44100 and at 96000 Hz, one line
+// each: the sound of the engine, which scripts/test compares with the recorded one.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,15 +16,23 @@
 #include "plugin/param_table.h"
 #include "tests/bench/sounding_instance.h"
 #include "tests/engine/test_draw.h"
+#include "tests/plugin/send_midi.h"
 
 namespace {
 
 using qvbench::SoundingInstance;
 
-// One pseudo-random change between blocks: a knob (2..76), a cord or a gate.
+// One pseudo-random change between blocks: a knob (2..76), a cord, a gate, a MIDI
+// controller or a program change.
 void stir(SoundingInstance& instance, Draw& random) {
-  const int what = random.below(10);
-  if (what < 5) {
+  const int what = random.below(12);
+  if (what == 10) {
+    const auto controller = static_cast<unsigned char>(random.below(120));
+    const auto value = static_cast<unsigned char>(random.below(128));
+    plugintest::sendMidi(&instance.effect(), {{0xb0, controller, value}});
+  } else if (what == 11) {
+    plugintest::sendMidi(&instance.effect(), {{0xc0, static_cast<unsigned char>(random.below(4)), 0}});
+  } else if (what < 5) {
     const int index = 2 + random.below(75);
     instance.effect().setParameter(&instance.effect(), index, random.unit());
   } else if (what < 8) {
@@ -47,27 +58,27 @@ std::uint64_t fnv1a(std::uint64_t hash, const float* data, int count) {
   return hash;
 }
 
-}  // namespace
+struct Scenario {
+  bool workout;
+  int extraVoices;
+};
 
-int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: plugin_render_dump one|nine|workout <blocks> [file]\n");
-    return 2;
-  }
-  const bool workout = std::strcmp(argv[1], "workout") == 0;
-  const int extraVoices = std::strcmp(argv[1], "one") == 0 ? 0 : 8;
-  const int blocks = std::atoi(argv[2]);
-  std::FILE* file = argc > 3 ? std::fopen(argv[3], "wb") : nullptr;
-  if (argc > 3 && file == nullptr) {
-    std::fprintf(stderr, "cannot write %s\n", argv[3]);
-    return 1;
-  }
+bool scenarioNamed(const char* name, Scenario& scenario) {
+  if (std::strcmp(name, "one") == 0) scenario = {false, 0};
+  else if (std::strcmp(name, "nine") == 0) scenario = {false, 8};
+  else if (std::strcmp(name, "workout") == 0) scenario = {true, 8};
+  else return false;
+  return true;
+}
 
-  SoundingInstance instance(extraVoices);
+// Renders `blocks` blocks of the scenario; returns the hash of every sample, and writes the
+// samples to `file` when there is one.
+std::uint64_t render(Scenario scenario, int rate, int blocks, std::FILE* file) {
+  SoundingInstance instance(scenario.extraVoices, rate);
   Draw random{12345u};
   std::uint64_t hash = 14695981039346656037ull;
   for (int b = 0; b < blocks; ++b) {
-    if (workout && random.below(3) == 0) stir(instance, random);
+    if (scenario.workout && random.below(3) == 0) stir(instance, random);
     instance.renderBlock();
     hash = fnv1a(hash, instance.left().data(), qvbench::kBlock);
     hash = fnv1a(hash, instance.right().data(), qvbench::kBlock);
@@ -76,6 +87,48 @@ int main(int argc, char** argv) {
       std::fwrite(instance.right().data(), sizeof(float), qvbench::kBlock, file);
     }
   }
+  return hash;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: plugin_render_dump one|nine|workout <blocks> [--rate R] [file]\n"
+               "       plugin_render_dump --fingerprints\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--fingerprints") == 0) {
+    for (const int rate : {44100, 96000}) {
+      const int blocks = (3 * rate + qvbench::kBlock - 1) / qvbench::kBlock;
+      for (const char* name : {"one", "nine", "workout"}) {
+        Scenario scenario{};
+        scenarioNamed(name, scenario);
+        std::printf("%s %d: %016llx\n", name, rate,
+                    static_cast<unsigned long long>(render(scenario, rate, blocks, nullptr)));
+      }
+    }
+    return 0;
+  }
+  Scenario scenario{};
+  if (argc < 3 || !scenarioNamed(argv[1], scenario)) return usage();
+  const int blocks = std::atoi(argv[2]);
+  int rate = qvbench::kRate;
+  const char* path = nullptr;
+  for (int i = 3; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--rate") == 0 && i + 1 < argc) rate = std::atoi(argv[++i]);
+    else if (path == nullptr) path = argv[i];
+    else return usage();
+  }
+  if (blocks <= 0 || rate < 8000 || rate > 384000) return usage();
+  std::FILE* file = path != nullptr ? std::fopen(path, "wb") : nullptr;
+  if (path != nullptr && file == nullptr) {
+    std::fprintf(stderr, "cannot write %s\n", path);
+    return 1;
+  }
+  const std::uint64_t hash = render(scenario, rate, blocks, file);
   if (file != nullptr) std::fclose(file);
   std::printf("%s %d blocks: %016llx\n", argv[1], blocks, static_cast<unsigned long long>(hash));
   return 0;

@@ -24,9 +24,9 @@ inline intptr_t VSTCALLBACK benchHost(AEffect*, int32_t opcode, int32_t, intptr_
 
 class SoundingInstance {
  public:
-  explicit SoundingInstance(int extraVoices) {
+  explicit SoundingInstance(int extraVoices, int rate = kRate) {
     effect_ = createQuorvaneEffect(benchHost, kInstrumentIdentity);
-    effect_->dispatcher(effect_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
+    effect_->dispatcher(effect_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     effect_->dispatcher(effect_, effMainsChanged, 0, 1, nullptr, 0);
     const std::pair<int, float> patch[] = {
         {81, static_cast<float>(extraVoices)},

@@ -9,6 +9,7 @@
 
 #include "library/patch_library.h"
 #include "plugin_routing_test_util.h"
+#include "tests/plugin/send_midi.h"
 
 namespace plugintest {
 
@@ -36,30 +37,6 @@ inline std::vector<std::string> valueLines(const std::string& text, char kind) {
     at = end + 1;
   }
   return lines;
-}
-
-// Sends MIDI messages (status, data1, data2, frame offset) through effProcessEvents.
-struct Midi {
-  unsigned char status, data1, data2;
-  int32_t frame = 0;
-};
-inline void sendMidi(AEffect* effect, const std::vector<Midi>& messages) {
-  std::vector<VstMidiEvent> events(messages.size());
-  std::vector<char> list(sizeof(VstEvents) + messages.size() * sizeof(VstEvent*));
-  auto* header = reinterpret_cast<VstEvents*>(list.data());
-  header->numEvents = static_cast<int32_t>(messages.size());
-  for (std::size_t i = 0; i < messages.size(); ++i) {
-    VstMidiEvent& e = events[i];
-    e = VstMidiEvent{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = messages[i].frame;
-    e.midiData[0] = static_cast<char>(messages[i].status);
-    e.midiData[1] = static_cast<char>(messages[i].data1);
-    e.midiData[2] = static_cast<char>(messages[i].data2);
-    header->events[i] = reinterpret_cast<VstEvent*>(&e);
-  }
-  effect->dispatcher(effect, effProcessEvents, 0, 0, header, 0.0f);
 }
 
 // Processes blocks on a thread of its own until stopped; keeps the largest |sample| seen.

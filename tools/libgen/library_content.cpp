@@ -80,16 +80,18 @@ std::string defaultLibraryText() {
   // interval latch is off, so in duophonic mode two keys play two pitches.
   // Two slightly detuned oscillators, a short filter sweep, one octave down, duophonic.
   category->patches.push_back(std::make_unique<Patch>(sound(
-      "Round Bass", 0, "Two detuned oscillators through a plucked low-pass filter.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 0.5},
+      "Round Bass", 0, "Two detuned oscillators through a plucked low-pass filter, an octave down. Play bass lines;\n"
+      "two keys play two pitches.\nVoicing: A1+E2, A2",
+      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 0.6},
        {"vo1c", 0.2}, {"vo2c", 0.2}, {"vo2f", 0.505}, {"vfo1", 0.8}, {"vfo2", 0.6},
-       {"vffc", 0.25}, {"vffr", 0.3}, {"vfad", 0.5}, {"vfkb", 0.5}, {"enva", 0.005},
-       {"envd", 0.3}, {"envs", 2.0}, {"envr", 0.1}, {"vavf", 0.9}, {"vaad", 1.0},
+       {"vffc", 0.25}, {"vffr", 0.3}, {"vfad", 0.5}, {"vfkb", 0.3}, {"enva", 0.005},
+       {"envd", 0.3}, {"envs", 4.0}, {"envr", 0.1}, {"vavf", 0.9}, {"vaad", 1.0},
        {"mxva", 0.8}, {"octv", -1.0}})));
   // A bright narrow pulse with resonance, vibrato and glide, duophonic, at the key's pitch.
   category->patches.push_back(std::make_unique<Patch>(sound(
-      "Singing Lead", 1, "Resonant pulse lead with delayed vibrato and glide.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 0.6},
+      "Singing Lead", 1, "Resonant pulse lead with delayed vibrato and glide. Play single lines or two-note\n"
+      "harmonies in the middle register.\nVoicing: A4+E5, C5",
+      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 0.45},
        {"vo1c", 0.1}, {"vo2c", 0.1}, {"vo2f", 0.52}, {"vo2p", 0.3}, {"vfo1", 0.7},
        {"vfo2", 0.7}, {"vffc", 0.45}, {"vffr", 0.6}, {"vfad", 0.3}, {"vfkb", 0.8},
        {"enva", 0.01}, {"envd", 0.5}, {"envs", 6.0}, {"envr", 0.3}, {"vavf", 0.9},
@@ -98,8 +100,9 @@ std::string defaultLibraryText() {
   // Three oscillators (the third an octave up), slow envelope, pulse width modulation and
   // reverb, five voices.
   category->patches.push_back(std::make_unique<Patch>(sound(
-      "Slow Pad", 2, "Three oscillators, slow swell and long release in the reverb.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"mvol", 0.5},
+      "Slow Pad", 2, "Three oscillators, slow swell and long release in the reverb, five voices. Hold chords\n"
+      "of up to five notes.\nVoicing: A3+C4+E4+A4+C5",
+      {{"shgt", 1.0}, {"klch", 0.0}, {"mvol", 0.33},
        {"vo1c", 0.1}, {"vo2c", 0.1}, {"vo2f", 0.51}, {"vo3c", 0.2}, {"vo3f", 0.49},
        {"vo2m", 0.3}, {"vfo1", 0.5}, {"vfo2", 0.5}, {"vfo3", 0.5}, {"vffc", 0.35},
        {"vffr", 0.2}, {"vfad", 0.4}, {"vfkb", 0.5}, {"enva", 1.5}, {"envd", 2.0},

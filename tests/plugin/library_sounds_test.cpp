@@ -416,14 +416,15 @@ TEST_F(ShippedSounds, SingleKeyLoudnessLiesWithinSixDecibels) {
 
 TEST_F(ShippedSounds, EverySoundDiffersFromEveryOther) {
   double nearest = 1e9;
+  std::string pair;
   for (std::size_t i = 0; i < measured_->size(); ++i) {
     for (std::size_t j = i + 1; j < measured_->size(); ++j) {
       const double d = distance((*measured_)[i].print, (*measured_)[j].print);
-      nearest = std::min(nearest, d);
+      if (d < nearest) nearest = d, pair = sounds()[i].name + " and " + sounds()[j].name;
       EXPECT_GE(d, kDistinct) << sounds()[i].name << " and " << sounds()[j].name << " sound alike";
     }
   }
-  std::printf("nearest two sounds: %.2f dB apart\n", nearest);
+  std::printf("nearest two sounds: %s, %.2f dB apart\n", pair.c_str(), nearest);
 }
 
 // The fingerprint tells a sound from itself played an octave higher, and not from itself

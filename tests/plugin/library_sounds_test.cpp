@@ -208,6 +208,9 @@ Take play(const Sound& s, const std::vector<int>& keys) {
     float* outputs[] = {take.left.data() + at, take.right.data() + at};
     effect->processReplacing(effect, inputs, outputs, n);
     gSamplePos += n;
+    // The host's idle call between blocks, as a DAW's GUI thread makes it: the plug-in
+    // finishes a program change there (the sound's own MIDI-map sources and texts).
+    effect->dispatcher(effect, effIdle, 0, 0, nullptr, 0.0f);
   }
   effect->dispatcher(effect, effStopProcess, 0, 0, nullptr, 0.0f);
   effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);

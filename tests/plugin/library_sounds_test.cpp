@@ -27,6 +27,7 @@
 #include "plugin/entry_point.h"
 #include "plugin/param_table.h"
 #include "plugin_patch_test_util.h"
+#include "tools/mbgen/minblep_gen.h"
 
 namespace {
 
@@ -230,28 +231,6 @@ Take play(const Sound& s, const std::vector<int>& keys) {
 
 // --- Telling sounds apart -------------------------------------------------------------------
 
-void fft(std::vector<std::complex<double>>& a) {
-  const std::size_t n = a.size();
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (std::size_t len = 2; len <= n; len <<= 1) {
-    const double angle = -2.0 * std::numbers::pi / static_cast<double>(len);
-    const std::complex<double> w(std::cos(angle), std::sin(angle));
-    for (std::size_t i = 0; i < n; i += len) {
-      std::complex<double> u(1.0);
-      for (std::size_t k = 0; k < len / 2; ++k, u *= w) {
-        const std::complex<double> x = a[i + k], y = a[i + k + len / 2] * u;
-        a[i + k] = x + y;
-        a[i + k + len / 2] = x - y;
-      }
-    }
-  }
-}
-
 // A phrase's fingerprint in dB: third-octave band levels from 40 Hz to 16 kHz relative to
 // the strongest band, then the loudness of tenth-second frames relative to the loudest; everything
 // held above -60 dB.
@@ -266,7 +245,7 @@ std::vector<double> fingerprint(const Take& take) {
       const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / kFrame);
       a[i] = hann * (take.left[at + i] + take.right[at + i]);
     }
-    fft(a);
+    mbgen::fft(a, false);
     for (std::size_t k = 0; k < kFrame / 2; ++k) power[k] += std::norm(a[k]);
   }
   std::vector<double> bands;

@@ -232,8 +232,8 @@ Take play(const Sound& s, const std::vector<int>& keys) {
 // --- Telling sounds apart -------------------------------------------------------------------
 
 // A phrase's fingerprint in dB: third-octave band levels from 40 Hz to 16 kHz relative to
-// the strongest band, then the loudness of tenth-second frames relative to the loudest; everything
-// held above -60 dB.
+// the strongest band, then the loudness of tenth-second frames relative to the loudest
+// frame; everything held above -60 dB.
 std::vector<double> fingerprint(const Take& take) {
   constexpr std::size_t kFrame = 2048;
   const int first = static_cast<int>(kNoteStart * kRate);
@@ -312,8 +312,7 @@ class ShippedSounds : public ::testing::Test {
         power += m.singles.back().rms * m.singles.back().rms;
       }
       m.loudness = std::sqrt(power / std::size(kSingleKeys));
-      Take phrase = m.singles[1];
-      m.print = fingerprint(phrase);
+      m.print = fingerprint(m.singles[1]);  // key 60
       if (!m.voicings.empty()) {
         const std::vector<double> chord = fingerprint(m.voicings[0]);
         m.print.insert(m.print.end(), chord.begin(), chord.end());

@@ -62,15 +62,14 @@ bool categorySounds(const fs::path& folder, std::vector<std::unique_ptr<Patch>>&
       error = "cannot read \"" + file.string() + "\"";
       return false;
     }
-    Patch sound;
-    sound.readText(text);
-    for (const PatchParam& q : sound.params) {
+    auto sound = std::make_unique<Patch>(soundPatch(text));
+    for (const PatchParam& q : sound->params) {
       if (findParameterKey(static_cast<int32_t>(q.key)) <= 1) {
         error = "\"" + file.string() + "\" sets a parameter the table lacks";
         return false;
       }
     }
-    out.push_back(std::make_unique<Patch>(soundPatch(text)));
+    out.push_back(std::move(sound));
   }
   std::stable_sort(out.begin(), out.end(),
                    [](const auto& a, const auto& b) { return a->programSlot < b->programSlot; });

@@ -27,19 +27,30 @@ TEST_F(LibraryTree, FirstStartCreatesTheTreeAndASecondLibraryReadsItBack) {
   PatchLibrary lib(data, '/');
   EXPECT_TRUE(shownTexts().empty());
   EXPECT_FALSE(lib.isDirty());
-  ASSERT_EQ(lib.groups.size(), 1u);
-  ASSERT_EQ(lib.groups[0]->categories.size(), 1u);
-  const PatchCategory& cat = *lib.groups[0]->categories[0];
-  ASSERT_EQ(cat.patches.size(), 3u);
-
-  // The list files are in Windows text mode, the patch files keep bare LF.
-  EXPECT_EQ(readBytes(data + "groupList"), lib.groupNames[0] + "\r\n");
-  EXPECT_EQ(readBytes(data + "0/catagoryList"), lib.groups[0]->categoryNames[0] + "\r\n");
-  std::string list;
-  for (const auto& p : cat.patches) list += p->name + "\r\n";
-  EXPECT_EQ(readBytes(data + "0/0/patchList"), list);
-  for (std::size_t i = 0; i < cat.patches.size(); ++i)
-    EXPECT_EQ(readBytes(data + "0/0/" + std::to_string(i) + ".kvx"), cat.patches[i]->writeText());
+  // Every group, category and sound of the shipped archive, each in its own folder.
+  ASSERT_GE(lib.groups.size(), 5u);
+  std::string groupList;
+  for (std::size_t g = 0; g < lib.groups.size(); ++g) {
+    const PatchGroup& group = *lib.groups[g];
+    groupList += lib.groupNames[g] + "\r\n";
+    ASSERT_GE(group.categories.size(), 1u);
+    const std::string groupFolder = data + std::to_string(g) + "/";
+    std::string categoryList;
+    for (std::size_t c = 0; c < group.categories.size(); ++c) {
+      const PatchCategory& cat = *group.categories[c];
+      categoryList += group.categoryNames[c] + "\r\n";
+      ASSERT_GE(cat.patches.size(), 1u);
+      // The list files are in Windows text mode, the patch files keep bare LF.
+      const std::string catFolder = groupFolder + std::to_string(c) + "/";
+      std::string list;
+      for (const auto& p : cat.patches) list += p->name + "\r\n";
+      EXPECT_EQ(readBytes(catFolder + "patchList"), list);
+      for (std::size_t i = 0; i < cat.patches.size(); ++i)
+        EXPECT_EQ(readBytes(catFolder + std::to_string(i) + ".kvx"), cat.patches[i]->writeText());
+    }
+    EXPECT_EQ(readBytes(groupFolder + "catagoryList"), categoryList);
+  }
+  EXPECT_EQ(readBytes(data + "groupList"), groupList);
   EXPECT_FALSE(readBytes(data + "defaultLibrary").empty());
   EXPECT_FALSE(readBytes(data + "kreset.kvx").empty());
   EXPECT_GT(lib.resetPatch.params.size(), 170u);  // read from the installed file

@@ -1,8 +1,10 @@
 // Measures a stretch of a WAV file's first channel: its RMS and its pitch, from the first
 // autocorrelation peak after the correlation has crossed zero (a reference independent of
-// the synthesizer). Usage: wav_measure FILE START END (seconds). Prints "rms: R" and
-// "pitch: F" (0 when no period is found). With EXPECTED_HZ and CENTS it also prints
+// the synthesizer). Usage: wav_measure FILE START END (seconds). Prints "rms: R", "peak: P"
+// (the largest magnitude of the stretch in either channel) and "pitch: F" (0 when no period
+// is found). With EXPECTED_HZ and CENTS it also prints
 // "pitchOk: 1" when the pitch lies within that many cents of EXPECTED_HZ, else "pitchOk: 0".
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +40,10 @@ int main(int argc, char** argv) {
     energy += v * v;
   }
   std::printf("rms: %.6f\n", std::sqrt(energy / static_cast<double>(x.size())));
+  double peak = 0.0;
+  for (int64_t i = first * audio.channels; i < last * audio.channels; ++i)
+    peak = std::max(peak, static_cast<double>(std::fabs(audio.samples[static_cast<std::size_t>(i)])));
+  std::printf("peak: %.6f\n", peak);
 
   const std::size_t n = std::min<std::size_t>(x.size(), 16384);
   const auto maxLag = static_cast<std::size_t>(rate / 30.0);

@@ -1,9 +1,13 @@
 #include "tools/libgen/library_content.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "library/dump_format.h"
 #include "library/patch_group.h"
+#include "platform/textfile.h"
 #include "plugin/param_table.h"
 
 namespace libgen {
@@ -12,32 +16,64 @@ namespace {
 constexpr const char* kAuthor = "Halvorsk, Inc.";
 constexpr const char* kDate = "2026-12-10";
 
-// One setting of a shipped sound: a parameter key and its plain value.
-struct Setting {
-  const char (&key)[5];
-  double value;
+namespace fs = std::filesystem;
+
+// The folders below a folder whose names start with a number and a blank, in the order of
+// that number, with the name after it.
+struct Ordered {
+  fs::path path;
+  std::string name;
 };
 
-void apply(Patch& p, std::initializer_list<Setting> settings) {
-  for (const Setting& s : settings) {
-    const uint32_t key = static_cast<uint32_t>(fourCharKey(s.key));
-    const int32_t index = findParameterKey(static_cast<int32_t>(key));
-    if (ParamTypeTable[index] == kStoreInteger)
-      p.setParam(kPatchParamInteger, key, static_cast<int32_t>(s.value), 0.0, 0);
-    else
-      p.setParam(kPatchParamReal, key, 0, s.value, 0);
+bool orderedFolders(const fs::path& folder, std::vector<Ordered>& out, std::string& error) {
+  std::vector<std::pair<long, Ordered>> found;
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
+    if (!e.is_directory()) continue;
+    const std::string name = e.path().filename().string();
+    const std::size_t blank = name.find(' ');
+    char* end = nullptr;
+    const long n = std::strtol(name.c_str(), &end, 10);
+    if (blank == std::string::npos || end != name.c_str() + blank || blank + 1 >= name.size()) {
+      error = "folder \"" + e.path().string() + "\" is not named \"<number> <name>\"";
+      return false;
+    }
+    found.push_back({n, {e.path(), name.substr(blank + 1)}});
   }
+  if (ec) {
+    error = "cannot read folder \"" + folder.string() + "\"";
+    return false;
+  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& f : found) out.push_back(std::move(f.second));
+  return true;
 }
 
-Patch sound(const char* name, int32_t program, const char* notes,
-            std::initializer_list<Setting> settings) {
-  Patch p = defaultsPatch(name);
-  p.author = kAuthor;
-  p.date = kDate;
-  p.notes = notes;
-  p.programSlot = program;
-  apply(p, settings);
-  return p;
+// The sound files of a category folder, in the order of their program numbers.
+bool categorySounds(const fs::path& folder, std::vector<std::unique_ptr<Patch>>& out, std::string& error) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec))
+    if (e.is_regular_file() && e.path().extension() == ".kvx") files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  for (const fs::path& file : files) {
+    std::string text;
+    if (!platform::readTextFile(file.string(), text)) {
+      error = "cannot read \"" + file.string() + "\"";
+      return false;
+    }
+    auto sound = std::make_unique<Patch>(soundPatch(text));
+    for (const PatchParam& q : sound->params) {
+      if (findParameterKey(static_cast<int32_t>(q.key)) <= 1) {
+        error = "\"" + file.string() + "\" sets a parameter the table lacks";
+        return false;
+      }
+    }
+    out.push_back(std::move(sound));
+  }
+  std::stable_sort(out.begin(), out.end(),
+                   [](const auto& a, const auto& b) { return a->programSlot < b->programSlot; });
+  return true;
 }
 
 }  // namespace
@@ -64,55 +100,52 @@ Patch defaultsPatch(const std::string& name) {
   return p;
 }
 
+Patch soundPatch(const std::string& soundText) {
+  Patch sound;
+  sound.readText(soundText);
+  Patch p = defaultsPatch(sound.name);
+  for (const PatchParam& q : sound.params) p.setParam(q.kind, q.key, q.intValue, q.realValue, q.peerCode);
+  p.midiMapEntries = sound.midiMapEntries;
+  std::copy(std::begin(sound.beatSettings), std::end(sound.beatSettings), std::begin(p.beatSettings));
+  std::copy(std::begin(sound.beatOffsets), std::end(sound.beatOffsets), std::begin(p.beatOffsets));
+  p.programSlot = sound.programSlot;
+  p.showNotes = sound.showNotes;
+  p.author = sound.author;
+  p.date = sound.date;
+  p.notes = sound.notes;
+  p.dirty = 0;
+  return p;
+}
+
 std::string resetPatchText() {
   Patch p = defaultsPatch("Reset");
   p.notes = "Every control at its default, no cords.";
   return p.writeText();
 }
 
-std::string defaultLibraryText() {
-  PatchGroup group;
-  group.displayName = "Factory";
-  auto category = std::make_unique<PatchCategory>();
-  category->displayName = "Basics";
-
-  // Every sound plays from the keyboard: the keyboard gates the envelopes ("shgt") and the
-  // interval latch is off, so in duophonic mode two keys play two pitches.
-  // Two slightly detuned oscillators, a short filter sweep, one octave down, duophonic.
-  category->patches.push_back(std::make_unique<Patch>(sound(
-      "Round Bass", 0, "Two detuned oscillators through a plucked low-pass filter.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 0.5},
-       {"vo1c", 0.2}, {"vo2c", 0.2}, {"vo2f", 0.505}, {"vfo1", 0.8}, {"vfo2", 0.6},
-       {"vffc", 0.25}, {"vffr", 0.3}, {"vfad", 0.5}, {"vfkb", 0.5}, {"enva", 0.005},
-       {"envd", 0.3}, {"envs", 2.0}, {"envr", 0.1}, {"vavf", 0.9}, {"vaad", 1.0},
-       {"mxva", 0.8}, {"octv", -1.0}})));
-  // A bright narrow pulse with resonance, vibrato and glide, duophonic, at the key's pitch.
-  category->patches.push_back(std::make_unique<Patch>(sound(
-      "Singing Lead", 1, "Resonant pulse lead with delayed vibrato and glide.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"vcss", 0.0}, {"mvol", 0.6},
-       {"vo1c", 0.1}, {"vo2c", 0.1}, {"vo2f", 0.52}, {"vo2p", 0.3}, {"vfo1", 0.7},
-       {"vfo2", 0.7}, {"vffc", 0.45}, {"vffr", 0.6}, {"vfad", 0.3}, {"vfkb", 0.8},
-       {"enva", 0.01}, {"envd", 0.5}, {"envs", 6.0}, {"envr", 0.3}, {"vavf", 0.9},
-       {"vaad", 1.0}, {"mxva", 0.8}, {"vibp", 0.2}, {"vibd", 0.5}, {"port", 0.05},
-       {"mxrl", 0.2}, {"mxrr", 0.2}})));
-  // Three oscillators (the third an octave up), slow envelope, pulse width modulation and
-  // reverb, five voices.
-  category->patches.push_back(std::make_unique<Patch>(sound(
-      "Slow Pad", 2, "Three oscillators, slow swell and long release in the reverb.",
-      {{"shgt", 1.0}, {"klch", 0.0}, {"mvol", 0.5},
-       {"vo1c", 0.1}, {"vo2c", 0.1}, {"vo2f", 0.51}, {"vo3c", 0.2}, {"vo3f", 0.49},
-       {"vo2m", 0.3}, {"vfo1", 0.5}, {"vfo2", 0.5}, {"vfo3", 0.5}, {"vffc", 0.35},
-       {"vffr", 0.2}, {"vfad", 0.4}, {"vfkb", 0.5}, {"enva", 1.5}, {"envd", 2.0},
-       {"envs", 7.0}, {"envr", 3.0}, {"vavf", 0.8}, {"vaad", 1.0}, {"mxva", 0.7},
-       {"mxrl", 0.6}, {"mxrr", 0.6}, {"vcss", 4.0}})));
-  for (const auto& p : category->patches) category->labels.push_back(p->name);
-  group.appendCategory(std::move(category));
-
-  std::string out(dump::kHeader);
-  dump::appendLine(out, dump::kMultiGroup, "1");
-  group.appendDump(out);
-  dump::appendLine(out, dump::kEndMultiGroup);
-  return out;
+bool defaultLibraryText(const std::string& soundsFolder, std::string& text, std::string& error) {
+  std::vector<Ordered> groupFolders;
+  if (!orderedFolders(soundsFolder, groupFolders, error)) return false;
+  std::string groups;
+  for (const Ordered& g : groupFolders) {
+    PatchGroup group;
+    group.displayName = g.name;
+    std::vector<Ordered> categoryFolders;
+    if (!orderedFolders(g.path, categoryFolders, error)) return false;
+    for (const Ordered& c : categoryFolders) {
+      auto category = std::make_unique<PatchCategory>();
+      category->displayName = c.name;
+      if (!categorySounds(c.path, category->patches, error)) return false;
+      for (const auto& p : category->patches) category->labels.push_back(p->name);
+      group.appendCategory(std::move(category));
+    }
+    group.appendDump(groups);
+  }
+  text = std::string(dump::kHeader);
+  dump::appendLine(text, dump::kMultiGroup, std::to_string(groupFolders.size()));
+  text += groups;
+  dump::appendLine(text, dump::kEndMultiGroup);
+  return true;
 }
 
 }  // namespace libgen

@@ -8,11 +8,9 @@
 #include <stdexcept>
 
 namespace mbgen {
-namespace {
 
 using Complex = std::complex<double>;
 
-// In-place radix-2 transform; n must be a power of two. inverse also scales by 1/n.
 void fft(std::vector<Complex>& a, bool inverse) {
   const std::size_t n = a.size();
   for (std::size_t i = 1, j = 0; i < n; ++i) {
@@ -37,6 +35,8 @@ void fft(std::vector<Complex>& a, bool inverse) {
   if (inverse)
     for (Complex& x : a) x /= static_cast<double>(n);
 }
+
+namespace {
 
 double sinc(double x) {
   if (x == 0.0) return 1.0;

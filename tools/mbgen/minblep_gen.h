@@ -2,6 +2,7 @@
 // minimum-phase, windowed-sinc step, sampled 64 times per sample, and its text form.
 #pragma once
 
+#include <complex>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct StepParams {
   double magnitudeFloor = 0.001;  // smallest magnitude kept, relative to the DC gain (-60 dB)
   int size = 3091;            // values written
 };
+
+// In-place radix-2 transform; the size must be a power of two. inverse also scales by 1/n.
+void fft(std::vector<std::complex<double>>& a, bool inverse);
 
 // The step values, rising from near 0 and settling at 1.
 std::vector<double> generateStep(const StepParams& p = {});

@@ -37,7 +37,7 @@ std::unique_ptr<HostFrame> HostFrame::create(const std::string&, int, int, Point
 
 GuiHandleCounts guiHandleCounts() {
   GuiHandleCounts counts;
-  counts.user = headless::openWindowCount() + headless::openEditBoxCount();
+  counts.ownUser = headless::openWindowCount() + headless::openEditBoxCount() + headless::openMenuCount();
   return counts;
 }
 

@@ -32,6 +32,30 @@ HINSTANCE thisModule() {
   return module;
 }
 
+// The GDI and USER objects this code holds, counted by the code itself: Wine answers
+// GetGuiResources with 0, so leak checks under Wine read these.
+long gOwnGdi = 0;
+long gOwnUser = 0;
+template <class H>
+H madeGdi(H h) {
+  if (h) ++gOwnGdi;
+  return h;
+}
+void deleteGdi(HGDIOBJ h) {
+  if (h && DeleteObject(h)) --gOwnGdi;
+}
+void deleteDC(HDC dc) {
+  if (dc && DeleteDC(dc)) --gOwnGdi;
+}
+template <class H>
+H madeUser(H h) {
+  if (h) ++gOwnUser;
+  return h;
+}
+void destroyWindow(HWND hwnd) {
+  if (hwnd && DestroyWindow(hwnd)) --gOwnUser;
+}
+
 // AlphaBlend, bound once by name: a system without msimg32 draws no images.
 using AlphaBlendFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
 AlphaBlendFn alphaBlend() {
@@ -53,8 +77,8 @@ void fillRegion(HRGN target, HRGN scratch, const Region& region) {
 }
 
 HFONT makeFont(const Font& font) {
-  return CreateFontA(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_STRING_PRECIS,
-                     CLIP_STROKE_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, font.face.c_str());
+  return madeGdi(CreateFontA(font.height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_STRING_PRECIS,
+                     CLIP_STROKE_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, font.face.c_str()));
 }
 
 // --- bitmap and surface ----------------------------------------------------------------
@@ -63,7 +87,7 @@ class DibBitmap final : public Bitmap {
  public:
   DibBitmap(HBITMAP handle, std::uint8_t* bits, int width, int height)
       : handle_(handle), bits_(bits), width_(width), height_(height) {}
-  ~DibBitmap() override { DeleteObject(handle_); }
+  ~DibBitmap() override { deleteGdi(handle_); }
   int width() const override { return width_; }
   int height() const override { return height_; }
   std::uint8_t* row(int y) override {
@@ -89,14 +113,14 @@ class SourceContext {
       dc_ = bitmap_.selectedIn;
       return;
     }
-    dc_ = CreateCompatibleDC(compatible);
+    dc_ = madeGdi(CreateCompatibleDC(compatible));
     if (dc_) old_ = SelectObject(dc_, bitmap_.handle());
     owned_ = true;
   }
   ~SourceContext() {
     if (!owned_ || !dc_) return;
     SelectObject(dc_, old_);
-    DeleteDC(dc_);
+    deleteDC(dc_);
   }
   HDC dc() const { return dc_; }
 
@@ -113,26 +137,26 @@ class GdiSurface final : public Surface {
     old_ = SelectObject(dc_, target_.handle());
     target_.selectedIn = dc_;
     SetBkMode(dc_, TRANSPARENT);
-    clip_ = CreateRectRgn(0, 0, 0, 0);
-    scratch_ = CreateRectRgn(0, 0, 0, 0);
+    clip_ = madeGdi(CreateRectRgn(0, 0, 0, 0));
+    scratch_ = madeGdi(CreateRectRgn(0, 0, 0, 0));
   }
   ~GdiSurface() override {
     SelectClipRgn(dc_, nullptr);
     SelectObject(dc_, old_);
     target_.selectedIn = nullptr;
-    DeleteDC(dc_);
-    DeleteObject(clip_);
-    DeleteObject(scratch_);
-    for (auto& [key, font] : fonts_) DeleteObject(font);
+    deleteDC(dc_);
+    deleteGdi(clip_);
+    deleteGdi(scratch_);
+    for (auto& [key, font] : fonts_) deleteGdi(font);
   }
   Bitmap& target() override { return target_; }
 
   void fillRect(const Rect& r, Colour colour) override {
     if (r.isEmpty()) return;
-    HBRUSH brush = CreateSolidBrush(toColorRef(colour));
+    HBRUSH brush = madeGdi(CreateSolidBrush(toColorRef(colour)));
     const RECT rc = toRECT(r);
     FillRect(dc_, &rc, brush);
-    DeleteObject(brush);
+    deleteGdi(brush);
   }
 
   void drawLine(Point from, Point to, int width, Colour colour) override {
@@ -143,12 +167,12 @@ class GdiSurface final : public Surface {
   void drawPolyline(const Point* points, std::size_t count, int width, Colour colour) override {
     if (count < 2) return;
     // A solid pen wider than one pixel has round ends and joins.
-    HPEN pen = CreatePen(PS_SOLID, width, toColorRef(colour));
+    HPEN pen = madeGdi(CreatePen(PS_SOLID, width, toColorRef(colour)));
     HGDIOBJ old = SelectObject(dc_, pen);
     MoveToEx(dc_, points[0].x, points[0].y, nullptr);
     for (std::size_t i = 1; i < count; ++i) LineTo(dc_, points[i].x, points[i].y);
     SelectObject(dc_, old);
-    DeleteObject(pen);
+    deleteGdi(pen);
   }
 
   void drawText(const std::string& s, const Rect& r, const Font& font, Colour colour,
@@ -253,7 +277,7 @@ class WinWindow final : public Window, private PaintTarget {
   ~WinWindow() override {
     if (IsWindow(hwnd_)) {
       SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-      DestroyWindow(hwnd_);
+      destroyWindow(hwnd_);
     }
     unregisterIfUnused(className_);
   }
@@ -266,12 +290,12 @@ class WinWindow final : public Window, private PaintTarget {
   }
   void invalidate(const Region& region) override {
     if (region.isEmpty()) return;
-    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-    HRGN scratch = CreateRectRgn(0, 0, 0, 0);
+    HRGN rgn = madeGdi(CreateRectRgn(0, 0, 0, 0));
+    HRGN scratch = madeGdi(CreateRectRgn(0, 0, 0, 0));
     fillRegion(rgn, scratch, region);
     InvalidateRgn(hwnd_, rgn, FALSE);
-    DeleteObject(scratch);
-    DeleteObject(rgn);
+    deleteGdi(scratch);
+    deleteGdi(rgn);
   }
   void captureMouse() override { SetCapture(hwnd_); }
   void releaseMouse() override {
@@ -357,7 +381,9 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 class WinMenu final : public PopupMenu {
  public:
   explicit WinMenu(HMENU menu) : menu_(menu) {}
-  ~WinMenu() override { DestroyMenu(menu_); }
+  ~WinMenu() override {
+    if (DestroyMenu(menu_)) --gOwnUser;
+  }
   void appendItem(int id, const std::string& text) override {
     AppendMenuA(menu_, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
   }
@@ -408,10 +434,10 @@ class WinEditBox final : public EditBox {
       const bool focused = GetFocus() == edit_;
       SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_));
       SetWindowLongPtrA(edit_, GWLP_USERDATA, 0);
-      DestroyWindow(edit_);
+      destroyWindow(edit_);
       if (focused && IsWindow(parent_)) SetFocus(parent_);
     }
-    DeleteObject(font_);
+    deleteGdi(font_);
   }
 
   std::string text() const override { return fromTextMode(windowText(edit_)); }
@@ -507,6 +533,13 @@ bool fileDialog(bool save, void* owner, const FileDialogOptions& options, std::s
 
 }  // namespace
 
+namespace detail {
+void ownGuiObjects(long& gdi, long& user) {
+  gdi = gOwnGdi;
+  user = gOwnUser;
+}
+}  // namespace detail
+
 // --- the interface -------------------------------------------------------------------------
 
 std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
@@ -519,9 +552,9 @@ std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP handle = madeGdi(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!handle || !bits) {
-    if (handle) DeleteObject(handle);
+    deleteGdi(handle);
     return nullptr;
   }
   return std::make_unique<DibBitmap>(handle, static_cast<std::uint8_t*>(bits), width, height);
@@ -530,7 +563,7 @@ std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
 std::unique_ptr<Surface> Surface::create(Bitmap& target) {
   auto& dib = static_cast<DibBitmap&>(target);
   if (dib.selectedIn) return nullptr;  // one surface per bitmap at a time
-  HDC dc = CreateCompatibleDC(nullptr);
+  HDC dc = madeGdi(CreateCompatibleDC(nullptr));
   if (!dc) return nullptr;
   return std::make_unique<GdiSurface>(dib, dc);
 }
@@ -545,9 +578,9 @@ KeyModifiers keyboardModifiers() {
 
 std::unique_ptr<Window> Window::create(void* parent, const WindowOptions& options) {
   if (!registerClass(options.className)) return nullptr;
-  HWND hwnd = CreateWindowExA(WS_EX_LEFT, options.className.c_str(), options.title.c_str(), WS_CHILD | WS_VISIBLE,
+  HWND hwnd = madeUser(CreateWindowExA(WS_EX_LEFT, options.className.c_str(), options.title.c_str(), WS_CHILD | WS_VISIBLE,
                               0, 0, options.width, options.height, static_cast<HWND>(parent), nullptr,
-                              thisModule(), nullptr);
+                              thisModule(), nullptr));
   if (!hwnd) {
     unregisterIfUnused(options.className);
     return nullptr;
@@ -556,7 +589,7 @@ std::unique_ptr<Window> Window::create(void* parent, const WindowOptions& option
 }
 
 std::unique_ptr<PopupMenu> PopupMenu::create() {
-  HMENU menu = CreatePopupMenu();
+  HMENU menu = madeUser(CreatePopupMenu());
   if (!menu) return nullptr;
   return std::make_unique<WinMenu>(menu);
 }
@@ -568,8 +601,8 @@ std::unique_ptr<EditBox> EditBox::create(Window& parent, const Rect& r, const st
   if (options.multiLine) style |= ES_MULTILINE;
   if (options.digitsOnly) style |= ES_NUMBER;
   HWND parentHwnd = static_cast<HWND>(parent.nativeHandle());
-  HWND edit = CreateWindowExA(0, "EDIT", toTextMode(text).c_str(), style, r.x, r.y, r.w + 1, r.h + 1, parentHwnd,
-                              nullptr, thisModule(), nullptr);
+  HWND edit = madeUser(CreateWindowExA(0, "EDIT", toTextMode(text).c_str(), style, r.x, r.y, r.w + 1, r.h + 1, parentHwnd,
+                              nullptr, thisModule(), nullptr));
   if (!edit) return nullptr;
   Font arial;
   HFONT font = makeFont(arial);

@@ -91,10 +91,15 @@ std::unique_ptr<HostFrame> HostFrame::create(const std::string& title, int width
   return frame;
 }
 
+namespace detail {
+void ownGuiObjects(long& gdi, long& user);  // gui_win32.cpp
+}
+
 GuiHandleCounts guiHandleCounts() {
   GuiHandleCounts counts;
-  counts.gdi = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
-  counts.user = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+  counts.systemGdi = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+  counts.systemUser = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+  detail::ownGuiObjects(counts.ownGdi, counts.ownUser);
   return counts;
 }
 

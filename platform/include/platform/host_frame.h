@@ -33,11 +33,15 @@ class HostFrame {
   HostFrame& operator=(const HostFrame&) = delete;
 };
 
-// GUI objects the process holds now: Windows GDI and USER objects (GetGuiResources);
-// headless: fake windows and edit boxes as USER objects, 0 GDI objects.
+// GUI objects the process holds now. system: the system's own count (Windows
+// GetGuiResources; 0 under Wine, which does not count); own: the objects the platform code
+// made and has not yet deleted (GDI: bitmaps, contexts, fonts, regions, pens, brushes; USER:
+// windows, edit boxes, menus). Headless counts its fake windows, edit boxes and menus.
 struct GuiHandleCounts {
-  long gdi = 0;
-  long user = 0;
+  long systemGdi = 0;
+  long systemUser = 0;
+  long ownGdi = 0;
+  long ownUser = 0;
 };
 GuiHandleCounts guiHandleCounts();
 

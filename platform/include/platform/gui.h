@@ -2,7 +2,8 @@
 // window with its events, native pop-up menus, the native edit box and the file dialogs.
 // Windows implements them with gdi32, user32, msimg32 and comdlg32 (platform/win32); the
 // Linux build with cairo and a fake window that tests drive (platform/headless, see
-// headless_gui.h). Everything here is used on the GUI thread only.
+// headless_gui.h). Everything here is used on the GUI thread only. There are no timers: the
+// host's idle calls drive all periodic work of the editor.
 #pragma once
 
 #include <cstddef>
@@ -121,7 +122,10 @@ class Surface {
   virtual void fillRect(const Rect& r, Colour colour) = 0;
   // A solid line of the given width (the toolkit uses 2, 3 and 6) with round ends, and a
   // connected line through points (round joins), as pens of that width draw them.
-  virtual void drawLine(Point from, Point to, int width, Colour colour) = 0;
+  void drawLine(Point from, Point to, int width, Colour colour) {
+    const Point points[2] = {from, to};
+    drawPolyline(points, 2, width, colour);
+  }
   virtual void drawPolyline(const Point* points, std::size_t count, int width, Colour colour) = 0;
   // Text inside a rectangle, clipped to it, with the layout flags of namespace text.
   virtual void drawText(const std::string& s, const Rect& r, const Font& font, Colour colour,

@@ -158,11 +158,6 @@ namespace key {
 constexpr int kTab = 0x09;
 constexpr int kEnter = 0x0D;
 constexpr int kEscape = 0x1B;
-constexpr int kLeft = 0x25;
-constexpr int kUp = 0x26;
-constexpr int kRight = 0x27;
-constexpr int kDown = 0x28;
-constexpr int kDelete = 0x2E;
 }  // namespace key
 
 // A mouse event: the point in client coordinates, whether a mouse button is held (left,

@@ -1,0 +1,16 @@
+#include "gui/png_resource.h"
+
+#include <string>
+
+#include "platform/platform.h"
+
+bool loadPngResource(const char* name, DecodedImage& out) {
+  out = DecodedImage{};
+  platform::Resource resource;
+  if (name != nullptr && platform::findResource(name, "PNG", resource) &&
+      decodePng(resource.data, resource.size, out)) {
+    return true;
+  }
+  platform::messageBox(nullptr, "fail to load image=" + std::string(name ? name : "") + "\n", "Loading");
+  return false;
+}

@@ -122,4 +122,25 @@ TEST(PngResource, MissingImageIsReportedInALoadingBox) {
   EXPECT_EQ(shown[0].buttons, platform::MessageButtons::Ok);
 }
 
+TEST(PngResource, FoundByNameWithoutRegardToCase) {
+  platform::headless::addResource("test-found.png", "PNG", validFile());
+  platform::headless::clearShownMessages();
+  DecodedImage image;
+  ASSERT_TRUE(loadPngResource("TEST-Found.PNG", image));
+  EXPECT_EQ(image.width, kSide);
+  EXPECT_EQ(image.pixels[1], kTranslucentWords[1]);
+  EXPECT_TRUE(platform::headless::shownMessages().empty());
+}
+
+TEST(PngResource, AResourceThatIsNoImageIsReportedAsNotLoaded) {
+  const std::string text = "GIF89a, not a PNG";
+  platform::headless::addResource("test-foreign.png", "PNG", std::vector<unsigned char>(text.begin(), text.end()));
+  platform::headless::clearShownMessages();
+  DecodedImage image;
+  EXPECT_FALSE(loadPngResource("test-foreign.png", image));
+  const auto shown = platform::headless::shownMessages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, "fail to load image=test-foreign.png\n");
+}
+
 }  // namespace

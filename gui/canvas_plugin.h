@@ -21,6 +21,10 @@ class CanvasPlugin {
   // One float of the meter block: 0 left level, 1 right level, 2 block time, 3 frame count,
   // 4 MIDI light, 5 the MIDI-learn word. 0 for any other index.
   virtual float meterValue(int index) = 0;
+  // What the block time of the meter block is counted in (ticks per second), and the
+  // sample rate its frames play at: the load meter compares the two.
+  virtual double meterClockHz() const { return 1.0e7; }
+  virtual double sampleRate() const { return 44100.0; }
 
   // The library's current patch as an identity the canvas compares between idles (null when
   // there is none), and whether it is locked.

@@ -11,6 +11,10 @@ bool loadPngResource(const char* name, DecodedImage& out) {
       decodePng(resource.data, resource.size, out)) {
     return true;
   }
-  platform::messageBox(nullptr, "fail to load image=" + std::string(name ? name : "") + "\n", "Loading");
+  reportImageNotLoaded(name);
   return false;
+}
+
+void reportImageNotLoaded(const char* name) {
+  platform::messageBox(nullptr, "fail to load image=" + std::string(name ? name : "") + "\n", "Loading");
 }

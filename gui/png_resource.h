@@ -7,3 +7,6 @@
 // missing or cannot be decoded, the user is told in a message box captioned "Loading"
 // ("fail to load image=NAME") and `out` stays empty; the caller draws nothing for it.
 bool loadPngResource(const char* name, DecodedImage& out);
+
+// Tells the user that an image could not be loaded (the "Loading" box).
+void reportImageNotLoaded(const char* name);

@@ -76,7 +76,8 @@ int positionForValue(float value, float minimum, float range, int steps, bool lo
   if (!std::isfinite(x)) return 0;
   const double t = std::clamp(x, 0.0, 1.0);
   const double travel = logarithmic ? (std::log10(t * 10.0 + 0.001) + 3.0) * 0.25 : t;
-  return static_cast<int>(std::lround(travel * steps));
+  // The logarithm's 0.001 offset lifts the top a hair above the travel: held to it.
+  return static_cast<int>(std::min<long>(std::lround(travel * steps), steps));
 }
 
 float valueForPosition(int position, float minimum, float range, int steps, bool logarithmic) {

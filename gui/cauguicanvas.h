@@ -92,9 +92,9 @@ class CAUGuiCanvas {
   // The host's idle: patch-menu refresh, MIDI-learn feed, host values that arrived on other
   // threads, redrawing dirty controls and tips into the bitmap, invalidating the window.
   void idle();
-  // The window's paint message for the invalid rectangle `area`: copies that part of the
-  // bitmap (the whole panel when the area starts outside it).
-  void paint(const GuiRect& area);
+  // The window's paint message for the invalid rectangle `area`: runs idle, then copies that
+  // part of the bitmap to the window (the whole panel when the area starts outside it).
+  void paint(platform::PaintTarget& target, const GuiRect& area);
   // Draws one dirty control and its active-child chain, clipped to their dirty rectangles.
   void drawItem(DrawContext& context, CAUGuiCtrl* item);
 
@@ -124,8 +124,9 @@ class CAUGuiCanvas {
 
   // Drawing passes made by idle (a pass draws at least one item or tip).
   int drawPasses() const { return drawPasses_; }
-  // The off-screen bitmap's surface (for tests and screenshots), null when it was not made.
+  // The off-screen bitmap and its surface, null when they could not be made.
   DrawContext* surface() const;
+  const platform::Bitmap* bitmap() const;
 
  private:
   struct Offscreen;
@@ -142,7 +143,6 @@ class CAUGuiCanvas {
   CAUGuiCtrl* hover_ = nullptr;
   int tipCountdown_ = 0;
   bool hoverTipShown_ = false;
-  bool hoverTipDrawn_ = false;
   int busy_ = 0;
   int originX_ = 0;
   int originY_ = 0;

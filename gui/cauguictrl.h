@@ -133,6 +133,8 @@ class CAUGuiCtrl : public CAUGuiItem {
 
  private:
   void initPlain(const GuiRect& rect);
+  // Set while invalidate passes a rectangle on, so a rectangle coming back ends the walk.
+  bool invalidating_ = false;
 };
 
 // The position <-> value rule of a control, shared by the class and its tests: `steps` is

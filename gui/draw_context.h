@@ -4,6 +4,8 @@
 #pragma once
 
 namespace platform {
+class Bitmap;
+class PaintTarget;
 class Surface;
 class Window;
 }  // namespace platform

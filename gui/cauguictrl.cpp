@@ -49,10 +49,12 @@ bool CAUGuiCtrl::hasParameter() const { return isBound(); }
 bool CAUGuiCtrl::isBound() const { return bound_; }
 
 bool CAUGuiCtrl::needsRedraw() const {
-  if (dirty_) return true;
-  if (firstChild_ && firstChild_->needsRedraw()) return true;
-  const CAUGuiCtrl* after = nextCtrl();
-  return after && after->needsRedraw();
+  // Every control is asked, even after a dirty one: a control that polls here (a meter)
+  // must see each idle, whatever lies before it in the tree.
+  bool needed = dirty_;
+  if (firstChild_) needed = firstChild_->needsRedraw() || needed;
+  if (const CAUGuiCtrl* after = nextCtrl()) needed = after->needsRedraw() || needed;
+  return needed;
 }
 
 void CAUGuiCtrl::addChild(CAUGuiCtrl* child) {

@@ -1,0 +1,54 @@
+// A canvas over a plug-in stand-in that records what the controls report and serves a
+// meter block the test fills; and images the tests draw themselves, added as resources.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gui/canvas_plugin.h"
+#include "gui/cauguicanvas.h"
+#include "platform/headless.h"
+#include "tests/gui/png_writer.h"
+
+struct RecordingPlugin : CanvasPlugin {
+  std::vector<std::pair<int32_t, float>> automated;
+  float meters[6] = {0, 0, 0, 512.0f, 0, 0};
+  double clockHz = 1.0e7;
+  double rate = 44100.0;
+
+  void setParameterAutomated(int32_t index, float normalised) override { automated.emplace_back(index, normalised); }
+  float getParameter(int32_t) override { return 0.0f; }
+  void beginEdit(int32_t) override {}
+  void endEdit(int32_t) override {}
+  float meterValue(int index) override { return index >= 0 && index < 6 ? meters[index] : 0.0f; }
+  double meterClockHz() const override { return clockHz; }
+  double sampleRate() const override { return rate; }
+};
+
+struct CanvasFixture : ::testing::Test {
+  RecordingPlugin plugin;
+  std::unique_ptr<CAUGuiCanvas> canvas = std::make_unique<CAUGuiCanvas>(&plugin, nullptr, 0, 0);
+
+  // Registers a top-level control with the canvas (which gives it its travel).
+  template <typename C>
+  C* add(C* control) {
+    canvas->addControl(control);
+    return control;
+  }
+};
+
+// A picture of solid stacked frames, one colour (0xAARRGGBB, straight alpha) per frame, as
+// a "PNG" resource of that name.
+inline void addFramesImage(const std::string& name, int width, int frameHeight, const std::vector<uint32_t>& colours) {
+  const testpng::Encoding e{PNG_COLOR_TYPE_RGB_ALPHA, 8, false};
+  std::vector<testpng::Rgba> inks;
+  for (uint32_t c : colours)
+    inks.push_back({uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)});
+  const int frames = static_cast<int>(colours.size());
+  auto picture = testpng::makePicture(e, width, frameHeight * frames, inks, [&](int, int y) { return y / frameHeight; });
+  platform::headless::addResource(name, "PNG", testpng::encode(e, picture));
+}

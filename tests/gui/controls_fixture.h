@@ -41,14 +41,27 @@ struct CanvasFixture : ::testing::Test {
   }
 };
 
+// A picture whose pixel (x, y) is colourAt(x, y) (0xAARRGGBB, straight alpha), as a "PNG"
+// resource of that name.
+template <typename ColourAt>
+void addImage(const std::string& name, int width, int height, ColourAt colourAt) {
+  testpng::Picture p;
+  p.width = width;
+  p.height = height;
+  for (int y = 0; y < height; ++y) {
+    std::vector<uint8_t> row;
+    for (int x = 0; x < width; ++x) {
+      const uint32_t c = colourAt(x, y);
+      for (int shift : {16, 8, 0, 24}) row.push_back(uint8_t(c >> shift));
+    }
+    p.rows.push_back(std::move(row));
+  }
+  platform::headless::addResource(name, "PNG", testpng::encode({PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, p));
+}
+
 // A picture of solid stacked frames, one colour (0xAARRGGBB, straight alpha) per frame, as
 // a "PNG" resource of that name.
 inline void addFramesImage(const std::string& name, int width, int frameHeight, const std::vector<uint32_t>& colours) {
-  const testpng::Encoding e{PNG_COLOR_TYPE_RGB_ALPHA, 8, false};
-  std::vector<testpng::Rgba> inks;
-  for (uint32_t c : colours)
-    inks.push_back({uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)});
-  const int frames = static_cast<int>(colours.size());
-  auto picture = testpng::makePicture(e, width, frameHeight * frames, inks, [&](int, int y) { return y / frameHeight; });
-  platform::headless::addResource(name, "PNG", testpng::encode(e, picture));
+  addImage(name, width, frameHeight * static_cast<int>(colours.size()),
+           [&](int, int y) { return colours[static_cast<std::size_t>(y / frameHeight)]; });
 }

@@ -29,7 +29,7 @@ uint32_t paneColour(int, int y) {
   return 0xFF000000u | ((0x30 + s) << 16) | ((0x3A + s) << 8) | (0x48 + s);
 }
 
-struct DrawnControls : CanvasFixture {
+struct DrawnControls : ControlsFixture {
   CAUGuiGraphic* image(CAUGuiGraphic* g) {
     canvas->addGraphic(g);
     return g;

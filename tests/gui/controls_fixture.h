@@ -9,27 +9,24 @@
 #include <utility>
 #include <vector>
 
-#include "gui/canvas_plugin.h"
 #include "gui/cauguicanvas.h"
+#include "tests/gui/canvas_fixture.h"
 #include "platform/headless.h"
 #include "tests/gui/png_writer.h"
 
-struct RecordingPlugin : CanvasPlugin {
-  std::vector<std::pair<int32_t, float>> automated;
+// The canvas tests' plug-in stand-in, with a meter block the test fills.
+struct RecordingPlugin : FakePlugin {
   float meters[6] = {0, 0, 0, 512.0f, 0, 0};
   double clockHz = 1.0e7;
   double rate = 44100.0;
 
-  void setParameterAutomated(int32_t index, float normalised) override { automated.emplace_back(index, normalised); }
-  float getParameter(int32_t) override { return 0.0f; }
-  void beginEdit(int32_t) override {}
-  void endEdit(int32_t) override {}
   float meterValue(int index) override { return index >= 0 && index < 6 ? meters[index] : 0.0f; }
   double meterClockHz() const override { return clockHz; }
   double sampleRate() const override { return rate; }
 };
 
-struct CanvasFixture : ::testing::Test {
+// A canvas without a window; controls are added to it at the top level.
+struct ControlsFixture : ::testing::Test {
   RecordingPlugin plugin;
   std::unique_ptr<CAUGuiCanvas> canvas = std::make_unique<CAUGuiCanvas>(&plugin, nullptr, 0, 0);
 

@@ -28,7 +28,7 @@ struct ButtonCase {
   std::vector<int> callbacks;  // values, in order
 };
 
-class ButtonModes : public CanvasFixture, public ::testing::WithParamInterface<ButtonCase> {};
+class ButtonModes : public ControlsFixture, public ::testing::WithParamInterface<ButtonCase> {};
 
 TEST_P(ButtonModes, PressAndRelease) {
   const ButtonCase& c = GetParam();
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {1, 0}}),
     [](const ::testing::TestParamInfo<ButtonCase>& info) { return std::string(info.param.name); });
 
-using Buttons = CanvasFixture;
+using Buttons = ControlsFixture;
 
 TEST_F(Buttons, ADisabledButtonIgnoresTheMouse) {
   auto* b = add(new CAUGuiButton(canvas.get(), 1, {0, 0, 10, 10}, nullptr, nullptr, CAUGuiButton::kToggle));
@@ -94,7 +94,7 @@ TEST_F(Buttons, ABoundToggleReportsEachSwitch) {
 // ---- knobs ----
 
 // A knob of 1000 steps over parameter 5 (0..1, default 0.2), centred at (120, 120).
-struct Knobs : CanvasFixture {
+struct Knobs : ControlsFixture {
   CAUGuiKnob* knob = add(new CAUGuiKnob(canvas.get(), bindingFor(5, &plugin), {100, 100, 40, 40}, 1000, nullptr,
                                         nullptr, 1, -0.375f, 0.375f));
   // Far out, so that whole pixels give the angle to a hundredth of a degree.
@@ -174,7 +174,7 @@ TEST_F(Knobs, ASelectorFollowsTheHeightOfItsImage) {
 // ---- sliders ----
 
 // A vertical slider of 1000 steps over parameter 2 (0..1), its travel 10 pixels inside each end.
-struct Sliders : CanvasFixture {
+struct Sliders : ControlsFixture {
   CAUGuiSlider* make(bool inverted) {
     auto* s = add(new CAUGuiSlider(canvas.get(), bindingFor(2, &plugin), {0, 0, 24, 85}, CAUGuiSlider::kVertical,
                                    1000, nullptr, nullptr));
@@ -294,7 +294,7 @@ TEST(MeterShare, Blocks) {
     EXPECT_NEAR(meterShare(c.mode, c.value, c.frames, 1.0e7, 44100.0), c.share, 1e-6) << c.what;
 }
 
-using Meters = CanvasFixture;
+using Meters = ControlsFixture;
 
 TEST_F(Meters, AMeterFollowsTheBlockWithoutReporting) {
   auto* level = add(new CAUGuiMeter(canvas.get(), 0, {803, 6, 80, 6}, 100, nullptr, nullptr, CAUGuiMeter::kLevel));

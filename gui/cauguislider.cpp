@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "gui/bevel.h"
 #include "gui/cauguigraphic.h"
 #include "gui/platform_rect.h"
 
@@ -137,14 +138,7 @@ void CAUGuiSlider::drawTip(DrawContext& context, int, bool hover) {
   tipDrawn_ = true;
   const GuiRect& b = tipBox_;
   context.fillRect(toPlatform(b), kTipFill);
-  auto line = [&](int x0, int y0, int x1, int y1, GuiColour c) {
-    context.drawLine({int16_t(x0), int16_t(y0)}, {int16_t(x1), int16_t(y1)}, 2, c);
-  };
-  const int l = b.x + 1, t = b.y + 1, r = b.x + b.w - 1, bt = b.y + b.h - 1;
-  line(l, t, l, bt, kTipBevel[0]);
-  line(l, bt, r, bt, kTipBevel[1]);
-  line(r, t, r, bt, kTipBevel[2]);
-  line(l, t, r, t, kTipBevel[3]);
+  drawBevel(context, b);
 
   const platform::Font font{"Helvetica", 14, 400};
   const unsigned format = platform::text::kSingleLine | platform::text::kNoPrefix;

@@ -42,9 +42,8 @@ class CAUGuiSlider : public CAUGuiCtrl {
   // The tip's second line for this slider's value.
   void tipText(char* buffer, std::size_t size) const;
 
-  // Tip colours and its bevel (left, bottom, right, top edges).
+  // Tip colours (its bevel: drawBevel).
   static constexpr GuiColour kTipFill = 0x969696;
-  static constexpr GuiColour kTipBevel[4] = {0x999999, 0xB3B3B3, 0x4D4D4D, 0x333333};
   static constexpr GuiColour kTipText = 0xFFFFFF;
 
  private:

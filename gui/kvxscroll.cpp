@@ -18,12 +18,15 @@ int KVXScrollSlider::mouseDown(GuiPoint p, bool, bool) {
   if (!target_) return kHandled;
   int top, height;
   thumb(top, height);
-  if (p.y >= top && p.y < top + height && p.x >= bounds_.x && p.x < bounds_.x + bounds_.w) {
-    dragging_ = true;
-    pressPoint_ = p;
-    pressScroll_ = target_->scroll();
-  }
+  if (p.y >= top && p.y < top + height && p.x >= bounds_.x && p.x < bounds_.x + bounds_.w) beginDrag(p);
   return kHandled;
+}
+
+void KVXScrollSlider::beginDrag(GuiPoint p) {
+  if (!target_) return;
+  dragging_ = true;
+  pressPoint_ = p;
+  pressScroll_ = target_->scroll();
 }
 
 int KVXScrollSlider::mouseDrag(GuiPoint p, bool, bool) {

@@ -30,6 +30,9 @@ class KVXScrollSlider : public CAUGuiCtrl {
   int mouseDrag(GuiPoint p, bool altDown, bool ctrlDown) override;
   int mouseUp(GuiPoint p, bool altDown, bool ctrlDown) override;
 
+  // Starts a drag from p wherever it lies, as a press on the thumb would (for a drag over
+  // the scrolled content itself).
+  void beginDrag(GuiPoint p);
   // The thumb's top and height for the target's current state.
   void thumb(int& top, int& height) const;
   bool isDragging() const { return dragging_; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct MidiMapEntry;
 
@@ -26,6 +27,8 @@ class CanvasPlugin {
   // there is none), and whether it is locked.
   virtual const void* currentPatch() { return nullptr; }
   virtual bool currentPatchLocked() { return false; }
+  // The current patch's notes, when there is a current patch and its notes are shown.
+  virtual bool currentPatchNotes(std::string& /*notes*/) { return false; }
 
   // The MIDI map entry of a parameter (null when it has none), and a global entry to store.
   virtual const MidiMapEntry* midiMapEntry(int32_t /*index*/) { return nullptr; }

@@ -83,6 +83,9 @@ class CAUGuiCanvas {
   CAUGuiItem* graphics() const { return graphics_; }
   CAUGuiCtrl* findControlByParameter(int32_t index) const;
   CanvasPlugin* plugin() const { return plugin_; }
+  // The editor window the canvas shows in (null without one): native pop-up menus and
+  // edit boxes open on it.
+  GuiWindow* window() const { return window_; }
 
   void setMidiMapEntry(const MidiMapEntry& entry);
   float meterValue(int index) const;

@@ -102,7 +102,7 @@ class CairoSurface final : public Surface {
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
     options_ = cairo_font_options_create();
-    cairo_font_options_set_antialias(options_, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_antialias(options_, CAIRO_ANTIALIAS_NONE);
     cairo_font_options_set_hint_style(options_, CAIRO_HINT_STYLE_FULL);
     cairo_font_options_set_hint_metrics(options_, CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(cr_, options_);
@@ -262,6 +262,7 @@ struct State {
   std::map<std::string, int> classes;  // registered window classes and their window counts
   std::vector<HeadlessWindow*> windows;
   std::vector<HeadlessEditBox*> editBoxes;
+  int menus = 0;
   std::deque<int> menuAnswers;
   std::deque<std::string> fileAnswers;
   std::vector<headless::ShownMenu> shownMenus;
@@ -579,6 +580,8 @@ HeadlessEditBox::~HeadlessEditBox() {
 
 class HeadlessMenu final : public PopupMenu {
  public:
+  HeadlessMenu() { ++state().menus; }
+  ~HeadlessMenu() override { --state().menus; }
   void appendItem(int id, const std::string& text) override { items_.push_back({id, text, false, false, false}); }
   void appendSeparator() override { items_.push_back({0, "", true, false, false}); }
   void clear() override { items_.clear(); }
@@ -684,6 +687,7 @@ void clearShown() {
 
 int openWindowCount() { return static_cast<int>(state().windows.size()); }
 int openEditBoxCount() { return static_cast<int>(state().editBoxes.size()); }
+int openMenuCount() { return state().menus; }
 bool isClassRegistered(const std::string& className) { return state().classes.count(className) != 0; }
 
 bool savePng(const Bitmap& bitmap, const std::string& path) {

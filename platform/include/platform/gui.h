@@ -69,8 +69,9 @@ class Bitmap {
 
   virtual int width() const = 0;
   virtual int height() const = 0;
-  // Row y (0 = top), width() * 4 bytes; valid while the bitmap lives. Pending drawing into
-  // the bitmap is finished before the pointer is returned, so the bytes are current.
+  // Row y (0 = top), width() * 4 bytes; valid while the bitmap lives. Rows follow each other
+  // without gaps (row(y) == row(0) + y * width() * 4). Pending drawing into the bitmap is
+  // finished before the pointer is returned, so the bytes are current.
   virtual std::uint8_t* row(int y) = 0;
   const std::uint8_t* row(int y) const { return const_cast<Bitmap*>(this)->row(y); }
   // The pixel at (x, y) as 0xAARRGGBB (premultiplied).
@@ -103,10 +104,14 @@ constexpr unsigned kSingleLine = 0x20; // one line; line breaks do not break it
 constexpr unsigned kNoPrefix = 0x800;  // '&' is drawn, not an underline marker
 }  // namespace text
 
-// Drawing on a bitmap. The bitmap must outlive the surface. Lines and fills are not
-// smoothed (as GDI draws them); text is drawn on a transparent background.
+// Drawing on a bitmap. The bitmap must outlive the surface; a bitmap has at most one surface
+// at a time (Windows selects it into the surface's memory context). Lines and fills are not
+// smoothed (as GDI draws them); text is drawn on a transparent background. Fills, lines and
+// text leave the alpha byte of the pixels they touch unspecified (GDI clears it): a bitmap
+// drawn on this way is shown with copy, and only decoded images are blend sources.
 class Surface {
  public:
+  // Null when the system refuses a drawing context or the bitmap has a surface already.
   static std::unique_ptr<Surface> create(Bitmap& target);
   virtual ~Surface() = default;
 

@@ -114,9 +114,10 @@ std::vector<ShownMenu> shownMenus();
 std::vector<ShownFileDialog> shownFileDialogs();
 void clearShown();
 
-// The number of windows and edit boxes of this library alive now (leak checks).
+// The number of windows, edit boxes and pop-up menus of this library alive now (leak checks).
 int openWindowCount();
 int openEditBoxCount();
+int openMenuCount();
 // Whether the window class of that name is registered now.
 bool isClassRegistered(const std::string& className);
 

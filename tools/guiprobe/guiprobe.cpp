@@ -1,7 +1,9 @@
 // guiprobe: checks of the platform GUI layer that must run as a program, natively and as a
 // Windows executable under Wine.
 //   guiprobe scene OUT.bmp           draws the primitive scene into a bitmap
-//   guiprobe window OUT.bmp          shows the scene in an editor window and captures the screen
+//   guiprobe window OUT.bmp [S]      shows the scene in an editor window and captures the
+//                                    screen; then prints "shown" and keeps the window up for
+//                                    S seconds, so that the display can be captured from outside
 //   guiprobe cycle N                 opens and closes an editor window N times; prints the
 //                                    GUI object counts before and after
 //   guiprobe repaint N               times N full repaints of a 1010 x 623 editor (a blend of
@@ -79,7 +81,7 @@ int scene(const char* out) {
   return 0;
 }
 
-int window(const char* out) {
+int window(const char* out, double holdSeconds) {
   auto image = guiprobe::makeSceneImage();
   auto bitmap = Bitmap::create(guiprobe::kSceneWidth, guiprobe::kSceneHeight);
   if (!image || !bitmap) return 2;
@@ -100,9 +102,15 @@ int window(const char* out) {
     sleepMilliseconds(10);
   }
   auto shown = frame->captureClient();
-  editor.reset();
   if (!shown || !writeBmp(*shown, out)) return 2;
-  std::printf("window: %dx%d paints %d\n", shown->width(), shown->height(), painter.paints);
+  const Point origin = editor->clientToScreen({0, 0});
+  std::printf("window: %dx%d at %d,%d paints %d\nshown\n", shown->width(), shown->height(), origin.x, origin.y,
+              painter.paints);
+  std::fflush(stdout);
+  for (const double end = monotonicSeconds() + holdSeconds; monotonicSeconds() < end;) {
+    frame->pump();
+    sleepMilliseconds(10);
+  }
   return 0;
 }
 
@@ -204,9 +212,10 @@ int repaint(int n) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "scene") == 0) return scene(argv[2]);
-  if (argc == 3 && std::strcmp(argv[1], "window") == 0) return window(argv[2]);
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "window") == 0)
+    return window(argv[2], argc == 4 ? std::atof(argv[3]) : 0.0);
   if (argc == 3 && std::strcmp(argv[1], "cycle") == 0) return cycle(std::atoi(argv[2]));
   if (argc == 3 && std::strcmp(argv[1], "repaint") == 0) return repaint(std::atoi(argv[2]));
-  std::fprintf(stderr, "usage: guiprobe scene|window OUT.bmp | cycle N | repaint N\n");
+  std::fprintf(stderr, "usage: guiprobe scene OUT.bmp | window OUT.bmp [S] | cycle N | repaint N\n");
   return 64;
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <numbers>
 
-#include "gui/png_resource.h"
 #include "gui/platform_rect.h"
 #include "platform/platform.h"
 
@@ -33,10 +32,10 @@ std::unique_ptr<platform::Bitmap> bitmapOf(const DecodedImage& image, const char
 
 // ---- CAUGuiGraphic ----
 
-CAUGuiGraphic::CAUGuiGraphic(const char* resourceName, int frames) {
+CAUGuiGraphic::CAUGuiGraphic(const ImageSource& source, int frames) {
   typeTag_ = kTagGraphic;
   DecodedImage image;
-  if (loadPngResource(resourceName, image)) bitmap_ = bitmapOf(image, resourceName);
+  if (loadImage(source, image)) bitmap_ = bitmapOf(image, source.name);
   if (bitmap_) {
     width_ = image.width;
     height_ = image.height;
@@ -76,8 +75,8 @@ void CAUGuiGraphic::placeBlit(DrawContext& context, const GuiRect& dest, int sou
 
 // ---- CAUGuiHandleImage ----
 
-CAUGuiHandleImage::CAUGuiHandleImage(const char* resourceName, int xOffset, int yOffset, int orientation)
-    : CAUGuiGraphic(resourceName), xOffset_(xOffset), yOffset_(yOffset), orientation_(orientation) {}
+CAUGuiHandleImage::CAUGuiHandleImage(const ImageSource& source, int xOffset, int yOffset, int orientation)
+    : CAUGuiGraphic(source), xOffset_(xOffset), yOffset_(yOffset), orientation_(orientation) {}
 
 void CAUGuiHandleImage::draw(DrawContext& context, int, const GuiRect& control, float value) {
   if (!bitmap_) return;
@@ -92,8 +91,8 @@ void CAUGuiHandleImage::handleRect(GuiRect& out, const GuiRect& control, float v
 
 // ---- CAUGuiCroppingImage ----
 
-CAUGuiCroppingImage::CAUGuiCroppingImage(const char* resourceName, int xOffset, int yOffset, int edges, int cropMode)
-    : CAUGuiGraphic(resourceName), xOffset_(xOffset), yOffset_(yOffset), edges_(edges == 0 ? kTop : edges),
+CAUGuiCroppingImage::CAUGuiCroppingImage(const ImageSource& source, int xOffset, int yOffset, int edges, int cropMode)
+    : CAUGuiGraphic(source), xOffset_(xOffset), yOffset_(yOffset), edges_(edges == 0 ? kTop : edges),
       mode_(cropMode) {}
 
 void CAUGuiCroppingImage::draw(DrawContext& context, int, const GuiRect& dest, float value) {
@@ -107,9 +106,9 @@ void CAUGuiCroppingImage::draw(DrawContext& context, int, const GuiRect& dest, f
 
 // ---- CAUGuiSpinImage ----
 
-CAUGuiSpinImage::CAUGuiSpinImage(const char* resourceName, float startTurns, float sweepTurns, float pivotDx,
+CAUGuiSpinImage::CAUGuiSpinImage(const ImageSource& source, float startTurns, float sweepTurns, float pivotDx,
                                  float pivotDy, uint8_t flag)
-    : CAUGuiGraphic(resourceName), flag_(flag) {
+    : CAUGuiGraphic(source), flag_(flag) {
   typeTag_ = kTagSpinImage;
   constexpr float twoPi = 2.0f * std::numbers::pi_v<float>;
   startAngle_ = -twoPi * startTurns;

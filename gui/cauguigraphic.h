@@ -11,6 +11,7 @@
 #include "gui/cauguiitem.h"
 #include "gui/draw_context.h"
 #include "gui/geometry.h"
+#include "gui/png_resource.h"
 
 namespace platform {
 class Bitmap;
@@ -18,10 +19,10 @@ class Bitmap;
 
 class CAUGuiGraphic : public CAUGuiItem {
  public:
-  // Loads the resource; `frames` below 2 give one frame. An image that cannot be loaded is
+  // Loads the image (a "PNG" resource by name); `frames` below 2 give one frame. An image that cannot be loaded is
   // reported to the user ("Loading" box) and keeps no bitmap: it has width 0, frame height
   // 1, and draws nothing.
-  explicit CAUGuiGraphic(const char* resourceName, int frames = 1);
+  explicit CAUGuiGraphic(const ImageSource& source, int frames = 1);
   ~CAUGuiGraphic() override;
 
   virtual bool hasFrames() const;
@@ -56,7 +57,7 @@ class CAUGuiGraphic : public CAUGuiItem {
 class CAUGuiHandleImage : public CAUGuiGraphic {
  public:
   // orientation 1 is vertical, anything else horizontal.
-  CAUGuiHandleImage(const char* resourceName, int xOffset, int yOffset, int orientation);
+  CAUGuiHandleImage(const ImageSource& source, int xOffset, int yOffset, int orientation);
 
   void draw(DrawContext& context, int flags, const GuiRect& control, float value) override;
   virtual void handleRect(GuiRect& out, const GuiRect& control, float value) const;
@@ -78,7 +79,7 @@ class CAUGuiCroppingImage : public CAUGuiGraphic {
   static constexpr int kLeft = 1, kTop = 2, kRight = 4, kBottom = 8;
   static constexpr int kSlide = 1, kCrop = 2;
 
-  CAUGuiCroppingImage(const char* resourceName, int xOffset, int yOffset, int edges, int cropMode);
+  CAUGuiCroppingImage(const ImageSource& source, int xOffset, int yOffset, int edges, int cropMode);
 
   void draw(DrawContext& context, int flags, const GuiRect& dest, float value) override;
 
@@ -93,7 +94,7 @@ class CAUGuiCroppingImage : public CAUGuiGraphic {
 // given a spin image draws nothing for its handle.
 class CAUGuiSpinImage : public CAUGuiGraphic {
  public:
-  CAUGuiSpinImage(const char* resourceName, float startTurns, float sweepTurns, float pivotDx, float pivotDy,
+  CAUGuiSpinImage(const ImageSource& source, float startTurns, float sweepTurns, float pivotDx, float pivotDy,
                   uint8_t flag);
 
   void draw(DrawContext& context, int flags, const GuiRect& dest, float value) override;

@@ -15,6 +15,13 @@ bool loadPngResource(const char* name, DecodedImage& out) {
   return false;
 }
 
+bool loadImage(const ImageSource& source, DecodedImage& out) {
+  if (!source.data) return loadPngResource(source.name, out);
+  if (decodePng(source.data, source.size, out)) return true;
+  reportImageNotLoaded(source.name);
+  return false;
+}
+
 void reportImageNotLoaded(const char* name) {
   platform::messageBox(nullptr, "fail to load image=" + std::string(name ? name : "") + "\n", "Loading");
 }

@@ -138,6 +138,22 @@ TEST_F(Drawing, PlaceBlitLeavesOutWhatLiesBeyondTheImage) {
   EXPECT_EQ(target->pixel(12, 12), 0u);  // below it
 }
 
+TEST_F(Drawing, AnImageFromPngBytesInMemory) {
+  const testpng::Encoding e{PNG_COLOR_TYPE_RGB_ALPHA, 8, false};
+  const std::vector<uint8_t> png =
+      testpng::encode(e, testpng::makePicture(e, 3, 4, {{0, 0, 255, 255}, {255, 0, 0, 255}}, [](int, int y) { return y / 2; }));
+  CAUGuiGraphic image(ImageSource("made.png", png.data(), png.size()), 2);
+  ASSERT_NE(image.bitmap(), nullptr);
+  image.draw(*surface, 0, {0, 0, 3, 2}, 1.0f);
+  EXPECT_EQ(target->pixel(2, 1), 0xFFFF0000u);
+
+  platform::headless::clearShownMessages();
+  CAUGuiGraphic broken(ImageSource("broken.png", png.data(), png.size() / 2));
+  EXPECT_EQ(broken.bitmap(), nullptr);
+  ASSERT_EQ(platform::headless::shownMessages().size(), 1u);
+  EXPECT_EQ(platform::headless::shownMessages()[0].text, "fail to load image=broken.png\n");
+}
+
 TEST(SpinImage, AnglesAndPivot) {
   addFramesImage("t-spin.png", 20, 10, {0xFF808080});
   CAUGuiSpinImage spin("t-spin.png", -0.375f, 0.75f, 5.0f, -2.5f, 0);

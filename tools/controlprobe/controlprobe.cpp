@@ -119,12 +119,7 @@ int edit(double seconds) {
   canvas->addControl(pane);
   auto* field = new KVXTextEditor(canvas.get(), {40, 40, 120, 20}, 1, &handler);
   pane->addChild(field);
-  field->rules.lowestChar = '0';
-  field->rules.highestChar = '9';
-  field->rules.charCheck = 1;
-  field->rules.numericCheck = 1;
-  field->rules.lowestNumber = 1;
-  field->rules.highestNumber = 16;
+  field->rules = TextRules::digits(1, 16);
   auto link = std::make_unique<CanvasWindowLink>(*canvas, *editor);
   canvas->idle();
   canvas->setFocus(field);

@@ -15,23 +15,6 @@
 
 namespace {
 
-// An image drawn by colourAt(x, y) (0xAARRGGBB, straight alpha), as PNG bytes.
-template <typename ColourAt>
-std::vector<uint8_t> picture(int width, int height, ColourAt colourAt) {
-  testpng::Picture p;
-  p.width = width;
-  p.height = height;
-  for (int y = 0; y < height; ++y) {
-    std::vector<uint8_t> row;
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = colourAt(x, y);
-      for (int shift : {16, 8, 0, 24}) row.push_back(uint8_t(c >> shift));
-    }
-    p.rows.push_back(std::move(row));
-  }
-  return testpng::encode({PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, p);
-}
-
 uint32_t grey(int level) { return 0xFF000000u | uint32_t(level) * 0x010101u; }
 
 template <typename Image, typename... Args>
@@ -57,25 +40,25 @@ ParamBinding plainBinding(int32_t index, const char* name, float defaultValue, C
 ControlsScene buildControlsScene(CAUGuiCanvas& canvas, CAUGuiCtrl* parent, int x, int y, const ParamBinding& knob,
                                  const ParamBinding& slider) {
   using S = ControlsScene;
-  const auto back = picture(S::kWidth, S::kHeight, [](int px, int py) {
+  const auto back = testpng::encodeColours(S::kWidth, S::kHeight, [](int px, int py) {
     const bool edge = px < 2 || py < 2 || px >= S::kWidth - 2 || py >= S::kHeight - 2;
     return edge ? grey(0x70) : grey(0x3C + py / 10);
   });
-  const auto dial = picture(43, 43, [](int px, int py) {
+  const auto dial = testpng::encodeColours(43, 43, [](int px, int py) {
     const double d = std::hypot(px - 21.0, py - 21.0);
     if (d > 20.5) return 0u;
     return d >= 18.0 ? grey(0xA0) : grey(0x50 - int(d));
   });
-  const auto handle = picture(24, 12, [](int, int py) { return py == 5 || py == 6 ? grey(0x30) : grey(0xE4); });
-  const auto slot = picture(24, 85, [](int px, int py) {
+  const auto handle = testpng::encodeColours(24, 12, [](int, int py) { return py == 5 || py == 6 ? grey(0x30) : grey(0xE4); });
+  const auto slot = testpng::encodeColours(24, 85, [](int px, int py) {
     return (px >= 10 && px < 14 && py >= 8 && py < 77) ? grey(0x14) : 0u;
   });
-  const auto lamp = picture(30, 40, [](int, int py) { return py < 20 ? 0xFF503020u : 0xFF40E060u; });
-  const auto push = picture(30, 40, [](int, int py) { return py < 20 ? 0xFFFFA030u : 0xFF905010u; });
-  const auto led = picture(328, 6, [](int px, int) {
+  const auto lamp = testpng::encodeColours(30, 40, [](int, int py) { return py < 20 ? 0xFF503020u : 0xFF40E060u; });
+  const auto push = testpng::encodeColours(30, 40, [](int, int py) { return py < 20 ? 0xFFFFA030u : 0xFF905010u; });
+  const auto led = testpng::encodeColours(328, 6, [](int px, int) {
     return 0xFF000000u | uint32_t(40 + px * 215 / 328) << 16 | uint32_t(220 - px * 170 / 328) << 8;
   });
-  const auto ledBack = picture(80, 6, [](int, int) { return grey(0x18); });
+  const auto ledBack = testpng::encodeColours(80, 6, [](int, int) { return grey(0x18); });
 
   ControlsScene s;
   s.pane = new CAUGuiPane(&canvas, {x, y, S::kWidth, S::kHeight}, image<CAUGuiGraphic>(canvas, "scene_back.png", back));

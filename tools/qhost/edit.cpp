@@ -26,6 +26,7 @@
 #include "plugin.h"
 #include "platform/headless_gui.h"
 #include "platform/host_frame.h"
+#include "platform/textfile.h"
 
 namespace qhost {
 namespace {
@@ -36,18 +37,6 @@ constexpr auto kIdlePeriod = std::chrono::milliseconds(15);
 int fail(const std::string& message) {
   std::fprintf(stderr, "error: %s\n", message.c_str());
   return 1;
-}
-
-bool readText(const std::string& path, std::string& out) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  out.clear();
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
 }
 
 // The host's window the editor opens in (a top-level window on Windows, the headless host
@@ -162,7 +151,7 @@ int runEdit(const EditOptions& options) {
   std::vector<ScriptEvent> script;
   if (!options.events.empty()) {
     std::string text, error;
-    if (!readText(options.events, text)) return fail("cannot read " + options.events);
+    if (!platform::readTextFile(options.events, text)) return fail("cannot read " + options.events);
     if (!parseScript(text, script, error)) return fail(options.events + ": " + error);
   }
 

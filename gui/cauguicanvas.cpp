@@ -231,7 +231,7 @@ void CAUGuiCanvas::idle() {
 
   if (learnTarget_) {
     const float heard = meterValue(5);
-    const int word = static_cast<int>(heard);
+    const int word = std::isfinite(heard) && std::fabs(heard) < 1e9f ? static_cast<int>(heard) : 0;
     learnedChannel_ = (word >> 8) & 0xF;
     learnedNumber_ = (word & 0xF000) ? 128 : word & 0xFFF;
     if (heard != 0.0f) learnTarget_->learnControl()->midiLearned(word >> 8, learnedNumber_);

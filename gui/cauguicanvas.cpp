@@ -231,10 +231,11 @@ void CAUGuiCanvas::idle() {
 
   if (learnTarget_) {
     const float heard = meterValue(5);
-    const int word = static_cast<int>(heard);
+    const bool valid = std::isfinite(heard) && std::fabs(heard) < 1e9f;
+    const int word = valid ? static_cast<int>(heard) : 0;
     learnedChannel_ = (word >> 8) & 0xF;
     learnedNumber_ = (word & 0xF000) ? 128 : word & 0xFFF;
-    if (heard != 0.0f) learnTarget_->learnControl()->midiLearned(word >> 8, learnedNumber_);
+    if (valid && heard != 0.0f) learnTarget_->learnControl()->midiLearned(word >> 8, learnedNumber_);
   }
 
   // The hover countdown runs in every idle, so a tip appears over a still panel too.
@@ -279,7 +280,9 @@ void CAUGuiCanvas::drawItem(DrawContext& context, CAUGuiCtrl* item) {
     if (r != GuiRect{}) clip.add(toPlatform(r));
   context.setClip(clip);
   item->draw(context, 0);
-  for (CAUGuiCtrl* a = item->activeChild(); a && a != item; a = a->activeChild()) {
+  // Pop-ups nest a few deep; a chain that leads back into itself is not followed for ever.
+  int depth = 0;
+  for (CAUGuiCtrl* a = item->activeChild(); a && a != item && depth < kMaxPopupDepth; a = a->activeChild(), ++depth) {
     if (!a->isDirty()) continue;
     for (const GuiRect& r : a->dirtyRects())
       if (r != GuiRect{}) clip.add(toPlatform(r));

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "plugin/audioeffectx.h"
+#include "test_editor.h"
 
 #ifndef QV_EFFECT_BUILD
 #define QV_EFFECT_BUILD 0
@@ -37,10 +38,13 @@ class TestEffect : public AudioEffectX {
     canProcessReplacing(true);
     programsAreChunks(true);
     setUniqueID(QV_EFFECT_BUILD ? fourCharCode('Q', 'E', 'u', 'I') : fourCharCode('Q', 'V', 'u', 'I'));
+    testEditor_ = new TestEditor(this);
+    setEditor(testEditor_);
   }
 
   void processReplacing(float** in, float** out, int32_t frames) override {
     const double step = 2.0 * 3.14159265358979 * frequency_ / getSampleRate();
+    float sumSquares = 0.0f;
     for (int32_t i = 0; i < frames; ++i) {
       const float tone = key_ >= 0 ? static_cast<float>(0.25 * std::sin(phase_)) : 0.0f;
       phase_ = std::fmod(phase_ + step, 2.0 * 3.14159265358979);
@@ -48,7 +52,9 @@ class TestEffect : public AudioEffectX {
         const float x = in && in[c] ? in[c][i] : 0.0f;
         out[c][i] = gain_.load(std::memory_order_relaxed) * (x + tone);
       }
+      sumSquares += out[0][i] * out[0][i];
     }
+    testEditor_->blockMeasured(sumSquares, static_cast<float>(frames));
     if (QV_BROKEN == 1 && getSampleRate() >= 192000 && frames > 0)
       out[0][0] = std::numeric_limits<float>::quiet_NaN();
     if (QV_BROKEN == 3) {
@@ -78,7 +84,9 @@ class TestEffect : public AudioEffectX {
     return 1;
   }
   void setParameter(int32_t index, float value) override {
-    if (index == 0 && std::isfinite(value)) gain_.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
+    if (index != 0 || !std::isfinite(value)) return;
+    gain_.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
+    testEditor_->parameterChanged(index, getParameter(index));
   }
   float getParameter(int32_t index) override { return index == 0 ? gain_.load(std::memory_order_relaxed) : 0.0f; }
   void getParameterName(int32_t index, char* text) override {
@@ -124,6 +132,7 @@ class TestEffect : public AudioEffectX {
   }
 
  private:
+  TestEditor* testEditor_ = nullptr;  // owned by the frame
   std::atomic<float> gain_{1.0f};  // set by the host on any thread
   int key_ = -1;
   double frequency_ = 440.0;

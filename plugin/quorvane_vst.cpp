@@ -5,10 +5,10 @@
 
 #include "engine/audio_thread.h"
 #include "library/patch_library.h"
+#include "params/param_convert.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "plugin/bounded_text.h"
-#include "plugin/param_convert.h"
 
 Quorvane_VST::Quorvane_VST(audioMasterCallback audioMaster, const BuildIdentity& identity)
     : AudioEffectX(audioMaster, 1, kHostParamCount), identity_(identity) {

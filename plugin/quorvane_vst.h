@@ -22,14 +22,14 @@
 #include <vector>
 
 #include "engine/voice_engine.h"
-#include "plugin/audioeffectx.h"
 #include "library/patch.h"
+#include "params/param_table.h"
+#include "plugin/audioeffectx.h"
 #include "plugin/build_identity.h"
 #include "plugin/midi_event_ring.h"
 #include "plugin/midi_map.h"
 #include "plugin/midi_map_files.h"
 #include "plugin/note_table.h"
-#include "plugin/param_table.h"
 
 class PatchLibrary;
 

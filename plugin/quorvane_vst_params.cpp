@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "params/param_convert.h"
 #include "plugin/bounded_text.h"
-#include "plugin/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin/quorvane_vst.h"
 

@@ -29,8 +29,8 @@
 #include "engine/kernels/vco.h"
 #include "engine/voice_tables.h"
 #include "library/patch_library.h"
+#include "params/param_convert.h"
 #include "platform/platform.h"
-#include "plugin/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin/patch_work.h"
 

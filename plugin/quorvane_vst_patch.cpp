@@ -61,6 +61,13 @@ bool Quorvane_VST::takeRecord(ChangeSource source) {
   return true;
 }
 
+int& Quorvane_VST::PatchWork::depthOnThisThread() {
+  thread_local int depth = 0;
+  return depth;
+}
+
+bool Quorvane_VST::patchWorkOnThisThread() { return PatchWork::depthOnThisThread() > 0; }
+
 void Quorvane_VST::beginChange() {
   if (!engine_.patchChangePending()) {
     runOnAudioThread(releaseKeysForChange);

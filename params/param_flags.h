@@ -19,6 +19,12 @@ class ParamFlags {
     words_[index / 64].fetch_or(bitOf(index), std::memory_order_release);
   }
 
+  // Clears parameter `index`'s mark. Any thread.
+  void clear(int index) {
+    if (index < 0 || index >= kParamRecordCount) return;
+    words_[index / 64].fetch_and(~bitOf(index), std::memory_order_relaxed);
+  }
+
   // Marks every parameter. Any thread.
   void markAll() {
     for (int i = 0; i < kParamRecordCount; ++i) mark(i);

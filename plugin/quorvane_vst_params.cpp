@@ -37,6 +37,7 @@ void Quorvane_VST::setParameter(int32_t index, float value) {
     pendingRoutes_.mark(index);
     return;
   }
+  pendingRoutes_.clear(index);  // routed now: a value set earlier and not yet routed is gone
   routeToEngine(index, plain);
   engine_.settleWhileIdle();  // while suspended, the change lands now rather than queueing
 }

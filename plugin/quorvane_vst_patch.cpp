@@ -42,10 +42,6 @@ using namespace patchstate;
 constexpr int kFadePolls = 502;
 constexpr int kFadePollMs = 10;
 
-constexpr int kParamVcfKeyboard = 72;
-constexpr int kParamVco1Sine = 173;
-constexpr int kParamVco3Sine = 174;
-
 }  // namespace
 
 bool Quorvane_VST::takeRecord(ChangeSource source) {
@@ -117,8 +113,8 @@ void Quorvane_VST::applyRecordToEngine(const Patch& r) {
   setParameterRealAutomated(kParamLfoOffset, r.beatOffsets[1]);
   // Defaults a record may override.
   setParameterRealAutomated(kParamVcfKeyboard, 1.0f);
-  setParameterRealAutomated(kParamVco1Sine, 0.0f);
-  setParameterRealAutomated(kParamVco3Sine, 0.0f);
+  setParameterRealAutomated(kParamCordVco1SineOut, 0.0f);
+  setParameterRealAutomated(kParamCordVco3SineOut, 0.0f);
 
   float masterVolume = 1.0f;
   for (const PatchParam& p : r.params) {

@@ -3,9 +3,8 @@
 //
 // Reclamation rule: the one reader (the audio thread) announces the table it is reading in
 // a hazard word before it uses it, and clears the word afterwards. The holder of the patch
-// lock frees a
-// replaced table only when the hazard word does not name it. The Patch records a table
-// points to are kept alive by the library's own retirement rule (see PatchLibrary).
+// lock frees a replaced table only when the hazard word does not name it. The Patch records a
+// table points to are kept alive by the library's own retirement rule (see PatchLibrary).
 #pragma once
 
 #include <array>

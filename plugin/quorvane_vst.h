@@ -31,6 +31,7 @@
 #include "plugin/midi_map.h"
 #include "plugin/midi_map_files.h"
 #include "plugin/note_table.h"
+#include "plugin/published_keys.h"
 
 class PatchLibrary;
 
@@ -60,6 +61,8 @@ struct PluginSettings {
 };
 
 class Quorvane_VST : public AudioEffectX {
+  class PatchWork;  // an entry point's hold on the patch state, off the audio thread
+
  public:
   ~Quorvane_VST() override;
   Quorvane_VST(const Quorvane_VST&) = delete;
@@ -111,10 +114,29 @@ class Quorvane_VST : public AudioEffectX {
   // calls reach it through the dispatcher; changePatch, getChunk and setChunk finish what
   // the audio thread's change left as well.
   void idleWork();
-  // The patch library; null when it could not be had (the plug-in is then silent).
+  // The patch library; null when it could not be had (the plug-in is then silent). The
+  // pointer itself is fixed after start-up (any thread); what it points to is read and
+  // changed only under the patch lock (PatchHold).
   PatchLibrary* library() { return library_.get(); }
-  // The current patch's texts as last applied.
+  // The current patch's notes as last applied. Any thread (textMutex_).
   std::string currentPatchNotes() const;
+
+  // The patch lock, the hold every patch change, getChunk and setChunk take: while one
+  // lives, its thread alone reads and changes the patch library and the patch-change state.
+  // Taking it waits for another holder and for a program change the audio thread is
+  // applying in that moment (one block at most). Any thread but the audio thread.
+  class PatchHold {
+   public:
+    explicit PatchHold(Quorvane_VST& plugin);
+    ~PatchHold();
+    PatchHold(const PatchHold&) = delete;
+    PatchHold& operator=(const PatchHold&) = delete;
+    PatchLibrary* library() const { return plugin_.library(); }
+
+   private:
+    Quorvane_VST& plugin_;
+    std::unique_ptr<PatchWork> work_;
+  };
 
   // --- MIDI and notes (quorvane_vst_midi.cpp, quorvane_vst_keys.cpp) ---
 
@@ -145,7 +167,10 @@ class Quorvane_VST : public AudioEffectX {
   // Events dropped because the ring was full. Any thread.
   uint32_t droppedMidiEvents() const { return midiRing_.dropped(); }
 
-  // Note state for the editor and tests. Read on the audio thread, or while no audio runs.
+  // The held keys and the voice keys as published at the end of the last block (or by the
+  // host's thread while no audio runs). Any thread.
+  KeySnapshot keySnapshot() const { return publishedKeys_.read(); }
+  // The note state itself. Audio thread, or while no audio runs.
   int noteHeld(int key) const { return validKey(key) ? noteHeld_[key] : 0; }
   int noteVelocity(int key) const { return validKey(key) ? noteVelocity_[key] : 0; }
   int voiceKey(int voice) const { return voice >= 0 && voice < kVoiceContextCount ? voiceKey_[voice] : -1; }
@@ -237,7 +262,9 @@ class Quorvane_VST : public AudioEffectX {
   static void applyEnvelopeGateRows(PatchVoice& voice, const EngineCommand& command);
 
   // --- Patch change (quorvane_vst_patch.cpp) ---
-  class PatchWork;  // an entry point's hold on the patch state, off the audio thread
+  // Publishes the note state for other threads (keySnapshot). Audio thread, or while no
+  // audio runs.
+  void publishKeys() { publishedKeys_.publish(noteHeld_, voiceKey_); }
   // Sets the current library patch's lock and writes the patch when it changed.
   bool setCurrentPatchLock(int32_t locked);
   // Picks the record of source into the mailbox; false when there is none.
@@ -327,7 +354,7 @@ class Quorvane_VST : public AudioEffectX {
   mutable std::mutex textMutex_;     // the current patch's texts and the kept chunk
   std::string patchName_, patchNotes_, patchAuthor_, patchDate_;
   std::string completeChunk_;        // text of the last complete state
-  std::vector<char> chunkBuffer_;    // the text last handed to the host (patchMutex_)
+  std::vector<char> chunkBuffer_;    // the text last handed to the host (textMutex_)
 
   // MIDI. The ring and the note state belong to the audio thread.
   MidiEventRing midiRing_;
@@ -341,4 +368,7 @@ class Quorvane_VST : public AudioEffectX {
   int32_t voiceKey_[kVoiceContextCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
   int32_t lastVoice_ = 0;
   int32_t voicesInUse_ = 0;  // the voice count the note state was made for
+  PublishedKeys publishedKeys_;
 };
+
+static_assert(kPublishedVoices == kVoiceContextCount, "every voice context's key is published");

@@ -62,6 +62,11 @@ int& Quorvane_VST::PatchWork::depthOnThisThread() {
   return depth;
 }
 
+Quorvane_VST::PatchHold::PatchHold(Quorvane_VST& plugin)
+    : plugin_(plugin), work_(std::make_unique<PatchWork>(plugin, false)) {}
+
+Quorvane_VST::PatchHold::~PatchHold() = default;
+
 bool Quorvane_VST::patchWorkOnThisThread() { return PatchWork::depthOnThisThread() > 0; }
 
 void Quorvane_VST::beginChange() {

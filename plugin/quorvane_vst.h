@@ -140,7 +140,8 @@ class Quorvane_VST : public AudioEffectX {
 
   // --- MIDI and notes (quorvane_vst_midi.cpp, quorvane_vst_keys.cpp) ---
 
-  // Audio thread: queues the host's MIDI events for the block that follows. Returns 1.
+  // Audio thread (or the host's processing thread): queues the host's MIDI events for the
+  // block that follows. Returns 1.
   int32_t processEvents(VstEvents* events) override;
   // Audio thread: plays every queued event due at frame sampleIndex of the block.
   void dispatchMidiEvents(int sampleIndex);
@@ -185,17 +186,20 @@ class Quorvane_VST : public AudioEffectX {
   float getParameter(int32_t index) override;
   // Texts for the host. Names are at most 51 characters, labels and displays at most
   // kVstMaxParamStrLen (8); each is followed by a terminating zero. Empty outside 1..178.
+  // Any thread (constant texts and one atomic value).
   void getParameterName(int32_t index, char* text) override;
   void getParameterLabel(int32_t index, char* text) override;
   void getParameterDisplay(int32_t index, char* text) override;
-  // The current patch's name, at most 23 characters and the terminating zero.
+  // The current patch's name, at most 23 characters and the terminating zero. Any thread
+  // (textMutex_), not the audio thread.
   void getProgramName(char* name) override;
 
+  // The build's identity texts. Any thread.
   bool getEffectName(char* name) override;
   bool getVendorString(char* text) override;
   bool getProductString(char* text) override;
   int32_t getVendorVersion() override;
-  // 1 for "receiveVstEvents" and "receiveVstMidiEvent", -1 for anything else.
+  // 1 for "receiveVstEvents" and "receiveVstMidiEvent", -1 for anything else. Any thread.
   int32_t canDo(char* text) override;
 
   // Sets a parameter from its plain value through the virtual setParameter (the editor is
@@ -203,25 +207,33 @@ class Quorvane_VST : public AudioEffectX {
   void setParameterReal(int32_t index, float plain);
   // The same, and the host is told of the change, except while the object is being
   // constructed (the host does not hold it yet) and for indexes the host does not address
-  // (178 and above). Used when a patch is applied.
+  // (178 and above). Used when a patch is applied. Any thread: the host hears of it on the
+  // thread that applies the patch (the audio thread for a program change).
   void setParameterRealAutomated(int32_t index, float plain);
 
   // The stored plain value of parameter 0..178; 0 for any other index. Any thread.
   float paramValue(int index) const;
+  // Any thread; fixed for the object's life.
   const BuildIdentity& identity() const { return identity_; }
-  // True from the end of start-up to the start of teardown.
+  // True from the end of start-up to the start of teardown. Any thread.
   bool isReady() const { return engine_.ready(); }
-  // The name the host sees as the program name. Called where a patch is applied, not
-  // while the host may read the program name.
+  // The name the host sees as the program name. Where a patch is applied, under the patch
+  // lock, never the audio thread (textMutex_ keeps the host's reads whole).
   void setCurrentPatchName(const char* name);
+  // The data folder. Any thread; fixed after start-up.
   const std::string& dataFolder() const { return dataFolder_; }
 
+  // The engine. Any thread may hold the reference; each of its calls names its own thread
+  // (voice_engine.h).
   VoiceEngine& engine() { return engine_; }
+  // The tuning table: keyCv on any thread, loading on the GUI thread (note_table.h).
   NoteTable& noteTable() { return noteTable_; }
+  // The MIDI controller map: lookups on the audio thread, edits on any other (midi_map.h).
   MidiMap& midiMap() { return midiMap_; }
   // The map-file list, the current map's name and index (GUI thread and start-up).
   MidiMapHolder& midiMaps() { return midiMaps_; }
 
+  // Single words: written by any thread that sets parameters, read by the audio thread.
   PluginSettings settings;
 
   // Applies a parameter's plain value to the voice contexts firstVoice..lastVoice (per-voice

@@ -43,7 +43,7 @@ using MidiDispatchFn = void (*)(void* context, int sampleIndex);
 
 // Takes up the changes the plug-in kept for the audio thread (its parameters set from other
 // threads). The plug-in installs it; called on the audio thread at the start of every block
-// that holds the voices, before the cords and commands waiting then are taken up.
+// that holds the voices, after the cords and commands that waited then are taken up.
 using BlockStartFn = void (*)(void* context);
 
 class VoiceEngine {

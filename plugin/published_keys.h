@@ -19,16 +19,17 @@ class PublishedKeys {
  public:
   // The writer: the plug-in's per-key table (non-zero = held) and voice key table.
   void publish(const int32_t held[128], const int32_t voiceKey[kPublishedVoices]) {
+    // The words are stored with release order, so none is seen before the odd count that
+    // marks the publication under way; a reader that saw one sees that count too.
     const uint32_t sequence = sequence_.load(std::memory_order_relaxed);
     sequence_.store(sequence + 1, std::memory_order_relaxed);  // odd: under way
-    std::atomic_thread_fence(std::memory_order_release);
     for (int w = 0; w < 4; ++w) {
       uint32_t bits = 0;
       for (int b = 0; b < 32; ++b)
         if (held[w * 32 + b] != 0) bits |= uint32_t{1} << b;
-      held_[w].store(bits, std::memory_order_relaxed);
+      held_[w].store(bits, std::memory_order_release);
     }
-    for (int v = 0; v < kPublishedVoices; ++v) voiceKey_[v].store(voiceKey[v], std::memory_order_relaxed);
+    for (int v = 0; v < kPublishedVoices; ++v) voiceKey_[v].store(voiceKey[v], std::memory_order_release);
     sequence_.store(sequence + 2, std::memory_order_release);
   }
 
@@ -37,9 +38,10 @@ class PublishedKeys {
     KeySnapshot s;
     for (int attempt = 0; attempt < 8; ++attempt) {
       const uint32_t before = sequence_.load(std::memory_order_acquire);
-      for (int k = 0; k < 128; ++k) s.held[k] = (held_[k / 32].load(std::memory_order_relaxed) >> (k % 32)) & 1;
-      for (int v = 0; v < kPublishedVoices; ++v) s.voiceKey[v] = voiceKey_[v].load(std::memory_order_relaxed);
-      std::atomic_thread_fence(std::memory_order_acquire);
+      uint32_t words[4];
+      for (int w = 0; w < 4; ++w) words[w] = held_[w].load(std::memory_order_acquire);
+      for (int k = 0; k < 128; ++k) s.held[k] = (words[k / 32] >> (k % 32)) & 1;
+      for (int v = 0; v < kPublishedVoices; ++v) s.voiceKey[v] = voiceKey_[v].load(std::memory_order_acquire);
       if ((before & 1) == 0 && sequence_.load(std::memory_order_relaxed) == before) break;
     }
     return s;

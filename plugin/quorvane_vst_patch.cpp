@@ -29,8 +29,8 @@
 #include "engine/kernels/vco.h"
 #include "engine/voice_tables.h"
 #include "library/patch_library.h"
+#include "params/param_convert.h"
 #include "platform/platform.h"
-#include "plugin/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin/patch_work.h"
 
@@ -41,10 +41,6 @@ using namespace patchstate;
 // How long a waiting change waits for the fade: 502 polls of 10 ms.
 constexpr int kFadePolls = 502;
 constexpr int kFadePollMs = 10;
-
-constexpr int kParamVcfKeyboard = 72;
-constexpr int kParamVco1Sine = 173;
-constexpr int kParamVco3Sine = 174;
 
 }  // namespace
 
@@ -60,6 +56,18 @@ bool Quorvane_VST::takeRecord(ChangeSource source) {
   mailbox_ = *record;
   return true;
 }
+
+int& Quorvane_VST::PatchWork::depthOnThisThread() {
+  thread_local int depth = 0;
+  return depth;
+}
+
+Quorvane_VST::PatchHold::PatchHold(Quorvane_VST& plugin)
+    : plugin_(plugin), work_(std::make_unique<PatchWork>(plugin, false)) {}
+
+Quorvane_VST::PatchHold::~PatchHold() = default;
+
+bool Quorvane_VST::patchWorkOnThisThread() { return PatchWork::depthOnThisThread() > 0; }
 
 void Quorvane_VST::beginChange() {
   if (!engine_.patchChangePending()) {
@@ -110,8 +118,8 @@ void Quorvane_VST::applyRecordToEngine(const Patch& r) {
   setParameterRealAutomated(kParamLfoOffset, r.beatOffsets[1]);
   // Defaults a record may override.
   setParameterRealAutomated(kParamVcfKeyboard, 1.0f);
-  setParameterRealAutomated(kParamVco1Sine, 0.0f);
-  setParameterRealAutomated(kParamVco3Sine, 0.0f);
+  setParameterRealAutomated(kParamCordVco1SineOut, 0.0f);
+  setParameterRealAutomated(kParamCordVco3SineOut, 0.0f);
 
   float masterVolume = 1.0f;
   for (const PatchParam& p : r.params) {

@@ -25,7 +25,7 @@
 #include "library/patch.h"
 #include "platform/textfile.h"
 #include "plugin/entry_point.h"
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 #include "plugin_patch_test_util.h"
 #include "tools/mbgen/minblep_gen.h"
 

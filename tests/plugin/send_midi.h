@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 namespace plugintest {
 

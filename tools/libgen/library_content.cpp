@@ -7,8 +7,8 @@
 
 #include "library/dump_format.h"
 #include "library/patch_group.h"
+#include "params/param_table.h"
 #include "platform/textfile.h"
-#include "plugin/param_table.h"
 
 namespace libgen {
 namespace {

@@ -190,6 +190,7 @@ int runEdit(const EditOptions& options) {
 
   host.playing = true;
   AudioThread audioThread(plugin, audio, audio.rate);
+  host.recordingThread = std::this_thread::get_id();
   host.recordAutomations = true;
   const long begun = host.beginEditCalls, ended = host.endEditCalls;
 

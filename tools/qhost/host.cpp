@@ -62,7 +62,8 @@ intptr_t VSTCALLBACK hostCallback(AEffect*, int32_t opcode, int32_t index, intpt
       ++h.automateCalls;
       h.lastAutomatedIndex = index;
       h.lastAutomatedValue = opt;
-      if (h.recordAutomations) h.automations.emplace_back(index, opt);
+      if (h.recordAutomations && std::this_thread::get_id() == h.recordingThread)
+        h.automations.emplace_back(index, opt);
       return 0;
     case audioMasterVersion:
       return kHostVersion;

@@ -204,16 +204,19 @@ TEST(PluginPatchButtons, LockIsStoredAndSaveRefusesForeignStates) {
     }
 }
 
-// Records what the applying thread sees at each parameter the change sets.
+// Records what the applying thread sees at each parameter the change sets. The audio thread
+// reports too (a sound's velocity map on the re-triggered keys, once it fades in): those
+// writes are the audio thread's own and are not counted.
 struct Witness : ParameterEditor {
   explicit Witness(Quorvane_VSTEdit* plugin) : ParameterEditor(plugin), plugin_(plugin) {}
   void setParameter(int32_t, float) override {
-    if (!watching.load()) return;
+    if (!watching.load() || std::this_thread::get_id() != applier) return;
     ++calls;
     if (plugin_->engine().fadeGain() != 0.0f || !plugin_->engine().fadedOut()) ++heard;
   }
   Quorvane_VSTEdit* plugin_;
   std::atomic<bool> watching{false};
+  std::thread::id applier;  // set before watching starts
   std::atomic<int> calls{0};
   std::atomic<int> heard{0};
 };
@@ -227,6 +230,7 @@ TEST(PluginPatchChange, WaitingChangeWithAudioRunning) {
   AudioThread audio(in.effect());
   sendMidi(in.effect(), {{0x90, 60, 90}, {0x90, 64, 33}});
   while (audio.blocks() < 20) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  gWitness->applier = std::this_thread::get_id();
   gWitness->watching.store(true);
   in.plugin().changePatch(kChangeLibraryPatch, true);
   gWitness->watching.store(false);

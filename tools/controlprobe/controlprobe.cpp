@@ -78,9 +78,9 @@ int scene(const char* out) {
 
 int window(const char* out, double holdSeconds) {
   auto frame = HostFrame::create("controlprobe", CAUGuiCanvas::kWidth, CAUGuiCanvas::kHeight, {60, 60});
-  if (!frame) return 3;
+  if (!frame) return std::fprintf(stderr, "controlprobe: cannot open the host's window\n"), 3;
   auto editor = Window::create(frame->parentHandle(), editorOptions());
-  if (!editor) return 3;
+  if (!editor) return std::fprintf(stderr, "controlprobe: cannot open the editor window\n"), 3;
   ProbePlugin plugin;
   auto canvas = std::make_unique<CAUGuiCanvas>(&plugin, editor.get(), 0, 0);
   buildScene(*canvas, plugin);
@@ -88,7 +88,8 @@ int window(const char* out, double holdSeconds) {
   editor->invalidate(Rect{0, 0, CAUGuiCanvas::kWidth, CAUGuiCanvas::kHeight});
   pumpFor(*frame, *canvas, 0.5);  // painted, and the display server caught up
   auto shown = frame->captureClient();
-  if (!shown || !writeBmp(*shown, out)) return 2;
+  if (!shown) return std::fprintf(stderr, "controlprobe: cannot capture the window\n"), 2;
+  if (!writeBmp(*shown, out)) return std::fprintf(stderr, "controlprobe: cannot write %s\n", out), 2;
   const Point origin = editor->clientToScreen({0, 0});
   std::printf("window: %dx%d at %d,%d\nshown\n", shown->width(), shown->height(), origin.x, origin.y);
   std::fflush(stdout);

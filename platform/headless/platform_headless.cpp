@@ -11,7 +11,10 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/headless.h"
@@ -34,6 +37,15 @@ std::mutex gMutex;
 std::deque<MessageAnswer> gAnswers;
 std::vector<headless::ShownMessage> gShown;
 int gBeeps = 0;
+
+// Resources a test added; looked up before the embedded ones. A deque keeps their bytes in
+// place while more are added.
+struct AddedResource {
+  std::string name;
+  std::string type;
+  std::vector<unsigned char> bytes;
+};
+std::deque<AddedResource> gAddedResources;
 
 }  // namespace
 
@@ -58,6 +70,16 @@ char pathSeparator() { return '/'; }
 
 bool findResource(const char* name, const char* type, Resource& out) {
   if (!name || !type) return false;
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    for (const AddedResource& r : gAddedResources) {
+      if (strcasecmp(r.name.c_str(), name) == 0 && strcasecmp(r.type.c_str(), type) == 0) {
+        out.data = r.bytes.data();
+        out.size = r.bytes.size();
+        return true;
+      }
+    }
+  }
   for (const detail::EmbeddedResource* r = detail::kEmbeddedResources; r->name; ++r) {
     if (strcasecmp(r->name, name) == 0 && strcasecmp(r->type, type) == 0) {
       out.data = r->data;
@@ -134,6 +156,11 @@ int beepCount() {
 void clearBeeps() {
   std::lock_guard<std::mutex> lock(gMutex);
   gBeeps = 0;
+}
+
+void addResource(const std::string& name, const std::string& type, std::vector<unsigned char> bytes) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gAddedResources.push_back({name, type, std::move(bytes)});
 }
 
 }  // namespace headless

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "plugin/audioeffectx.h"
+#include "test_editor.h"
 
 #ifndef QV_EFFECT_BUILD
 #define QV_EFFECT_BUILD 0
@@ -37,6 +38,8 @@ class TestEffect : public AudioEffectX {
     canProcessReplacing(true);
     programsAreChunks(true);
     setUniqueID(QV_EFFECT_BUILD ? fourCharCode('Q', 'E', 'u', 'I') : fourCharCode('Q', 'V', 'u', 'I'));
+    testEditor_ = new TestEditor(this);
+    setEditor(testEditor_);
   }
 
   void processReplacing(float** in, float** out, int32_t frames) override {
@@ -78,7 +81,9 @@ class TestEffect : public AudioEffectX {
     return 1;
   }
   void setParameter(int32_t index, float value) override {
-    if (index == 0 && std::isfinite(value)) gain_.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
+    if (index != 0 || !std::isfinite(value)) return;
+    gain_.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
+    testEditor_->parameterChanged(index, getParameter(index));
   }
   float getParameter(int32_t index) override { return index == 0 ? gain_.load(std::memory_order_relaxed) : 0.0f; }
   void getParameterName(int32_t index, char* text) override {
@@ -124,6 +129,7 @@ class TestEffect : public AudioEffectX {
   }
 
  private:
+  TestEditor* testEditor_ = nullptr;  // owned by the frame
   std::atomic<float> gain_{1.0f};  // set by the host on any thread
   int key_ = -1;
   double frequency_ = 440.0;

@@ -62,6 +62,7 @@ intptr_t VSTCALLBACK hostCallback(AEffect*, int32_t opcode, int32_t index, intpt
       ++h.automateCalls;
       h.lastAutomatedIndex = index;
       h.lastAutomatedValue = opt;
+      if (h.recordAutomations) h.automations.emplace_back(index, opt);
       return 0;
     case audioMasterVersion:
       return kHostVersion;

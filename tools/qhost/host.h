@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "plugin/vst/aeffect.h"
 
@@ -22,6 +24,9 @@ struct HostState {
   int32_t numParams = 0;
 
   long automateCalls = 0;
+  // Every automation (index, value) while recording is on (the editor's GUI thread only).
+  bool recordAutomations = false;
+  std::vector<std::pair<int32_t, float>> automations;
   int32_t lastAutomatedIndex = -1;
   float lastAutomatedValue = 0;
   long wantMidiCalls = 0;

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
       return qhost::runInfo(options.info);
     case qhost::Command::Render:
       return qhost::runRender(options.render);
+    case qhost::Command::Edit:
+      return qhost::runEdit(options.edit);
     case qhost::Command::Validate:
       return qhost::runValidate(options.validate);
     case qhost::Command::Help:

@@ -5,7 +5,6 @@
 #include <string_view>
 
 namespace qhost {
-namespace {
 
 // Numbers are parsed without regard to the C locale.
 bool parseInt(std::string_view text, int& out) {
@@ -23,6 +22,8 @@ bool parseDouble(std::string_view text, double& out) {
   auto [p, ec] = std::from_chars(begin, end, out, std::chars_format::general);
   return ec == std::errc() && p == end && std::isfinite(out);
 }
+
+namespace {
 
 std::vector<std::string_view> splitOn(std::string_view text, char separator) {
   std::vector<std::string_view> parts;
@@ -94,7 +95,7 @@ bool parseInfo(int argc, char** argv, InfoOptions& info, std::string& error) {
   return true;
 }
 
-bool parseRender(int argc, char** argv, RenderOptions& render, std::string& error) {
+bool parseRender(int argc, char** argv, RenderOptions& render, std::string& error, const char* command = "render") {
   for (int i = 2; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (!arg.starts_with("--")) {
@@ -136,7 +137,7 @@ bool parseRender(int argc, char** argv, RenderOptions& render, std::string& erro
     } else if (arg == "--param") {
       ok = parseParam(value, render.params.emplace_back());
     } else {
-      error = "unknown option for render: " + std::string(arg);
+      error = "unknown option for " + std::string(command) + ": " + std::string(arg);
       return false;
     }
     if (!ok) {
@@ -145,10 +146,43 @@ bool parseRender(int argc, char** argv, RenderOptions& render, std::string& erro
     }
   }
   if (render.plugin.empty()) {
-    error = "render needs a plug-in library";
+    error = std::string(command) + " needs a plug-in library";
     return false;
   }
   return true;
+}
+
+// The edit-only options first; the rest are render's, less the files render writes or reads
+// as audio.
+bool parseEdit(int argc, char** argv, EditOptions& edit, std::string& error) {
+  std::vector<char*> rest{argv[0], argv[1]};
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--out" || arg == "--chunk-out" || arg == "--input" || arg == "--block") {
+      error = std::string(arg) + " is not an option of edit";
+      return false;
+    }
+    if (arg != "--events" && arg != "--screenshot" && arg != "--cycles") {
+      rest.push_back(argv[i]);
+      continue;
+    }
+    if (i + 1 >= argc) {
+      error = "missing value after " + std::string(arg);
+      return false;
+    }
+    const std::string_view value = argv[++i];
+    if (arg == "--events") {
+      edit.events = value;
+    } else if (arg == "--screenshot") {
+      edit.screenshot = value;
+    } else if (!parseInt(value, edit.cycles) || !inRange(edit.cycles, 0, 1000)) {
+      error = "bad value for --cycles: " + std::string(value);
+      return false;
+    }
+  }
+  edit.audio.seconds = 1.0;
+  edit.audio.block = 256;
+  return parseRender(static_cast<int>(rest.size()), rest.data(), edit.audio, error, "edit");
 }
 
 bool parseValidate(int argc, char** argv, ValidateOptions& validate, std::string& error) {
@@ -194,6 +228,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     options.command = Command::Render;
     return parseRender(argc, argv, options.render, error);
   }
+  if (command == "edit") {
+    options.command = Command::Edit;
+    return parseEdit(argc, argv, options.edit, error);
+  }
   if (command == "validate") {
     options.command = Command::Validate;
     return parseValidate(argc, argv, options.validate, error);
@@ -209,12 +247,19 @@ const char* usageText() {
          "               [--note KEY:START:LENGTH[:VELOCITY]]... [--cc CHANNEL:CONTROLLER:VALUE:TIME]...\n"
          "               [--program N:TIME]... [--param INDEX=VALUE]...\n"
          "               [--chunk-in F] [--chunk-out F] [--input FILE.wav]\n"
+         "  qhost edit PLUGIN [--seconds S] [--rate R] [--chunk-in F] [--param INDEX=VALUE]...\n"
+         "             [--note KEY:START:LENGTH[:VELOCITY]]... [--cc CHANNEL:CONTROLLER:VALUE:TIME]...\n"
+         "             [--events FILE] [--screenshot OUT.png] [--cycles N]\n"
          "  qhost validate PLUGIN [--level 1|2|3]\n"
          "times and lengths are in seconds; KEY 0..127, VELOCITY 1..127 (default 100);\n"
          "CHANNEL 1..16; --program sends a MIDI program change 0..127 on channel 1;\n"
          "--param sets a normalised value 0..1 before rendering.\n"
          "defaults: --seconds 2 (the input's length with --input), --rate 44100 (the input's\n"
          "rate with --input), --block 512.\n"
+         "edit opens the editor while an audio thread plays at real-time pace, sends effEditIdle\n"
+         "about every 15 ms and plays the event script, lines of TIME then one of: down X Y [shift]\n"
+         "[ctrl] [alt], move X Y, up X Y, key NAME|CODE, text CHARACTERS, menu ID; default\n"
+         "--seconds 1; --cycles opens and closes the editor N times first.\n"
          "validate runs host-conformance checks, one PASS/FAIL/SKIP line each, and exits 1 on\n"
          "any failure; --level scales their counts and durations (default 2).\n";
 }

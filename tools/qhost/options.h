@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qhost {
@@ -52,19 +53,34 @@ struct RenderOptions {
   std::vector<ParamSpec> params;
 };
 
+// `edit`: the render options drive the audio thread (no files out); the event script plays
+// on the editor, a screenshot is taken at the end; the editor opens and closes `cycles`
+// extra times first.
+struct EditOptions {
+  RenderOptions audio;
+  std::string events;
+  std::string screenshot;
+  int cycles = 0;
+};
+
 struct ValidateOptions {
   std::string plugin;
   int level = 2;  // 1..3: scales the counts and durations of the checks
 };
 
-enum class Command { Help, Info, Render, Validate };
+enum class Command { Help, Info, Render, Edit, Validate };
 
 struct Options {
   Command command = Command::Help;
   InfoOptions info;
   RenderOptions render;
+  EditOptions edit;
   ValidateOptions validate;
 };
+
+// Whole-text numbers, parsed without regard to the C locale.
+bool parseInt(std::string_view text, int& out);
+bool parseDouble(std::string_view text, double& out);
 
 // Parses argv. False with a message in `error` for anything unknown or out of range.
 bool parseOptions(int argc, char** argv, Options& options, std::string& error);

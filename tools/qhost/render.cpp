@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "buffers.h"
 #include "commands.h"
 #include "events.h"
 #include "host.h"
@@ -45,24 +46,6 @@ int fail(const std::string& message) {
   return 1;
 }
 
-// The audio buffers of one block: planar channels as the plug-in sees them, and an
-// interleaved copy for the file.
-struct Buffers {
-  std::vector<std::vector<float>> in, out;
-  std::vector<float*> inPointers, outPointers;
-  std::vector<float> interleaved;
-
-  Buffers(int32_t inputs, int32_t outputs, int32_t block)
-      : in(static_cast<size_t>(inputs), std::vector<float>(static_cast<size_t>(block))),
-        out(static_cast<size_t>(outputs), std::vector<float>(static_cast<size_t>(block))),
-        interleaved(static_cast<size_t>(outputs) * static_cast<size_t>(block)) {
-    for (auto& c : in) inPointers.push_back(c.data());
-    for (auto& c : out) outPointers.push_back(c.data());
-    // Hosts pass a valid array even to plug-ins without inputs.
-    if (inPointers.empty()) inPointers.push_back(nullptr);
-  }
-};
-
 // Copies the input file's frames [start, start + frames) into the input channels; a file
 // with fewer channels repeats its channels, frames past its end are silence.
 void fillInputs(Buffers& b, const AudioData* input, int64_t start, int32_t frames) {
@@ -97,6 +80,53 @@ void printStats(const OutputStats& stats, const HostState& host, size_t eventCou
 
 }  // namespace
 
+bool startPlugin(Plugin& plugin, const RenderOptions& options, double rate, std::string& error) {
+  if (!plugin.load(options.plugin, error)) return false;
+  AEffect* e = plugin.effect();
+  if (e->magic != kEffectMagic) {
+    error = "the effect record's magic is not VstP";
+    return false;
+  }
+  if (e->numOutputs <= 0 || e->numOutputs > kMaxChannels || e->numInputs < 0 || e->numInputs > kMaxChannels) {
+    error = "the effect declares " + std::to_string(e->numInputs) + " inputs and " +
+            std::to_string(e->numOutputs) + " outputs";
+    return false;
+  }
+  for (const ParamSpec& p : options.params)
+    if (p.index >= e->numParams) {
+      error = "--param index " + std::to_string(p.index) + " is beyond the effect's " +
+              std::to_string(e->numParams) + " parameters";
+      return false;
+    }
+  const bool replacing = (e->flags & effFlagsCanReplacing) && e->processReplacing;
+  if (!replacing && !e->process) {
+    error = "the effect has no process function";
+    return false;
+  }
+
+  plugin.open();
+  plugin.dispatch(effMainsChanged, 0, 0);
+  plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+  plugin.dispatch(effSetBlockSize, 0, options.block);
+  if (!options.chunkIn.empty()) {
+    std::vector<char> chunk;
+    if (!readFile(options.chunkIn, chunk)) {
+      error = "cannot read " + options.chunkIn;
+      return false;
+    }
+    if (chunk.empty()) {
+      error = options.chunkIn + " is empty";
+      return false;
+    }
+    plugin.dispatch(effSetChunk, 0, static_cast<intptr_t>(chunk.size()), chunk.data());
+    std::printf("chunkInBytes: %zu\n", chunk.size());
+  }
+  plugin.dispatch(effMainsChanged, 0, 1);
+  plugin.dispatch(effStartProcess);
+  for (const ParamSpec& p : options.params) e->setParameter(e, p.index, p.value);
+  return true;
+}
+
 int runRender(const RenderOptions& options) {
   if (!options.out.empty() && !wavSupported())
     return fail("--out needs WAV support, which this build lacks; leave --out away to print the statistics only");
@@ -122,33 +152,9 @@ int runRender(const RenderOptions& options) {
   host.blockSize = options.block;
 
   Plugin plugin;
-  if (!plugin.load(options.plugin, error)) return fail(error);
+  if (!startPlugin(plugin, options, rate, error)) return fail(error);
   AEffect* e = plugin.effect();
-  if (e->magic != kEffectMagic) return fail("the effect record's magic is not VstP");
-  if (e->numOutputs <= 0 || e->numOutputs > kMaxChannels || e->numInputs < 0 || e->numInputs > kMaxChannels)
-    return fail("the effect declares " + std::to_string(e->numInputs) + " inputs and " +
-                std::to_string(e->numOutputs) + " outputs");
-  for (const ParamSpec& p : options.params)
-    if (p.index >= e->numParams)
-      return fail("--param index " + std::to_string(p.index) + " is beyond the effect's " +
-                  std::to_string(e->numParams) + " parameters");
   const bool replacing = (e->flags & effFlagsCanReplacing) && e->processReplacing;
-  if (!replacing && !e->process) return fail("the effect has no process function");
-
-  plugin.open();
-  plugin.dispatch(effMainsChanged, 0, 0);
-  plugin.dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
-  plugin.dispatch(effSetBlockSize, 0, options.block);
-  if (!options.chunkIn.empty()) {
-    std::vector<char> chunk;
-    if (!readFile(options.chunkIn, chunk)) return fail("cannot read " + options.chunkIn);
-    if (chunk.empty()) return fail(options.chunkIn + " is empty");
-    plugin.dispatch(effSetChunk, 0, static_cast<intptr_t>(chunk.size()), chunk.data());
-    std::printf("chunkInBytes: %zu\n", chunk.size());
-  }
-  plugin.dispatch(effMainsChanged, 0, 1);
-  plugin.dispatch(effStartProcess);
-  for (const ParamSpec& p : options.params) e->setParameter(e, p.index, p.value);
 
   WavWriter writer;
   if (!options.out.empty() && !writer.open(options.out, e->numOutputs, rate, error)) return fail(error);

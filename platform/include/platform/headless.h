@@ -25,4 +25,8 @@ void clearShownMessages();
 int beepCount();
 void clearBeeps();
 
+// Adds a resource that findResource finds (before the linked-in ones), so tests can give
+// the toolkit images of their own. Its bytes stay valid until the process ends.
+void addResource(const std::string& name, const std::string& type, std::vector<unsigned char> bytes);
+
 }  // namespace platform::headless

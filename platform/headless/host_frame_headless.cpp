@@ -1,0 +1,44 @@
+// Headless host frame for the tools: a headless::HostWindow whose editor window is painted
+// by the pump and read back as the screen.
+#include <algorithm>
+
+#include "platform/headless_gui.h"
+#include "platform/host_frame.h"
+
+namespace platform {
+namespace {
+
+class HeadlessHostFrame final : public HostFrame {
+ public:
+  explicit HeadlessHostFrame(Point origin) { host_.screenOrigin = origin; }
+  void* parentHandle() override { return &host_; }
+  void pump() override {
+    if (host_.child) host_.child->paint();
+  }
+  std::unique_ptr<Bitmap> captureClient() override {
+    if (!host_.child) return nullptr;
+    const Bitmap& screen = host_.child->screen();
+    auto copy = Bitmap::create(screen.width(), screen.height());
+    if (!copy) return nullptr;
+    for (int y = 0; y < screen.height(); ++y)
+      std::copy(screen.row(y), screen.row(y) + screen.width() * 4, copy->row(y));
+    return copy;
+  }
+
+ private:
+  headless::HostWindow host_;
+};
+
+}  // namespace
+
+std::unique_ptr<HostFrame> HostFrame::create(const std::string&, int, int, Point origin) {
+  return std::make_unique<HeadlessHostFrame>(origin);
+}
+
+GuiHandleCounts guiHandleCounts() {
+  GuiHandleCounts counts;
+  counts.ownUser = headless::openWindowCount() + headless::openEditBoxCount() + headless::openMenuCount();
+  return counts;
+}
+
+}  // namespace platform

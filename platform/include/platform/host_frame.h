@@ -1,0 +1,52 @@
+// For the tools only (qhost edit, the GUI probe), never for the plug-in: a top-level window
+// that plays the host's part around an editor, the message pump, a capture of what the
+// screen shows, and the process's GUI handle counts for leak checks.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/gui.h"
+
+namespace platform {
+
+class HostFrame {
+ public:
+  // A visible top-level window whose client area is width x height at the screen point
+  // origin. Null when it cannot be made. Headless: a headless::HostWindow.
+  static std::unique_ptr<HostFrame> create(const std::string& title, int width, int height, Point origin);
+  virtual ~HostFrame() = default;
+
+  // The parent handle to give an editor (effEditOpen's pointer, Window::create's parent).
+  virtual void* parentHandle() = 0;
+  // Handles every message waiting for this thread's windows (Windows); headless: delivers the
+  // paint event of the editor window opened in the frame, if any part of it is invalid.
+  virtual void pump() = 0;
+  // What the screen shows over the frame's client area (Windows: read from the screen, so
+  // from the display server under Wine; headless: the editor window's pixels). Null when
+  // nothing can be read.
+  virtual std::unique_ptr<Bitmap> captureClient() = 0;
+
+ protected:
+  HostFrame() = default;
+  HostFrame(const HostFrame&) = delete;
+  HostFrame& operator=(const HostFrame&) = delete;
+};
+
+// GUI objects the process holds now. system: the system's own count (Windows
+// GetGuiResources; 0 under Wine, which does not count); own: the objects the platform code
+// made and has not yet deleted (GDI: bitmaps, contexts, fonts, regions, pens, brushes; USER:
+// windows, edit boxes, menus). Headless counts its fake windows, edit boxes and menus.
+struct GuiHandleCounts {
+  long systemGdi = 0;
+  long systemUser = 0;
+  long ownGdi = 0;
+  long ownUser = 0;
+};
+GuiHandleCounts guiHandleCounts();
+
+// Writes a bitmap as an uncompressed 32-bit BMP (top-down rows), for tools that have no PNG
+// writer. False on failure.
+bool writeBmp(const Bitmap& bitmap, const std::string& path);
+
+}  // namespace platform

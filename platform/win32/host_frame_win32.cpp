@@ -1,0 +1,106 @@
+// Windows host frame for the tools: a top-level window, the message pump, a capture of the
+// screen over it and the process's GDI and USER object counts.
+#include <windows.h>
+
+#include "platform/host_frame.h"
+
+namespace platform {
+namespace {
+
+constexpr const char* kFrameClass = "QuorvaneHostFrame";
+
+LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return 0;  // the tool closes it
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+class WinHostFrame final : public HostFrame {
+ public:
+  explicit WinHostFrame(HWND hwnd) : hwnd_(hwnd) {}
+  ~WinHostFrame() override {
+    DestroyWindow(hwnd_);
+    pump();
+  }
+  void* parentHandle() override { return hwnd_; }
+  void pump() override {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  std::unique_ptr<Bitmap> captureClient() override {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd_, &origin);
+    const int w = client.right, h = client.bottom;
+    auto bitmap = Bitmap::create(w, h);
+    if (!bitmap) return nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP copy = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // rows from the top, as the bitmap keeps them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const int rows = GetDIBits(memory, copy, 0, static_cast<UINT>(h), bitmap->row(0), &info, DIB_RGB_COLORS);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(copy);
+    if (rows != h) return nullptr;
+    for (int y = 0; y < h; ++y) {
+      std::uint8_t* row = bitmap->row(y);
+      for (int x = 0; x < w; ++x) row[x * 4 + 3] = 0xFF;
+    }
+    return bitmap;
+  }
+
+ private:
+  HWND hwnd_;
+};
+
+}  // namespace
+
+std::unique_ptr<HostFrame> HostFrame::create(const std::string& title, int width, int height, Point origin) {
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  static const bool registered = [module] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = frameProc;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kFrameClass;
+    return RegisterClassA(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | WS_CLIPCHILDREN;
+  RECT outer{origin.x, origin.y, origin.x + width, origin.y + height};
+  AdjustWindowRect(&outer, style, FALSE);
+  HWND hwnd = CreateWindowExA(0, kFrameClass, title.c_str(), style, outer.left, outer.top, outer.right - outer.left,
+                              outer.bottom - outer.top, nullptr, nullptr, module, nullptr);
+  if (!hwnd) return nullptr;
+  auto frame = std::make_unique<WinHostFrame>(hwnd);
+  frame->pump();
+  return frame;
+}
+
+namespace detail {
+void ownGuiObjects(long& gdi, long& user);  // gui_win32.cpp
+}
+
+GuiHandleCounts guiHandleCounts() {
+  GuiHandleCounts counts;
+  counts.systemGdi = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+  counts.systemUser = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+  detail::ownGuiObjects(counts.ownGdi, counts.ownUser);
+  return counts;
+}
+
+}  // namespace platform

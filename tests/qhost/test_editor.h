@@ -1,0 +1,46 @@
+// The test effect's editor: a canvas with a coloured pane and one horizontal drag control
+// for the effect's gain (parameter 0), drawn with the surface's fills and text. It lets
+// `qhost edit` be checked end to end before the real panel exists.
+#pragma once
+
+#include <memory>
+
+#include "gui/canvas_plugin.h"
+#include "plugin/aeffeditor.h"
+
+class AudioEffectX;
+class CAUGuiCanvas;
+class CanvasWindowLink;
+namespace platform {
+class Window;
+}
+
+class TestEditor : public AEffEditor, public CanvasPlugin {
+ public:
+  // The gain control's place on the panel: a drag from its left to its right edge moves
+  // the gain from 0 to 1.
+  static constexpr int kGainX = 100, kGainY = 120, kGainWidth = 400, kGainHeight = 40;
+
+  explicit TestEditor(AudioEffectX* effect);
+  ~TestEditor() override;
+
+  bool getRect(ERect** rect) override;
+  bool open(void* parentWindow) override;
+  void close() override;
+  void idle() override;
+
+  // The effect's parameter changed (any thread).
+  void parameterChanged(int32_t index, float value);
+
+  void setParameterAutomated(int32_t index, float normalised) override;
+  float getParameter(int32_t index) override;
+  void beginEdit(int32_t index) override;
+  void endEdit(int32_t index) override;
+  float meterValue(int index) override;
+
+ private:
+  AudioEffectX* fx_;
+  std::unique_ptr<platform::Window> window_;
+  std::unique_ptr<CAUGuiCanvas> canvas_;
+  std::unique_ptr<CanvasWindowLink> link_;
+};

@@ -279,7 +279,9 @@ void CAUGuiCanvas::drawItem(DrawContext& context, CAUGuiCtrl* item) {
     if (r != GuiRect{}) clip.add(toPlatform(r));
   context.setClip(clip);
   item->draw(context, 0);
-  for (CAUGuiCtrl* a = item->activeChild(); a && a != item; a = a->activeChild()) {
+  // Pop-ups nest a few deep; a chain that leads back into itself is not followed for ever.
+  int depth = 0;
+  for (CAUGuiCtrl* a = item->activeChild(); a && a != item && depth < kMaxPopupDepth; a = a->activeChild(), ++depth) {
     if (!a->isDirty()) continue;
     for (const GuiRect& r : a->dirtyRects())
       if (r != GuiRect{}) clip.add(toPlatform(r));

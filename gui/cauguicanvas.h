@@ -134,6 +134,7 @@ class CAUGuiCanvas {
  private:
   struct Offscreen;
   static constexpr int kHostValueSlots = 180;
+  static constexpr int kMaxPopupDepth = 16;
 
   CAUGuiCtrl* hitControl(GuiPoint p) const;
   bool altDown() const;

@@ -120,11 +120,6 @@ class CairoSurface final : public Surface {
     cairo_fill(cr_);
   }
 
-  void drawLine(Point from, Point to, int width, Colour colour) override {
-    const Point points[2] = {from, to};
-    drawPolyline(points, 2, width, colour);
-  }
-
   void drawPolyline(const Point* points, std::size_t count, int width, Colour colour) override {
     if (count < 2) return;
     setColour(cr_, colour);

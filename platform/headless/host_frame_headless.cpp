@@ -15,6 +15,19 @@ class HeadlessHostFrame final : public HostFrame {
   void pump() override {
     if (host_.child) host_.child->paint();
   }
+  bool sendInput(const FrameInput& in) override {
+    headless::WindowDriver* w = host_.child;
+    if (!w) return false;
+    switch (in.kind) {
+      case FrameInput::Kind::MouseDown: w->mouseDown(in.point, in.modifiers); return true;
+      case FrameInput::Kind::MouseMove: w->mouseMove(in.point, in.modifiers); return true;
+      case FrameInput::Kind::MouseUp: w->mouseUp(in.point, in.modifiers); return true;
+      case FrameInput::Kind::Key: w->key(in.code, in.modifiers); return true;
+      case FrameInput::Kind::Text: return w->typeText(in.text);
+      case FrameInput::Kind::MenuAnswer: w->queueMenuAnswer(in.code); return true;
+    }
+    return false;
+  }
   std::unique_ptr<Bitmap> captureClient() override {
     if (!host_.child) return nullptr;
     const Bitmap& screen = host_.child->screen();

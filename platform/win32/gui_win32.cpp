@@ -159,11 +159,6 @@ class GdiSurface final : public Surface {
     deleteGdi(brush);
   }
 
-  void drawLine(Point from, Point to, int width, Colour colour) override {
-    const Point points[2] = {from, to};
-    drawPolyline(points, 2, width, colour);
-  }
-
   void drawPolyline(const Point* points, std::size_t count, int width, Colour colour) override {
     if (count < 2) return;
     // A solid pen wider than one pixel has round ends and joins.

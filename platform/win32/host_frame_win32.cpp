@@ -29,6 +29,40 @@ class WinHostFrame final : public HostFrame {
       DispatchMessageA(&msg);
     }
   }
+  bool sendInput(const FrameInput& in) override {
+    HWND child = GetWindow(hwnd_, GW_CHILD);
+    if (!child) return false;
+    const LPARAM point = MAKELPARAM(static_cast<WORD>(in.point.x), static_cast<WORD>(in.point.y));
+    WPARAM keys = (in.modifiers.shift ? MK_SHIFT : 0) | (in.modifiers.control ? MK_CONTROL : 0);
+    switch (in.kind) {
+      case FrameInput::Kind::MouseDown:
+        buttonHeld_ = true;
+        SendMessageA(child, WM_LBUTTONDOWN, keys | MK_LBUTTON, point);
+        break;
+      case FrameInput::Kind::MouseMove:
+        SendMessageA(child, WM_MOUSEMOVE, keys | (buttonHeld_ ? MK_LBUTTON : 0), point);
+        break;
+      case FrameInput::Kind::MouseUp:
+        buttonHeld_ = false;
+        SendMessageA(child, WM_LBUTTONUP, keys, point);
+        break;
+      case FrameInput::Kind::Key: {
+        HWND focus = GetFocus();
+        SendMessageA(focus ? focus : child, WM_KEYDOWN, static_cast<WPARAM>(in.code), 1);
+        break;
+      }
+      case FrameInput::Kind::Text: {
+        HWND focus = GetFocus();
+        if (!focus || focus == child) return false;
+        for (unsigned char c : in.text) SendMessageA(focus, WM_CHAR, c, 1);
+        break;
+      }
+      case FrameInput::Kind::MenuAnswer:
+        return false;
+    }
+    pump();
+    return !in.modifiers.alt;
+  }
   std::unique_ptr<Bitmap> captureClient() override {
     RECT client;
     GetClientRect(hwnd_, &client);
@@ -64,6 +98,7 @@ class WinHostFrame final : public HostFrame {
 
  private:
   HWND hwnd_;
+  bool buttonHeld_ = false;
 };
 
 }  // namespace

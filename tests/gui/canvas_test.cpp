@@ -277,6 +277,40 @@ TEST(Canvas, WithoutControlsNothingBreaks) {
   EXPECT_EQ(canvas.drawPasses(), 0);
 }
 
+TEST(Canvas, APatchChangeMadeElsewhereRefreshesTheMenusAtTheNextIdle) {
+  struct LockedPlugin : FakePlugin {
+    bool currentPatchLocked() override { return locked; }
+    bool locked = true;
+  };
+  LockedPlugin plugin;
+  CAUGuiCanvas canvas(&plugin, nullptr, 0, 0);
+  auto* pane = new DragControl(&canvas, GuiRect{0, 0, 1010, 623});
+  canvas.addControl(pane);
+  DragControl* menus[3];
+  for (int level = 0; level < 3; ++level) {
+    menus[level] = new DragControl(&canvas, GuiRect{10 + 100 * level, 10, 90, 20});
+    pane->addChild(menus[level]);
+    canvas.setPatchMenu(level, menus[level]);
+  }
+  auto* lock = new DragControl(&canvas, GuiRect{400, 10, 20, 20}, 1.0f);
+  auto* notes = new DragControl(&canvas, GuiRect{10, 40, 300, 100});
+  pane->addChild(lock);
+  pane->addChild(notes);
+  canvas.setLockButton(lock);
+  canvas.setNotesArea(notes);
+  canvas.idle();
+  const int drawn = menus[2]->draws;
+
+  int patch = 0;
+  plugin.patch = &patch;  // a MIDI program change chose another patch
+  canvas.idle();
+  for (DragControl* c : {menus[0], menus[1], menus[2], notes}) EXPECT_EQ(c->draws, drawn + 1);
+  EXPECT_EQ(lock->position(), 1);
+  canvas.idle();  // the same patch: nothing more
+  EXPECT_EQ(menus[0]->draws, drawn + 1);
+  EXPECT_TRUE(plugin.automated.empty());  // the lock button is no parameter
+}
+
 TEST(Canvas, IdsAndJacks) {
   CanvasFixture f;
   DragControl* a = f.add(120, 10, 10, 1);

@@ -6,6 +6,10 @@
 //                                    S seconds, so that the display can be captured from outside
 //   guiprobe cycle N                 opens and closes an editor window N times; prints the
 //                                    GUI object counts before and after
+//   guiprobe edit S [TYPED]          opens a numeric edit box (1..16) in an editor window for
+//                                    S seconds, prints "ready", then what the box reports;
+//                                    headless, TYPED is typed into it (Windows: the keys come
+//                                    from the display, e.g. xdotool); then closes it
 //   guiprobe repaint N               times N full repaints of a 1010 x 623 editor (a blend of
 //                                    a full-size image, then the copy to the window)
 #include <algorithm>
@@ -16,6 +20,9 @@
 #include <vector>
 
 #include "platform/gui.h"
+#ifndef _WIN32
+#include "platform/headless_gui.h"
+#endif
 #include "platform/host_frame.h"
 #include "platform/platform.h"
 #include "tools/guiprobe/scene.h"
@@ -165,6 +172,58 @@ int cycle(int n) {
   return grew ? 1 : 0;
 }
 
+// A numeric field of 1..16 that prints what its box tells it and beeps at a refusal.
+class NumberField final : public EditBoxListener {
+ public:
+  void onEditEnter() override { std::printf("enter\n"); }
+  void onEditEscape() override { std::printf("escape\n"); }
+  void onEditTab(bool shift) override { std::printf("%s\n", shift ? "shift-tab" : "tab"); }
+  bool acceptEditText(const std::string& text) override {
+    const int n = std::atoi(text.c_str());
+    const bool ok = text.empty() || (n >= 1 && n <= 16);
+    std::printf("%s: %s\n", ok ? "accepted" : "refused", text.c_str());
+    if (!ok) beep(750, 300);
+    return ok;
+  }
+};
+
+int edit(double seconds, const char* typed) {
+  auto frame = HostFrame::create("guiprobe", 200, 80, {60, 60});
+  if (!frame) return 3;
+  auto picture = Bitmap::create(200, 80);
+  if (!picture) return 3;
+  Surface::create(*picture)->fillRect({0, 0, 200, 80}, 0x606060);
+  Painter painter(*picture);
+  auto editor = Window::create(frame->parentHandle(), editorOptions(200, 80));
+  if (!editor) return 3;
+  editor->setListener(&painter);
+  frame->pump();
+  const GuiHandleCounts before = guiHandleCounts();
+  NumberField field;
+  EditBoxOptions digits;
+  digits.digitsOnly = true;
+  auto box = EditBox::create(*editor, {20, 20, 80, 20}, "9", digits, &field);
+  if (!box) return 3;
+  std::printf("ready\n");
+  std::fflush(stdout);
+#ifndef _WIN32
+  if (typed) headless::driver(*editor).typeText(typed);
+#else
+  (void)typed;
+#endif
+  for (const double end = monotonicSeconds() + seconds; monotonicSeconds() < end;) {
+    frame->pump();
+    std::fflush(stdout);
+    sleepMilliseconds(5);
+  }
+  std::printf("text: %s\n", box->text().c_str());
+  box.reset();  // closed while it has the focus
+  frame->pump();
+  const GuiHandleCounts after = guiHandleCounts();
+  std::printf("left behind: %ld\n", after.ownUser - before.ownUser);
+  return after.ownUser == before.ownUser ? 0 : 1;
+}
+
 int repaint(int n) {
   constexpr int kW = 1010, kH = 623;
   auto frame = HostFrame::create("guiprobe", kW, kH, {40, 40});
@@ -216,6 +275,8 @@ int main(int argc, char** argv) {
     return window(argv[2], argc == 4 ? std::atof(argv[3]) : 0.0);
   if (argc == 3 && std::strcmp(argv[1], "cycle") == 0) return cycle(std::atoi(argv[2]));
   if (argc == 3 && std::strcmp(argv[1], "repaint") == 0) return repaint(std::atoi(argv[2]));
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "edit") == 0)
+    return edit(std::atof(argv[2]), argc == 4 ? argv[3] : nullptr);
   std::fprintf(stderr, "usage: guiprobe scene OUT.bmp | window OUT.bmp [S] | cycle N | repaint N\n");
   return 64;
 }

@@ -96,7 +96,6 @@ bool parseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
   std::istringstream in(text);
   while (std::getline(in, line)) {
     ++number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     const size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') continue;
     ScriptEvent e;

@@ -24,7 +24,7 @@ struct ScriptEvent {
   std::string text;
 };
 
-// Parses the script text (CR LF read as LF); the events sorted by time, equal times in
+// Parses the script text (as read in text mode); the events sorted by time, equal times in
 // file order. False with "line N: ..." in `error`.
 bool parseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
 

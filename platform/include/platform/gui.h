@@ -2,7 +2,8 @@
 // window with its events, native pop-up menus, the native edit box and the file dialogs.
 // Windows implements them with gdi32, user32, msimg32 and comdlg32 (platform/win32); the
 // Linux build with cairo and a fake window that tests drive (platform/headless, see
-// headless_gui.h). Everything here is used on the GUI thread only.
+// headless_gui.h). Everything here is used on the GUI thread only. There are no timers: the
+// host's idle calls drive all periodic work of the editor.
 #pragma once
 
 #include <cstddef>
@@ -121,7 +122,10 @@ class Surface {
   virtual void fillRect(const Rect& r, Colour colour) = 0;
   // A solid line of the given width (the toolkit uses 2, 3 and 6) with round ends, and a
   // connected line through points (round joins), as pens of that width draw them.
-  virtual void drawLine(Point from, Point to, int width, Colour colour) = 0;
+  void drawLine(Point from, Point to, int width, Colour colour) {
+    const Point points[2] = {from, to};
+    drawPolyline(points, 2, width, colour);
+  }
   virtual void drawPolyline(const Point* points, std::size_t count, int width, Colour colour) = 0;
   // Text inside a rectangle, clipped to it, with the layout flags of namespace text.
   virtual void drawText(const std::string& s, const Rect& r, const Font& font, Colour colour,
@@ -154,11 +158,6 @@ namespace key {
 constexpr int kTab = 0x09;
 constexpr int kEnter = 0x0D;
 constexpr int kEscape = 0x1B;
-constexpr int kLeft = 0x25;
-constexpr int kUp = 0x26;
-constexpr int kRight = 0x27;
-constexpr int kDown = 0x28;
-constexpr int kDelete = 0x2E;
 }  // namespace key
 
 // A mouse event: the point in client coordinates, whether a mouse button is held (left,

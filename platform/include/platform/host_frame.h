@@ -10,6 +10,15 @@
 
 namespace platform {
 
+struct FrameInput {
+  enum class Kind { MouseDown, MouseMove, MouseUp, Key, Text, MenuAnswer };
+  Kind kind = Kind::MouseMove;
+  Point point;              // mouse: client coordinates of the editor window
+  KeyModifiers modifiers;   // mouse and key
+  int code = 0;             // key: virtual-key code; menu answer: the item id
+  std::string text;         // characters typed into the focused edit box
+};
+
 class HostFrame {
  public:
   // A visible top-level window whose client area is width x height at the screen point
@@ -22,6 +31,12 @@ class HostFrame {
   // Handles every message waiting for this thread's windows (Windows); headless: delivers the
   // paint event of the editor window opened in the frame, if any part of it is invalid.
   virtual void pump() = 0;
+  // Input for the editor window opened in the frame, delivered as the system delivers it
+  // to that window (Windows: its mouse, key and character messages, sent at once; headless:
+  // the fake window's driver). False when there is no editor window or the input cannot be
+  // given this way (Windows: a scripted menu answer; Alt, which the window reads from the
+  // keyboard state).
+  virtual bool sendInput(const FrameInput& input) = 0;
   // What the screen shows over the frame's client area (Windows: read from the screen, so
   // from the display server under Wine; headless: the editor window's pixels). Null when
   // nothing can be read.

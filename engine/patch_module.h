@@ -9,8 +9,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/four_char_code.h"
 #include "engine/module_types.h"
+#include "params/four_char_code.h"
 
 struct PatchModule;
 

@@ -249,17 +249,26 @@ struct PatchVoice {
   void rampWithStep(PatchInput* input, float target, float step);
 
   // Hands a command to the audio thread: taken up at once when called on the audio thread,
-  // else queued for the voice's next sample. False when the queue is full (nothing queued).
-  // Non-audio callers are serialised among themselves; the audio thread never waits.
+  // else queued for the voice's next sample (the next block's start while the block process
+  // holds commands). False when the queue is full (nothing queued; counted). Non-audio
+  // callers are serialised among themselves; the audio thread never waits.
   bool postCommand(const EngineCommand& command);
+
+  // Commands refused because the queue was full. Any thread.
+  std::uint64_t commandOverflows() const { return commandOverflows_.load(std::memory_order_relaxed); }
 
   // Installs the taker of non-ramp commands. Before audio processing starts.
   void setCommandHandler(VoiceCommandHandlerFn handler, void* context);
 
   // --- Audio thread only ---
 
-  // Takes up every command posted from other threads, oldest first.
+  // Takes up the commands posted from other threads that wait now, oldest first; nothing
+  // while commands are held. Commands posted meanwhile wait for the next call.
   void applyCommands();
+
+  // While held (the block process holds them after taking up what waited at the start of a
+  // block), applyCommands leaves posted commands waiting.
+  void holdCommands(bool held) { commandsHeld_ = held; }
 
   // Takes up posted commands, then one ramp step for every connection on rampList.
   void advanceRamps();
@@ -298,6 +307,8 @@ struct PatchVoice {
   SpscQueue<EngineCommand, kVoiceCommandCapacity> commands_;
   std::mutex producerMutex_;               // serialises non-audio producers only
   std::atomic<bool> rampOverflow_{false};  // a ramp request found the queue full
+  std::atomic<std::uint64_t> commandOverflows_{0};
+  bool commandsHeld_ = false;  // audio thread
   VoiceCommandHandlerFn commandHandler_ = nullptr;
   void* commandContext_ = nullptr;
 };

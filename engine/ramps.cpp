@@ -51,7 +51,9 @@ void PatchVoice::requestRamp(PatchInput& input, float target, float step) {
   command.kind = EngineCommandKind::Ramp;
   command.input = &input;
   std::lock_guard<std::mutex> lock(producerMutex_);
-  if (!commands_.push(command)) rampOverflow_.store(true);  // picked up by a scan of inputList
+  if (commands_.push(command)) return;
+  commandOverflows_.fetch_add(1, std::memory_order_relaxed);
+  rampOverflow_.store(true);  // picked up by a scan of inputList: the request is not lost
 }
 
 // Audio thread. The flag is cleared before the value is read, so a request stored after
@@ -90,7 +92,9 @@ bool PatchVoice::postCommand(const EngineCommand& command) {
     return true;
   }
   std::lock_guard<std::mutex> lock(producerMutex_);
-  return commands_.push(command);
+  if (commands_.push(command)) return true;
+  commandOverflows_.fetch_add(1, std::memory_order_relaxed);
+  return false;
 }
 
 void PatchVoice::setCommandHandler(VoiceCommandHandlerFn handler, void* context) {
@@ -112,9 +116,11 @@ void PatchVoice::handleCommand(const EngineCommand& command) {
 
 void PatchVoice::applyCommands() {
   // Most samples find nothing posted: leave before setting up a command record.
-  if (commands_.empty() && !rampOverflow_.load(std::memory_order_relaxed)) return;
+  if (commandsHeld_ || (commands_.empty() && !rampOverflow_.load(std::memory_order_relaxed))) return;
   EngineCommand command;
-  while (commands_.pop(command)) handleCommand(command);
+  // Only what waits now: a thread that keeps posting cannot keep this call going.
+  for (std::size_t waiting = commands_.size(); waiting > 0 && commands_.pop(command); --waiting)
+    handleCommand(command);
   if (rampOverflow_.load(std::memory_order_relaxed) && rampOverflow_.exchange(false)) {
     for (PatchInput* in = inputList; in != nullptr; in = in->nextInput) {
       if (in->requestQueued.load()) takeRampRequest(*in);

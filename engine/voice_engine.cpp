@@ -68,6 +68,11 @@ void VoiceEngine::setMidiDispatch(MidiDispatchFn dispatch, void* context) {
   midiContext_ = context;
 }
 
+void VoiceEngine::setBlockStart(BlockStartFn start, void* context) {
+  blockStart_ = start;
+  blockStartContext_ = context;
+}
+
 void VoiceEngine::lookUpSharedModules() {
   pan_ = objectOf<qv::PanControl>(shared_.pan, ModuleType::Pan);
   audioIn1_ = objectOf<qv::AudioInput>(shared_.audioIn1, ModuleType::AudioIn);
@@ -229,9 +234,20 @@ void VoiceEngine::applyCord(std::uint32_t own, std::uint32_t peer) {
   for (PatchVoice& voice : voices_) applyCordToVoice(voice, own, peer);
 }
 
-void VoiceEngine::drainCords() {
+void VoiceEngine::drainCords(std::size_t limit) {
   CordRequest request;
-  while (cords_.pop(request)) applyCord(request.own, request.peer);
+  for (std::size_t n = 0; n < limit && cords_.pop(request); ++n) applyCord(request.own, request.peer);
+}
+
+void VoiceEngine::takeUpWaitingChanges() {
+  drainCords(cords_.size());
+  for (PatchVoice& voice : voices_) voice.applyCommands();
+}
+
+std::uint64_t VoiceEngine::handOverOverflows() const {
+  std::uint64_t n = cordOverflows_.load(std::memory_order_relaxed);
+  for (const PatchVoice& voice : voices_) n += voice.commandOverflows();
+  return n;
 }
 
 bool VoiceEngine::requestCord(std::uint32_t own, std::uint32_t peer) {
@@ -245,14 +261,16 @@ bool VoiceEngine::requestCord(std::uint32_t own, std::uint32_t peer) {
     if (owner_.compare_exchange_strong(expected, kOwnerDirect, std::memory_order_acquire)) {
       {
         AudioThreadScope holdsVoices;  // nothing else touches the voices meanwhile
-        drainCords();                  // earlier requests first
+        drainCords(cords_.size());     // earlier requests first
         applyCord(own, peer);
       }
       owner_.store(kOwnerNone, std::memory_order_release);
       return true;
     }
   }
-  return cords_.push(CordRequest{own, peer});
+  if (cords_.push(CordRequest{own, peer})) return true;
+  cordOverflows_.fetch_add(1, std::memory_order_relaxed);
+  return false;
 }
 
 void VoiceEngine::settleWhileIdle() {
@@ -262,8 +280,7 @@ void VoiceEngine::settleWhileIdle() {
   {
     std::lock_guard<std::mutex> lock(cordProducerMutex_);
     AudioThreadScope holdsVoices;  // nothing else touches the voices meanwhile
-    drainCords();
-    for (PatchVoice& voice : voices_) voice.applyCommands();
+    takeUpWaitingChanges();
   }
   owner_.store(kOwnerNone, std::memory_order_release);
 }
@@ -304,7 +321,6 @@ void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, 
   float sumLeft = 0.0f;
   float sumRight = 0.0f;
   for (int i = 0; i < frames; ++i) {
-    if (!cords_.empty()) drainCords();
     dispatchMidi(i);
     // Both inputs of the frame are read before either output of it is written.
     if (in1 != nullptr && audioIn1_ != nullptr) audioIn1_->takeSample(in1[i]);
@@ -359,11 +375,6 @@ void VoiceEngine::renderSilence(float* out1, float* out2, int frames, bool ownsV
   meters_[0] = meters_[1] = 0.0f;
   display_[kDisplayLeftMeter].store(0.0f, std::memory_order_relaxed);
   display_[kDisplayRightMeter].store(0.0f, std::memory_order_relaxed);
-  if (ownsVoices && ready()) {
-    // Changes keep landing while nothing is heard, so no queue fills up meanwhile.
-    drainCords();
-    for (PatchVoice& voice : voices_) voice.applyCommands();
-  }
   // No block fades while bypassed or not ready: a waiting patch change goes on at once.
   if (bypassed() || !ready()) raiseFadedOutIfPending();
 }
@@ -387,6 +398,14 @@ void VoiceEngine::processBlock(const float* in1, const float* in2, float* out1, 
 
   int expected = kOwnerNone;
   const bool ownsVoices = owner_.compare_exchange_strong(expected, kOwnerAudio, std::memory_order_acquire);
+  if (ownsVoices && ready()) {
+    // What other threads handed over before this block, oldest first, then the plug-in's
+    // newest values; whatever arrives during the block waits for the next one. The work
+    // of a block is bounded by what waited, however fast another thread posts.
+    takeUpWaitingChanges();
+    if (blockStart_ != nullptr) blockStart_(blockStartContext_);
+    for (PatchVoice& voice : voices_) voice.holdCommands(true);
+  }
   const bool live = ownsVoices && ready() && !bypassed() && out1 != nullptr && out2 != nullptr;
   if (live) {
     if (ppq != nullptr) applyBeatSync(*ppq);
@@ -395,7 +414,10 @@ void VoiceEngine::processBlock(const float* in1, const float* in2, float* out1, 
   } else {
     renderSilence(out1, out2, frames, ownsVoices);
   }
-  if (ownsVoices) owner_.store(kOwnerNone, std::memory_order_release);
+  if (ownsVoices) {
+    for (PatchVoice& voice : voices_) voice.holdCommands(false);
+    owner_.store(kOwnerNone, std::memory_order_release);
+  }
 
   advanceMidiLight(frames);
   const double t1 = platform::monotonicSeconds();

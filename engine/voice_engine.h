@@ -53,6 +53,11 @@ inline constexpr float kMinHostSampleRate = 1000.0f;
 // not ready so the plug-in's event ring keeps draining.
 using MidiDispatchFn = void (*)(void* context, int sampleIndex);
 
+// Takes up the changes the plug-in kept for the audio thread (its parameters set from other
+// threads). The plug-in installs it; called on the audio thread at the start of every block
+// that holds the voices, before the cords and commands waiting then are taken up.
+using BlockStartFn = void (*)(void* context);
+
 class VoiceEngine {
  public:
   // Rate 44100 (DC blocker included), fade at rest, display values cleared (block frames
@@ -75,6 +80,8 @@ class VoiceEngine {
   SharedModules& shared() { return shared_; }
   // Installs the MIDI dispatch.
   void setMidiDispatch(MidiDispatchFn dispatch, void* context);
+  // Installs the block-start work.
+  void setBlockStart(BlockStartFn start, void* context);
 
   // --- Any thread ---
 
@@ -85,6 +92,7 @@ class VoiceEngine {
   // The host's resume (true) and suspend (false). While processing is off, cord requests
   // and patch changes take effect at once.
   void setProcessing(bool on);
+  bool processing() const { return processing_.load(std::memory_order_acquire); }
   // "Master Bypass": true while bypassed.
   void setBypassed(bool bypassed) { bypassed_.store(bypassed, std::memory_order_release); }
   bool bypassed() const { return bypassed_.load(std::memory_order_acquire); }
@@ -132,9 +140,13 @@ class VoiceEngine {
 
   // Re-points the cord at jack own to jack peer (0: removes it) in all nine voice contexts
   // at one frame boundary: at once on the audio thread or while processing is off, else
-  // queued and taken up at the top of the next frame, before voice 0 runs. False when the
-  // queue is full (nothing changed).
+  // queued and taken up at the start of the next block, in the order posted. False when the
+  // queue is full (nothing changed; counted by handOverOverflows).
   bool requestCord(std::uint32_t own, std::uint32_t peer);
+
+  // Requests refused because a hand-over queue was full: cords here and commands of every
+  // voice context. Any thread.
+  std::uint64_t handOverOverflows() const;
 
   // While processing is off and no block runs: takes up every change handed to the voices
   // (cords and commands) at once, so settings made while the host has the plug-in suspended
@@ -166,7 +178,11 @@ class VoiceEngine {
 
   void lookUpSharedModules();
   void applyCord(std::uint32_t own, std::uint32_t peer);
-  void drainCords();
+  // Takes up at most `limit` queued cords, oldest first.
+  void drainCords(std::size_t limit);
+  // The cords and commands waiting now, and no more: a thread that keeps posting while the
+  // block runs cannot keep the audio thread in it.
+  void takeUpWaitingChanges();
   void renderFrames(const float* in1, const float* in2, float* out1, float* out2, int frames);
   void renderSilence(float* out1, float* out2, int frames, bool ownsVoices);
   void stepSharedModules();
@@ -199,6 +215,8 @@ class VoiceEngine {
 
   MidiDispatchFn midiDispatch_ = nullptr;
   void* midiContext_ = nullptr;
+  BlockStartFn blockStart_ = nullptr;
+  void* blockStartContext_ = nullptr;
 
   std::atomic<int> voiceCount_{0};
   std::atomic<bool> bypassed_{false};
@@ -229,4 +247,5 @@ class VoiceEngine {
 
   SpscQueue<CordRequest, kCordQueueCapacity> cords_;
   std::mutex cordProducerMutex_;  // serialises non-audio producers only
+  std::atomic<std::uint64_t> cordOverflows_{0};
 };

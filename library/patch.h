@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/midimap_entry.h"
+#include "params/midimap_entry.h"
 
 // PatchParam::kind values.
 enum PatchParamKind : int32_t {

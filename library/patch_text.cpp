@@ -8,7 +8,7 @@
 #include "library/patch.h"
 #include "library/text_lines.h"
 #include "library/text_numbers.h"
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 namespace {
 

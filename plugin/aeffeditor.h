@@ -1,7 +1,7 @@
 // Base of the editor object the host drives through the editor opcodes. GUI thread only.
 #pragma once
 
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 class AudioEffect;
 

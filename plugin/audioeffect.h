@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "plugin/aeffeditor.h"
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 class AudioEffect {
  public:

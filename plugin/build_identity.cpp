@@ -1,6 +1,6 @@
 #include "plugin/build_identity.h"
 
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "plugin/build_identity.h"
 #include "plugin/quorvane_vstedit.h"
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 // Asks the host for its VST version; no host, a host that answers 0, or a failed
 // construction (nothing is left behind) gives no effect. Otherwise the effect record of a

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "plugin/param_convert.h"
+#include "params/param_convert.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 class MidiEventRing {
  public:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 namespace {
 

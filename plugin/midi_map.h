@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/midimap_entry.h"
+#include "params/midimap_entry.h"
 
 // What one source of a matched entry says: its input range, curve and invert flag.
 struct MidiSourceSetting {

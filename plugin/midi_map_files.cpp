@@ -5,9 +5,9 @@
 
 #include "library/text_lines.h"
 #include "library/text_numbers.h"
+#include "params/param_table.h"
 #include "platform/platform.h"
 #include "platform/textfile.h"
-#include "plugin/param_table.h"
 
 namespace {
 

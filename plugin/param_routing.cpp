@@ -16,7 +16,7 @@
 #include "engine/kernels/utility_modules.h"
 #include "engine/kernels/vcf_module.h"
 #include "engine/kernels/vco.h"
-#include "plugin/param_convert.h"
+#include "params/param_convert.h"
 #include "plugin/quorvane_vst.h"
 
 CordEnds cordEnds(int index, float plain) {

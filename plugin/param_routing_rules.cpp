@@ -8,7 +8,7 @@
 #include "engine/kernels/shared_sources.h"
 #include "engine/kernels/vco.h"
 #include "engine/voice_tables.h"
-#include "plugin/param_convert.h"
+#include "params/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin/quorvane_vst.h"
 

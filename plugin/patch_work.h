@@ -39,14 +39,19 @@ class Quorvane_VST::PatchWork {
         break;
     }
     held_ = true;
+    ++depthOnThisThread();
     plugin_.finishAudioProgramChange(*this);
   }
   ~PatchWork() {
-    if (held_) plugin_.changeState_.fetch_and(~patchstate::kBusy, std::memory_order_acq_rel);
+    if (!held_) return;
+    --depthOnThisThread();
+    plugin_.changeState_.fetch_and(~patchstate::kBusy, std::memory_order_acq_rel);
   }
   PatchWork(const PatchWork&) = delete;
   PatchWork& operator=(const PatchWork&) = delete;
   bool held() const { return held_; }
+  // PatchWork holds the calling thread has now.
+  static int& depthOnThisThread();
 
  private:
   Quorvane_VST& plugin_;

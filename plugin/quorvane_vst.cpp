@@ -5,10 +5,10 @@
 
 #include "engine/audio_thread.h"
 #include "library/patch_library.h"
+#include "params/param_convert.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "plugin/bounded_text.h"
-#include "plugin/param_convert.h"
 
 Quorvane_VST::Quorvane_VST(audioMasterCallback audioMaster, const BuildIdentity& identity)
     : AudioEffectX(audioMaster, 1, kHostParamCount), identity_(identity) {
@@ -60,6 +60,7 @@ void Quorvane_VST::initEngine() {
   midiMaps_.currentMapIndex = 0;
   if (!engine_.build(getSampleRate())) return;  // stays not ready: silence
   engine_.setMidiDispatch(dispatchHook, this);
+  engine_.setBlockStart(blockStartHook, this);
   settings.keyboardGatesEnvelopes.store(1, std::memory_order_relaxed);
   midiMaps_.loadMidiMap(0);
   settings.intervalLatch.store(0, std::memory_order_relaxed);
@@ -84,6 +85,11 @@ void Quorvane_VST::setSampleRate(float sampleRate) {
 void Quorvane_VST::suspend() {
   audioRunning_.store(false, std::memory_order_release);
   engine_.setProcessing(false);
+  // Values set while the last block ran and not yet routed land now.
+  if (pendingRoutes_.any()) {
+    routePendingParameters();
+    engine_.settleWhileIdle();
+  }
   releaseAllKeys();
 }
 

@@ -22,14 +22,15 @@
 #include <vector>
 
 #include "engine/voice_engine.h"
-#include "plugin/audioeffectx.h"
 #include "library/patch.h"
+#include "params/param_flags.h"
+#include "params/param_table.h"
+#include "plugin/audioeffectx.h"
 #include "plugin/build_identity.h"
 #include "plugin/midi_event_ring.h"
 #include "plugin/midi_map.h"
 #include "plugin/midi_map_files.h"
 #include "plugin/note_table.h"
-#include "plugin/param_table.h"
 
 class PatchLibrary;
 
@@ -257,6 +258,14 @@ class Quorvane_VST : public AudioEffectX {
   // Holds the last complete state as chunk text (called where a change completes).
   void keepCompleteChunk();
 
+  // Routes every parameter set off the audio thread since the last call, from its stored
+  // value. The audio thread at the start of a block (blockStartHook), or the host's thread
+  // once processing stopped.
+  void routePendingParameters();
+  static void blockStartHook(void* self);
+  // True while the calling thread holds a PatchWork (it applies or reads a patch).
+  static bool patchWorkOnThisThread();
+
   // --- MIDI (quorvane_vst_midi.cpp) ---
   static void dispatchHook(void* self, int sampleIndex);
   void handleMidiEvent(const VstMidiEvent& event);
@@ -302,6 +311,7 @@ class Quorvane_VST : public AudioEffectX {
   MidiMap midiMap_;
   MidiMapHolder midiMaps_{midiMap_};
   std::array<std::atomic<float>, kParamRecordCount> paramValues_{};
+  ParamFlags pendingRoutes_;  // set off the audio thread while audio runs, not yet routed
   std::atomic<bool> hostHoldsEffect_{false};
   std::string dataFolder_;
   std::unique_ptr<PatchLibrary> library_;

@@ -121,12 +121,14 @@ void Quorvane_VST::applySourceMaps(uint32_t sourceBit, int value, int voice, boo
   while (const int parameter = midiMap_.lookup(position, sourceBit, 0, 0, setting)) {
     const float plain = mapCurve(value, setting, parameter);
     PatchVoice& ramped = engine_.voice(voice < 0 ? 0 : voice);
+    // The rate goes back to what it was: during a patch change's fade it is the fade's.
+    const float rampRate = ramped.rampRate.load(std::memory_order_relaxed);
     if (fastRamp) ramped.rampRate.store(fadedRampRate(rate), std::memory_order_relaxed);
     if (voice < 0)
       setParameterReal(parameter, plain);
     else
       routeToEngine(parameter, plain, voice, voice);
-    if (fastRamp) ramped.rampRate.store(normalRampRate(rate), std::memory_order_relaxed);
+    if (fastRamp) ramped.rampRate.store(rampRate, std::memory_order_relaxed);
   }
 }
 

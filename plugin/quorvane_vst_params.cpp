@@ -4,8 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/audio_thread.h"
+#include "params/param_convert.h"
 #include "plugin/bounded_text.h"
-#include "plugin/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin/quorvane_vst.h"
 
@@ -26,11 +27,26 @@ void Quorvane_VST::setParameter(int32_t index, float value) {
   float plain = plainFromNormalised(index, value);
   // A cord that names no other jack is no cord.
   if (isCordParam(index) && cordEnds(index, plain).peer == 0) plain = 0.0f;
-  paramValues_[index].store(plain, kRelaxed);
+  paramValues_[index].store(plain, std::memory_order_release);
   routeOwnField(index, plain);
+  // While audio runs, a value set on another thread (host automation, the editor) is routed
+  // by the audio thread at the start of its next block, from the value stored then: however
+  // fast values arrive, a block routes each parameter at most once, and the last value set
+  // is the one that sounds. A patch being applied routes at once, in the order it sets.
+  if (!onAudioThread() && engine_.processing() && !patchWorkOnThisThread()) {
+    pendingRoutes_.mark(index);
+    return;
+  }
+  pendingRoutes_.clear(index);  // routed now: a value set earlier and not yet routed is gone
   routeToEngine(index, plain);
   engine_.settleWhileIdle();  // while suspended, the change lands now rather than queueing
 }
+
+void Quorvane_VST::routePendingParameters() {
+  pendingRoutes_.take([this](int index) { routeToEngine(index, paramValues_[index].load(std::memory_order_acquire)); });
+}
+
+void Quorvane_VST::blockStartHook(void* self) { static_cast<Quorvane_VST*>(self)->routePendingParameters(); }
 
 float Quorvane_VST::getParameter(int32_t index) {
   return isRoutable(index) ? normalisedFromPlain(index, paramValues_[index].load(kRelaxed)) : 0.0f;

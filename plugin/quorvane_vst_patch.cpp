@@ -29,8 +29,8 @@
 #include "engine/kernels/vco.h"
 #include "engine/voice_tables.h"
 #include "library/patch_library.h"
+#include "params/param_convert.h"
 #include "platform/platform.h"
-#include "plugin/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin/patch_work.h"
 
@@ -60,6 +60,13 @@ bool Quorvane_VST::takeRecord(ChangeSource source) {
   mailbox_ = *record;
   return true;
 }
+
+int& Quorvane_VST::PatchWork::depthOnThisThread() {
+  thread_local int depth = 0;
+  return depth;
+}
+
+bool Quorvane_VST::patchWorkOnThisThread() { return PatchWork::depthOnThisThread() > 0; }
 
 void Quorvane_VST::beginChange() {
   if (!engine_.patchChangePending()) {

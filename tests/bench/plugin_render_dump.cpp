@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 #include "tests/bench/sounding_instance.h"
 #include "tests/engine/test_draw.h"
 

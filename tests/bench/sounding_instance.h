@@ -10,8 +10,8 @@
 
 #include "engine/kernels/kernel_object.h"
 #include "engine/kernels/keyboard_modules.h"
+#include "params/param_table.h"
 #include "plugin/entry_point.h"
-#include "plugin/param_table.h"
 
 namespace qvbench {
 

@@ -1,5 +1,6 @@
 // Cord hand-over: every request reaches all nine voice contexts at one frame boundary, in
-// the order posted, whichever thread posts it. The nine contexts hold the real graph.
+// the order posted, whichever thread posts it; a block takes up only what waited when it
+// began. The nine contexts hold the real graph.
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -121,4 +122,63 @@ TEST(BlockCord, BypassedBlocksTakeRequestsUp) {
   std::vector<float> l(16), r(16);
   rig.engine->processBlock(nullptr, nullptr, l.data(), r.data(), 16, nullptr);
   rig.expectEveryContext(kSawIndex);
+}
+
+namespace {
+
+// Posts from a thread of its own, at frame 0 of a block, a cord and a command; records at
+// every later frame of that block whether either was taken up.
+struct MidBlockPoster {
+  CordRig rig;
+  bool armed = false;
+  bool commandRan = false;
+  bool takenUpInBlock = false;
+
+  static void atFrame(void* context, int frame) {
+    auto* self = static_cast<MidBlockPoster*>(context);
+    if (!self->armed) return;
+    if (frame == 0) {
+      std::thread([self] {
+        self->rig.engine->requestCord(kVcfIn, kVco1Saw);
+        EngineCommand command;
+        command.kind = EngineCommandKind::Apply;
+        command.object = self;
+        command.apply = [](PatchVoice&, const EngineCommand& c) { static_cast<MidBlockPoster*>(c.object)->commandRan = true; };
+        self->rig.engine->voice(0).postCommand(command);
+      }).join();
+    } else if (self->commandRan || rowOne(self->rig.engine->voice(0)).outputIndex == kSawIndex) {
+      self->takenUpInBlock = true;
+    }
+  }
+};
+
+}  // namespace
+
+// A thread that posts while a block runs cannot keep the audio thread in it: what it posts
+// waits for the start of the next block, and is taken up there.
+TEST(BlockCord, ChangesPostedDuringABlockWaitForTheNext) {
+  MidBlockPoster poster;
+  poster.rig.engine->setMidiDispatch(&MidBlockPoster::atFrame, &poster);
+  poster.rig.start();
+  std::vector<float> l(64), r(64);
+  poster.armed = true;
+  poster.rig.engine->processBlock(nullptr, nullptr, l.data(), r.data(), 64, nullptr);
+  poster.armed = false;
+  EXPECT_FALSE(poster.takenUpInBlock);
+  poster.rig.expectEveryContext(kNormalIndex);
+  EXPECT_FALSE(poster.commandRan);
+  poster.rig.engine->processBlock(nullptr, nullptr, l.data(), r.data(), 64, nullptr);
+  poster.rig.expectEveryContext(kSawIndex);
+  EXPECT_TRUE(poster.commandRan);
+}
+
+// A request the full queue refuses is counted, not silently lost.
+TEST(BlockCord, RefusedRequestsAreCounted) {
+  CordRig rig;
+  rig.start();
+  int accepted = 0;
+  while (rig.engine->requestCord(kVcfIn, accepted % 2 ? kVco1Saw : 0)) ++accepted;
+  EXPECT_GT(accepted, 0);
+  EXPECT_FALSE(rig.engine->requestCord(kVcfIn, kVco1Saw));
+  EXPECT_EQ(rig.engine->handOverOverflows(), 2u);
 }

@@ -134,6 +134,7 @@ TEST(VoiceCommands, FullQueueRefusesFurtherCommands) {
   while (voice.postCommand(c)) ++accepted;
   EXPECT_EQ(accepted, kVoiceCommandCapacity);
   EXPECT_FALSE(voice.postCommand(c));
+  EXPECT_EQ(voice.commandOverflows(), 2u);  // both refusals counted
 }
 
 TEST(VoiceCommands, SeveralPostingThreadsShareTheQueueSafely) {

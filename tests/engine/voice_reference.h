@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/patch_voice.h"
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 namespace voice_ref {
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "plugin/entry_point.h"
-#include "plugin/vst/aeffect.h"
 #include "platform/headless.h"
+#include "plugin/entry_point.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "vst/aeffect.h"
 
 namespace {
 

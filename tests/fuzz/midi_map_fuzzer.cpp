@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "params/param_table.h"
 #include "plugin/midi_map.h"
-#include "plugin/param_table.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

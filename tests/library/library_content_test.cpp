@@ -1,7 +1,7 @@
 #include <set>
 
 #include "library/dump_format.h"
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 #include "tests/library/library_fixture.h"
 #include "tools/libgen/library_content.h"
 

@@ -265,3 +265,34 @@ TEST(ProgramChange, AnEmptySlotReloadsTheCurrentPatch) {
 
 }  // namespace
 }  // namespace plugintest
+
+namespace plugintest {
+
+// While a patch change fades the output back in, the ramps run at the fade's fast rate; a
+// note whose velocity map ramps fast for its own change leaves that rate as it found it.
+TEST(MidiMapInput, VelocityMapDuringAFadeKeepsTheFadeRate) {
+  RunningInstance in;
+  Quorvane_VST& p = in.plugin();
+  MidiMapEntry velocity = blankMidiMapEntry(kVcfCoarse);
+  velocity.sourceBits = kMidiBitVelocity;
+  p.midiMap().setEntry(0, velocity);
+  const int rate = static_cast<int>(p.engine().sampleRate());
+  p.engine().postPatchChange();
+  for (int b = 0; b < 100 && !p.engine().fadedOut(); ++b) in.run(1);
+  ASSERT_TRUE(p.engine().fadedOut());
+  in.run(1);
+  p.engine().finishPatchChange();
+  in.run(1);  // the fade back in has begun
+  ASSERT_LT(p.engine().fadeGain(), 1.0f);
+  ASSERT_FLOAT_EQ(p.engine().voice(0).rampRate.load(), fadedRampRate(rate));
+  sendMidi(in.effect(), {{0x90, 60, 100, 0}});
+  in.run(1);
+  ASSERT_LT(p.engine().fadeGain(), 1.0f);
+  for (int k = 0; k < kVoiceContextCount; ++k)
+    EXPECT_FLOAT_EQ(p.engine().voice(k).rampRate.load(), fadedRampRate(rate)) << "context " << k;
+  for (int b = 0; b < 100 && p.engine().fadeGain() < 1.0f; ++b) in.run(1);
+  for (int k = 0; k < kVoiceContextCount; ++k)
+    EXPECT_FLOAT_EQ(p.engine().voice(k).rampRate.load(), normalRampRate(rate)) << "the fade's end restores it";
+}
+
+}  // namespace plugintest

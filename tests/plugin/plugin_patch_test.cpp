@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "params/param_convert.h"
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/textfile.h"
-#include "plugin/param_convert.h"
 #include "plugin_patch_test_util.h"
 
 namespace plugintest {

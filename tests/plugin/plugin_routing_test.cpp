@@ -3,9 +3,12 @@
 // has taken the change up and the ramps have arrived.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -20,6 +23,7 @@
 #include "engine/kernels/vcf_module.h"
 #include "engine/kernels/vco.h"
 #include "engine/voice_tables.h"
+#include "params/param_convert.h"
 #include "plugin/param_routing.h"
 #include "plugin_routing_test_util.h"
 
@@ -258,4 +262,83 @@ TEST(PluginRouting, EnvelopeTriggerAndPortamentoButtons) {
 }
 
 }  // namespace
+}  // namespace plugintest
+
+namespace plugintest {
+namespace {
+
+// Where every normalled row of every context reads from, and its gain.
+struct RowSnapshot {
+  int sourceIndex;
+  int outputIndex;
+  float gain;
+  bool operator==(const RowSnapshot&) const = default;
+};
+
+std::vector<RowSnapshot> rowsOf(RunningInstance& in) {
+  std::vector<RowSnapshot> rows;
+  for (int k = 0; k < kVoiceContextCount; ++k)
+    for (int row = 1; row <= kNormalledRowCount; ++row) {
+      const PatchInput* r = in.voice(k).normalRows[row];
+      rows.push_back({r->source != nullptr ? r->source->index : -1, r->outputIndex, r->gain});
+    }
+  return rows;
+}
+
+}  // namespace
+
+// A host thread sets every parameter as fast as it can while blocks run, then the values it
+// ends on: once the burst is over the contexts hold what an instance given those values
+// directly holds. Two jacks are kept out of the burst: the switch's direction stays as its
+// last cord left it, and the host cannot unplug the last Multiple jack (its cord parameter
+// is beyond the host's range).
+TEST(PluginRouting, LastValuesOfABurstAreTheOnesThatSound) {
+  const int switchJack = jackIndexOfCode(fourCharKey("pl51"));
+  const int switchParam = paramOfJackIndex(switchJack);
+  std::mt19937 random(21);
+  auto randomValue = [&](int index) {
+    if (!isCordParam(index)) return static_cast<float>(random() % 1001) / 1000.0f;
+    int jack = static_cast<int>(random() % kJackTableSize);
+    if (jack == switchJack || jack == kJackCount) jack = 0;
+    return static_cast<float>(jack) / 1000.0f;
+  };
+  // The values the burst ends on: settings at random, two cords (jack 11 from VCO 1's saw,
+  // jack 23 from jack 60), every other jack unplugged.
+  std::vector<float> last(kHostParamCount, 0.0f);
+  for (int i = 2; i < kFirstCordParam; ++i) last[i] = randomValue(i);
+  last[kParamMasterBypass] = 1.0f;
+  last[kParamVoices] = 1.0f;
+  last[paramOfJackIndex(11)] = 0.058f;
+  last[paramOfJackIndex(23)] = 0.060f;
+
+  RunningInstance burst;
+  AEffect* e = burst.effect();
+  std::atomic<bool> running{true};
+  std::atomic<int> passes{0};
+  std::thread host([&] {
+    while (running.load() || passes.load() < 3) {
+      for (int i = 1; i < kHostParamCount; ++i)
+        if (i != switchParam) e->setParameter(e, i, randomValue(i));
+      ++passes;
+    }
+    for (int i = 1; i < kHostParamCount; ++i) e->setParameter(e, i, last[i]);
+  });
+  for (int b = 0; b < 50; ++b) burst.run(1);
+  running = false;
+  host.join();
+  burst.settle();
+
+  RunningInstance direct;
+  for (int i = 1; i < kHostParamCount; ++i) direct.effect()->setParameter(direct.effect(), i, last[i]);
+  direct.settle();
+
+  for (int i = 1; i < kHostParamCount; ++i) ASSERT_EQ(e->getParameter(e, i), direct.effect()->getParameter(direct.effect(), i)) << i;
+  const std::vector<RowSnapshot> got = rowsOf(burst), want = rowsOf(direct);
+  for (size_t n = 0; n < want.size(); ++n)
+    ASSERT_EQ(got[n], want[n]) << "context " << n / kNormalledRowCount << " row " << n % kNormalledRowCount + 1
+                               << ": " << got[n].sourceIndex << "/" << got[n].outputIndex << " x " << got[n].gain
+                               << " against " << want[n].sourceIndex << "/" << want[n].outputIndex << " x "
+                               << want[n].gain;
+}
+
 }  // namespace plugintest

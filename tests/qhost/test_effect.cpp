@@ -8,8 +8,11 @@
 //   4  setChunk ignores the chunk       (state.chunk)
 //   5  a mutex locked in processEvents  (realtime)
 //   6  a file opened in process         (realtime)
+//   7  each block works through every parameter change made since the last one, so its
+//      cost grows with how fast another thread sets parameters (params.burst)
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -61,6 +64,13 @@ class TestEffect : public AudioEffectX {
     if (QV_BROKEN == 6) {
       if (std::FILE* f = std::fopen("/dev/null", "rb")) std::fclose(f);
     }
+    if (QV_BROKEN == 7) {
+      // A microsecond per change, at most 20 ms a block.
+      const auto changes = std::min<uint64_t>(changes_.exchange(0), 20000);
+      const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(changes);
+      while (std::chrono::steady_clock::now() < until) {
+      }
+    }
   }
   int32_t processEvents(VstEvents* events) override {
     if (QV_BROKEN == 5) std::lock_guard<std::mutex> lock(mutex_);
@@ -81,6 +91,7 @@ class TestEffect : public AudioEffectX {
     return 1;
   }
   void setParameter(int32_t index, float value) override {
+    if (QV_BROKEN == 7) changes_.fetch_add(1, std::memory_order_relaxed);
     if (index != 0 || !std::isfinite(value)) return;
     gain_.store(std::clamp(value, 0.0f, 1.0f), std::memory_order_relaxed);
     testEditor_->parameterChanged(index, getParameter(index));
@@ -137,6 +148,7 @@ class TestEffect : public AudioEffectX {
   char chunk_[64] = {};
   std::vector<float> scratch_;
   std::mutex mutex_;
+  std::atomic<uint64_t> changes_{0};
 };
 
 }  // namespace

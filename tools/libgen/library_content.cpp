@@ -4,7 +4,7 @@
 
 #include "library/dump_format.h"
 #include "library/patch_group.h"
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 namespace libgen {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "options.h"
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 namespace qhost {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 namespace qhost {
 

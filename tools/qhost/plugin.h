@@ -7,7 +7,7 @@
 #include <string>
 
 #include "library.h"
-#include "plugin/vst/aeffect.h"
+#include "vst/aeffect.h"
 
 namespace qhost {
 

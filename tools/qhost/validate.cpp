@@ -34,7 +34,7 @@ int runValidate(const ValidateOptions& options) {
   }
   std::vector<Check> checks;
   for (auto group : {lifecycleChecks, infoChecks, processChecks, midiChecks, parameterChecks, stateChecks,
-                     realtimeChecks})
+                     burstChecks, realtimeChecks})
     for (const Check& c : group()) checks.push_back(c);
 
   int passed = 0, failed = 0, skipped = 0;

@@ -120,6 +120,9 @@ bool startOrFail(Instance& instance, const ValidateContext& ctx, double rate, in
 // (which gets its quiet input noise).
 std::vector<MidiMessage> chord(const ValidateContext& ctx);
 
+// The instance's chunk (effGetChunk), empty when it gives none.
+std::vector<unsigned char> getChunk(const Instance& instance);
+
 // Counts the non-finite samples of the last block in `instance`'s outputs.
 int64_t nonFinite(const Instance& instance, int32_t frames);
 
@@ -139,6 +142,7 @@ std::vector<Check> processChecks();
 std::vector<Check> midiChecks();
 std::vector<Check> parameterChecks();
 std::vector<Check> stateChecks();
+std::vector<Check> burstChecks();
 std::vector<Check> realtimeChecks();
 
 }  // namespace qhost

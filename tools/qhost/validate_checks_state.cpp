@@ -52,14 +52,6 @@ CheckResult automation(const ValidateContext& ctx) {
   return CheckResult::pass();
 }
 
-std::vector<unsigned char> getChunk(const Instance& instance) {
-  void* data = nullptr;
-  const intptr_t size = instance.dispatch(effGetChunk, 0, 0, &data);
-  if (size <= 0 || !data) return {};
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  return {bytes, bytes + size};
-}
-
 void setChunk(const Instance& instance, std::vector<unsigned char> chunk) {
   instance.dispatch(effSetChunk, 0, static_cast<intptr_t>(chunk.size()), chunk.data());
 }

@@ -213,6 +213,14 @@ std::vector<MidiMessage> chord(const ValidateContext& ctx) {
   return {noteOn(0, 48, 100), noteOn(0, 60, 90), noteOn(0, 67, 80)};
 }
 
+std::vector<unsigned char> getChunk(const Instance& instance) {
+  void* data = nullptr;
+  const intptr_t size = instance.dispatch(effGetChunk, 0, 0, &data);
+  if (size <= 0 || !data) return {};
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  return {bytes, bytes + size};
+}
+
 double restingPeak(const std::string& path, double rate, int32_t block, double seconds) {
   Instance quiet;
   std::string error;

@@ -1,4 +1,4 @@
-#include "plugin/param_convert.h"
+#include "params/param_convert.h"
 
 #include <gtest/gtest.h>
 

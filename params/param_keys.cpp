@@ -1,4 +1,4 @@
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 // Keys, store kinds and jack codes of the parameters. The checks at the end make a duplicate
 // key or a jack code that differs from its cord parameter's key a compile error.

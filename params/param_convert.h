@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 // True for the input-jack parameters 90..178, whose plain value is the peer jack index.
 constexpr bool isCordParam(int index) {

@@ -1,4 +1,4 @@
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 #include <gtest/gtest.h>
 

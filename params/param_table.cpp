@@ -1,4 +1,4 @@
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 // The descriptor table: names, units, ranges and defaults of every parameter index.
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/four_char_code.h"
+#include "params/four_char_code.h"
 
 // A parameter key as the table stores it: the four-character code as a signed word. 0 means
 // no code.

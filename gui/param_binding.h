@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 class CanvasPlugin;
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "editor/panel_geometry.h"
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 
 using namespace panel;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/param_table.h"
+#include "params/param_table.h"
 #include "tools/artgen/art.h"
 
 namespace {

@@ -231,10 +231,11 @@ void CAUGuiCanvas::idle() {
 
   if (learnTarget_) {
     const float heard = meterValue(5);
-    const int word = static_cast<int>(heard);
+    const bool valid = std::isfinite(heard) && std::fabs(heard) < 1e9f;
+    const int word = valid ? static_cast<int>(heard) : 0;
     learnedChannel_ = (word >> 8) & 0xF;
     learnedNumber_ = (word & 0xF000) ? 128 : word & 0xFFF;
-    if (heard != 0.0f) learnTarget_->learnControl()->midiLearned(word >> 8, learnedNumber_);
+    if (valid && heard != 0.0f) learnTarget_->learnControl()->midiLearned(word >> 8, learnedNumber_);
   }
 
   // The hover countdown runs in every idle, so a tip appears over a still panel too.

@@ -37,7 +37,7 @@ class CAUGuiCanvas {
   // Idle passes a still mouse waits before the hover tip shows.
   static constexpr int kTipDelay = 5;
   // Parameters from this index on are cords: their value is a jack index, sent / 1000.
-  static constexpr int32_t kFirstJackParam = 90;
+  static constexpr int32_t kFirstJackParam = kFirstCordParam;
   // Shift-click arms MIDI learn on controls bound below this index.
   static constexpr int32_t kLearnLimit = 79;
 

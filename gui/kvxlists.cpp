@@ -124,7 +124,13 @@ KVXStringMenu::KVXStringMenu(CAUGuiCanvas* canvas, const GuiRect& rect, int tag,
       leftCap_(new CAUGuiGraphic("menu_left.png")),
       rightCap_(new CAUGuiGraphic("menu_right.png")),
       centre_(new CAUGuiGraphic("menu_center.png")) {
-  for (CAUGuiGraphic* g : {leftCap_, rightCap_, centre_}) canvas->addGraphic(g);
+  // The canvas owns the images; without one they go with the menu.
+  for (CAUGuiGraphic* g : {leftCap_, rightCap_, centre_}) {
+    if (canvas)
+      canvas->addGraphic(g);
+    else
+      ownImages_.emplace_back(g);
+  }
   setItems(std::move(strings), selected);
 }
 

@@ -3,13 +3,14 @@
 // one-operation handler of the user's changes. GUI thread only.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "gui/cauguictrl.h"
+#include "gui/cauguigraphic.h"
 #include "gui/kvxscroll.h"
 
-class CAUGuiGraphic;
 class KVXTextList;
 
 class KVXListHandler {
@@ -113,6 +114,7 @@ class KVXStringMenu : public CAUGuiCtrl {
   CAUGuiGraphic* leftCap_;
   CAUGuiGraphic* rightCap_;
   CAUGuiGraphic* centre_;
+  std::vector<std::unique_ptr<CAUGuiGraphic>> ownImages_;
 };
 
 // The fill of selected rows and of scroll thumbs.

@@ -60,6 +60,18 @@ struct TextRules {
   int lowestNumber = 0;
   int highestNumber = 0;
   int maxLength = -1;    // -1: no limit
+
+  // Digits only, for a number from lowest to highest.
+  static TextRules digits(int lowest, int highest) {
+    TextRules r;
+    r.lowestChar = '0';
+    r.highestChar = '9';
+    r.charCheck = 1;
+    r.numericCheck = 1;
+    r.lowestNumber = lowest;
+    r.highestNumber = highest;
+    return r;
+  }
 };
 // The empty text is always valid; then the length; with the character check off nothing
 // more; else every character (as a signed char) in the range and, with the numeric check

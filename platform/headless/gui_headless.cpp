@@ -4,6 +4,7 @@
 // fakes that record what happens and answer from scripts (headless_gui.h).
 #include <cairo-ft.h>
 #include <cairo.h>
+#include <dlfcn.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
@@ -60,6 +61,18 @@ const FontFace& fontFace() {
     return f;
   }();
   return loaded;
+}
+
+// A plug-in that draws keeps the drawing libraries loaded once it is unloaded: their caches
+// (cairo's fonts, pixman's start-up tables, FreeType's faces) would otherwise be lost with
+// them, and cairo may still hold faces made here. Called before the first drawing.
+void keepDrawingLibrariesLoaded() {
+  static const bool kept = [] {
+    for (const char* name : {"libcairo.so.2", "libpixman-1.so.0", "libfreetype.so.6", "libfontconfig.so.1"})
+      if (void* handle = dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE)) dlclose(handle);
+    return true;
+  }();
+  (void)kept;
 }
 
 // --- bitmap and surface ----------------------------------------------------------------
@@ -631,6 +644,7 @@ bool answerFileDialog(bool save, const FileDialogOptions& options, std::string& 
 
 std::unique_ptr<Bitmap> Bitmap::create(int width, int height) {
   if (width <= 0 || height <= 0) return nullptr;
+  keepDrawingLibrariesLoaded();
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(s);

@@ -16,6 +16,8 @@ TEST(Canvas, DragsReportNormalisedValues) {
   EXPECT_EQ(resonance->maxPosition(), 100);
   EXPECT_EQ(f.canvas->mouseDown({150, 110}, false, false), kHandled);
   EXPECT_EQ(f.canvas->mouseDrag({175, 110}, false), kHandled);
+  f.canvas->idle();  // while pressed, the value tip is drawn with the control
+  EXPECT_EQ(resonance->dragTips, 1);
   EXPECT_EQ(f.canvas->mouseUp({175, 110}, false), kHandled);
   ASSERT_EQ(f.plugin.automated.size(), 2u);
   EXPECT_EQ(f.plugin.automated[0].first, 25);

@@ -42,18 +42,7 @@ struct ControlsFixture : ::testing::Test {
 // resource of that name.
 template <typename ColourAt>
 void addImage(const std::string& name, int width, int height, ColourAt colourAt) {
-  testpng::Picture p;
-  p.width = width;
-  p.height = height;
-  for (int y = 0; y < height; ++y) {
-    std::vector<uint8_t> row;
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = colourAt(x, y);
-      for (int shift : {16, 8, 0, 24}) row.push_back(uint8_t(c >> shift));
-    }
-    p.rows.push_back(std::move(row));
-  }
-  platform::headless::addResource(name, "PNG", testpng::encode({PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, p));
+  platform::headless::addResource(name, "PNG", testpng::encodeColours(width, height, colourAt));
 }
 
 // A picture of solid stacked frames, one colour (0xAARRGGBB, straight alpha) per frame, as

@@ -28,6 +28,8 @@ struct ButtonCase {
   std::vector<int> callbacks;  // values, in order
 };
 
+void PrintTo(const ButtonCase& c, std::ostream* os) { *os << c.name; }
+
 class ButtonModes : public ControlsFixture, public ::testing::WithParamInterface<ButtonCase> {};
 
 TEST_P(ButtonModes, PressAndRelease) {

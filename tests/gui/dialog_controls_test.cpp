@@ -19,13 +19,7 @@ namespace {
 // ---- validation ----
 
 TEST(TextValidation, Rules) {
-  TextRules numeric;
-  numeric.lowestChar = '0';
-  numeric.highestChar = '9';
-  numeric.charCheck = 1;
-  numeric.numericCheck = 1;
-  numeric.lowestNumber = 1;
-  numeric.highestNumber = 16;
+  const TextRules numeric = TextRules::digits(1, 16);
   TextRules three;
   three.maxLength = 3;
   TextRules printable;
@@ -68,14 +62,7 @@ struct Fields : ::testing::Test {
     other = f.add(1, 20, 60, 1);
     platform::headless::clearBeeps();
   }
-  void numeric() {
-    field->rules.lowestChar = '0';
-    field->rules.highestChar = '9';
-    field->rules.charCheck = 1;
-    field->rules.numericCheck = 1;
-    field->rules.lowestNumber = 1;
-    field->rules.highestNumber = 16;
-  }
+  void numeric() { field->rules = TextRules::digits(1, 16); }
   std::string boxText() {
     std::string s;
     EXPECT_TRUE(f.driver().focusedEditText(s));

@@ -38,6 +38,8 @@ struct Case {
   bool translucent;
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class PngEncodings : public ::testing::TestWithParam<Case> {};
 
 TEST_P(PngEncodings, DecodeToTheSamePremultipliedPixels) {

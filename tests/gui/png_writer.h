@@ -122,4 +122,21 @@ Picture makePicture(const Encoding& e, int width, int height, const std::vector<
   return p;
 }
 
+// An 8-bit RGBA PNG whose pixel (x, y) is colourAt(x, y), a word 0xAARRGGBB (straight alpha).
+template <typename ColourAt>
+std::vector<uint8_t> encodeColours(int width, int height, ColourAt colourAt) {
+  Picture p;
+  p.width = width;
+  p.height = height;
+  for (int y = 0; y < height; ++y) {
+    std::vector<uint8_t> row;
+    for (int x = 0; x < width; ++x) {
+      const uint32_t c = colourAt(x, y);
+      for (int shift : {16, 8, 0, 24}) row.push_back(static_cast<uint8_t>(c >> shift));
+    }
+    p.rows.push_back(std::move(row));
+  }
+  return encode({PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, p);
+}
+
 }  // namespace testpng

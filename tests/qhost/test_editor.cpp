@@ -5,9 +5,11 @@
 
 #include "gui/canvas_window.h"
 #include "gui/cauguicanvas.h"
+#include "gui/cauguislider.h"
 #include "gui/platform_rect.h"
 #include "platform/gui.h"
 #include "plugin/audioeffectx.h"
+#include "tools/controlprobe/controls_scene.h"
 
 #ifndef QV_EFFECT_BUILD
 #define QV_EFFECT_BUILD 0
@@ -106,7 +108,11 @@ bool TestEditor::open(void* parentWindow) {
   canvas_->addControl(pane);
   canvas_->setTopPane(pane);
   pane->addChild(new GainBar(canvas_.get(), gainBinding(this), GuiRect{kGainX, kGainY, kGainWidth, kGainHeight + 30}, 100));
+  const ControlsScene scene = buildControlsScene(*canvas_, pane, kControlsX, kControlsY, plainBinding(1, "Spare", 0.5f, this),
+                                                 gainBinding(this));
   canvas_->syncFromPlugin();
+  // The gain bar answers for the gain when the host changes it; the slider starts where it is.
+  scene.slider->setValue(fx_->getParameter(0));
   link_ = std::make_unique<CanvasWindowLink>(*canvas_, *window_);
   window_->takeFocus();
   return true;
@@ -131,4 +137,13 @@ void TestEditor::setParameterAutomated(int32_t index, float normalised) { fx_->s
 float TestEditor::getParameter(int32_t index) { return fx_->getParameter(index); }
 void TestEditor::beginEdit(int32_t index) { fx_->beginEdit(index); }
 void TestEditor::endEdit(int32_t index) { fx_->endEdit(index); }
-float TestEditor::meterValue(int) { return 0.0f; }
+void TestEditor::blockMeasured(float sumSquares, float frames) {
+  sumSquares_.store(sumSquares, std::memory_order_relaxed);
+  frames_.store(frames, std::memory_order_relaxed);
+}
+
+float TestEditor::meterValue(int index) {
+  if (index == 0) return sumSquares_.load(std::memory_order_relaxed);
+  if (index == 3) return frames_.load(std::memory_order_relaxed);
+  return 0.0f;
+}

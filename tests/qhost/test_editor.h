@@ -1,8 +1,11 @@
 // The test effect's editor: a canvas with a coloured pane and one horizontal drag control
-// for the effect's gain (parameter 0), drawn with the surface's fills and text. It lets
-// `qhost edit` be checked end to end before the real panel exists.
+// for the effect's gain (parameter 0), drawn with the surface's fills and text, and below it
+// a pane of the toolkit's standard controls (a knob on parameter 1, a slider on the gain, a
+// toggle, a push button and a level meter of the output). It lets `qhost edit` be checked
+// end to end before the real panel exists.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "gui/canvas_plugin.h"
@@ -20,6 +23,8 @@ class TestEditor : public AEffEditor, public CanvasPlugin {
   // The gain control's place on the panel: a drag from its left to its right edge moves
   // the gain from 0 to 1.
   static constexpr int kGainX = 100, kGainY = 120, kGainWidth = 400, kGainHeight = 40;
+  // Where the pane of standard controls lies.
+  static constexpr int kControlsX = 100, kControlsY = 220;
 
   explicit TestEditor(AudioEffectX* effect);
   ~TestEditor() override;
@@ -31,6 +36,8 @@ class TestEditor : public AEffEditor, public CanvasPlugin {
 
   // The effect's parameter changed (any thread).
   void parameterChanged(int32_t index, float value);
+  // The audio thread measured a block: the sum of squares of its left output and its frames.
+  void blockMeasured(float sumSquares, float frames);
 
   void setParameterAutomated(int32_t index, float normalised) override;
   float getParameter(int32_t index) override;
@@ -43,4 +50,6 @@ class TestEditor : public AEffEditor, public CanvasPlugin {
   std::unique_ptr<platform::Window> window_;
   std::unique_ptr<CAUGuiCanvas> canvas_;
   std::unique_ptr<CanvasWindowLink> link_;
+  std::atomic<float> sumSquares_{0.0f};
+  std::atomic<float> frames_{0.0f};
 };

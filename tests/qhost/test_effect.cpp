@@ -47,6 +47,7 @@ class TestEffect : public AudioEffectX {
 
   void processReplacing(float** in, float** out, int32_t frames) override {
     const double step = 2.0 * 3.14159265358979 * frequency_ / getSampleRate();
+    float sumSquares = 0.0f;
     for (int32_t i = 0; i < frames; ++i) {
       const float tone = key_ >= 0 ? static_cast<float>(0.25 * std::sin(phase_)) : 0.0f;
       phase_ = std::fmod(phase_ + step, 2.0 * 3.14159265358979);
@@ -54,7 +55,9 @@ class TestEffect : public AudioEffectX {
         const float x = in && in[c] ? in[c][i] : 0.0f;
         out[c][i] = gain_.load(std::memory_order_relaxed) * (x + tone);
       }
+      sumSquares += out[0][i] * out[0][i];
     }
+    testEditor_->blockMeasured(sumSquares, static_cast<float>(frames));
     if (QV_BROKEN == 1 && getSampleRate() >= 192000 && frames > 0)
       out[0][0] = std::numeric_limits<float>::quiet_NaN();
     if (QV_BROKEN == 3) {

@@ -168,16 +168,20 @@ int runEdit(const EditOptions& options) {
   if (plugin.dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect) return fail("the effect gave no editor rectangle");
   std::printf("editorRect: left %d top %d right %d bottom %d\n", rect->left, rect->top, rect->right, rect->bottom);
 
-  // Open and close first, as often as asked: each time the editor's window must go with it.
+  // Open and close first, as often as asked, in one host window: each time the editor's
+  // window must go with it.
   int windowsLeft = 0;
-  for (int i = 0; i < options.cycles; ++i) {
+  if (options.cycles > 0) {
     EditorHost cycle(*rect);
     if (!cycle.valid()) return fail("cannot make the host's window");
-    plugin.dispatch(effEditOpen, 0, 0, cycle.parent());
-    plugin.dispatch(effEditIdle);
-    cycle.pump();
-    plugin.dispatch(effEditClose);
-    if (cycle.attached()) ++windowsLeft;
+    for (int i = 0; i < options.cycles; ++i) {
+      plugin.dispatch(effEditOpen, 0, 0, cycle.parent());
+      plugin.dispatch(effEditIdle);
+      cycle.pump();
+      plugin.dispatch(effEditClose);
+      cycle.pump();
+      if (cycle.attached()) ++windowsLeft;
+    }
   }
   if (options.cycles > 0) std::printf("cycles: %d\n", options.cycles);
 #if !defined(_WIN32)

@@ -2,8 +2,9 @@
 //
 // Timing contract: each sample the block process calls prepareVoiceSample, then
 // processVoiceSample, on the audio thread. processVoiceSample takes up the changes other
-// threads posted, advances the gain ramps, then pulls the value of the OUTPUT module's
-// first audio input through the graph: every module is evaluated at most once per sample,
+// threads posted (within the engine's block process those wait for the start of the next
+// block), advances the gain ramps, then pulls the value of the OUTPUT module's first audio
+// input through the graph: every module is evaluated at most once per sample,
 // and a feedback loop reads last sample's value of the non-generator module that closes it.
 // Nothing per sample allocates, locks or waits.
 //

@@ -18,6 +18,7 @@
 #include "engine/patch_fade.h"
 #include "engine/patch_voice.h"
 #include "engine/spsc_queue.h"
+#include "params/display_values.h"
 
 namespace qv {
 struct AudioInput;
@@ -30,19 +31,6 @@ struct FloatHolder;
 inline constexpr int kVoiceContextCount = 9;  // context 0 and eight extra voices
 inline constexpr int kMaxExtraVoices = kVoiceContextCount - 1;
 
-// Indexes of the display values the editor reads.
-enum DisplayValue : int {
-  kDisplayLeftMeter = 0,
-  kDisplayRightMeter = 1,
-  kDisplayBlockTime = 2,    // performance-counter ticks of the last block
-  kDisplayBlockFrames = 3,  // frames of the last block
-  kDisplayMidiLight = 4,    // 0 or 1
-  kDisplayLearnWord = 5,    // last controller heard (0xE000 + data for pitch bend), 0 when none
-  kDisplayValueCount = 6,
-};
-
-// Ticks per second of the block-time display (a 10 MHz performance counter).
-inline constexpr double kBlockTimeTicksPerSecond = 1.0e7;
 // How long the MIDI light and the learn word stay up after the last event.
 inline constexpr double kMidiLightHoldSeconds = 0.2;
 // Host rates below this, or above kMaxSampleRate, are refused (the last good rate stays).
@@ -55,7 +43,7 @@ using MidiDispatchFn = void (*)(void* context, int sampleIndex);
 
 // Takes up the changes the plug-in kept for the audio thread (its parameters set from other
 // threads). The plug-in installs it; called on the audio thread at the start of every block
-// that holds the voices, before the cords and commands waiting then are taken up.
+// that holds the voices, after the cords and commands that waited then are taken up.
 using BlockStartFn = void (*)(void* context);
 
 class VoiceEngine {

@@ -2,8 +2,12 @@
 // file, of each patch block of an archive and of the plug-in's chunk. The record stores
 // four-character keys and numbers only; applying it to the engine is the plug-in's job.
 //
-// Threads: writeText and readText may run on any host thread (chunk get and set); every
-// other operation runs on the GUI thread. Callers keep reads and writes of one record apart.
+// Threads: a record has no lock of its own. A record in the patch library (its tree, reset
+// or session patch) is read and changed under the plug-in's patch lock, on whichever thread
+// holds it (host threads for chunks and patch changes, the GUI thread for the editor); a
+// record a caller owns outright (a parsed chunk, a mailbox copy) is that caller's alone.
+// The audio thread reads only a record handed to it through the program snapshot, which no
+// other thread changes while it may be read (see patch_library.h).
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 // One category of the library: a folder named by its position in its group, holding the
 // list file "patchList" and one ".kvx" file per patch, named by the patch's position.
-// GUI thread only; the audio thread never touches a category.
+// Under the plug-in's patch lock (see patch_library.h); the audio thread never touches a
+// category.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // One group of the library: a folder named by its position, holding the list file
 // "catagoryList" and one folder per category. Each group keeps the table of MIDI program
-// numbers of its patches. GUI thread only; the audio thread sees the program tables through
-// the library's published snapshot.
+// numbers of its patches. Under the plug-in's patch lock (see patch_library.h); the audio
+// thread sees the program tables through the library's published snapshot.
 #pragma once
 
 #include <array>

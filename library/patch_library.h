@@ -2,9 +2,13 @@
 // session patches, archives (export, import, clipboard), the selection and the per-group
 // tables of MIDI program numbers.
 //
-// Threads. Everything runs on the GUI thread (start-up: the thread that creates the plug-in)
-// except the three functions marked "audio thread", which read only the published program
-// snapshot and a few atomic words and never block, allocate or free.
+// Threads. The library has no lock of its own. Every function not marked "audio thread" is
+// called under the plug-in's patch lock (Quorvane_VST::PatchHold), on whichever thread holds
+// it: the host's threads for getChunk, setChunk and patch changes, the GUI thread for the
+// editor's tree edits, selections and the idle work, the constructing thread at start-up.
+// Holding the lock, one thread at a time reads and changes the tree, the selection and the
+// records. The three functions marked "audio thread" take no lock: they read only the
+// published program snapshot and a few atomic words and never block, allocate or free.
 //
 // Record lifetime. A Patch taken out of the tree (removal, revert) is not freed at once: it
 // is retired, and reclaim() frees retired records only when
@@ -121,9 +125,11 @@ class PatchLibrary {
   // Audio thread: the patch change started from the last program change is applied or
   // dropped; its record may be reclaimed.
   void audioReleaseProgram() { audioHold_.store(nullptr); }
-  // GUI thread (idle): applies the selection the audio thread asked for. True when changed.
+  // Patch lock (the plug-in's idle work): applies the selection the audio thread asked for.
+  // True when changed.
   bool applyAudioSelection();
-  // GUI thread (idle): frees retired records (see the lifetime rule at the top).
+  // Patch lock (the plug-in's idle work): frees retired records (see the lifetime rule at
+  // the top).
   void reclaim(bool patchChangePending);
   std::size_t retiredCount() const { return retired_.size(); }
 

@@ -1,10 +1,10 @@
 // The program tables as the audio thread sees them: an immutable copy of every group's
-// program map, published by the GUI thread through one atomic pointer.
+// program map, published under the plug-in's patch lock through one atomic pointer.
 //
 // Reclamation rule: the one reader (the audio thread) announces the table it is reading in
-// a hazard word before it uses it, and clears the word afterwards. The GUI thread frees a
-// replaced table only when the hazard word does not name it. The Patch records a table
-// points to are kept alive by the library's own retirement rule (see PatchLibrary).
+// a hazard word before it uses it, and clears the word afterwards. The holder of the patch
+// lock frees a replaced table only when the hazard word does not name it. The Patch records a
+// table points to are kept alive by the library's own retirement rule (see PatchLibrary).
 #pragma once
 
 #include <array>
@@ -25,9 +25,9 @@ class ProgramSnapshotPublisher {
   ProgramSnapshotPublisher(const ProgramSnapshotPublisher&) = delete;
   ProgramSnapshotPublisher& operator=(const ProgramSnapshotPublisher&) = delete;
 
-  // GUI thread: makes table current; the old one is freed once the reader has left it.
+  // Patch lock: makes table current; the old one is freed once the reader has left it.
   void publish(std::unique_ptr<ProgramSnapshot> table);
-  // GUI thread: frees replaced tables the reader no longer uses. True when none is left.
+  // Patch lock: frees replaced tables the reader no longer uses. True when none is left.
   bool reclaim();
 
   // Audio thread (the only reader): the current table, protected from reclamation until
@@ -38,5 +38,5 @@ class ProgramSnapshotPublisher {
  private:
   std::atomic<const ProgramSnapshot*> current_;
   mutable std::atomic<const ProgramSnapshot*> hazard_{nullptr};
-  std::vector<const ProgramSnapshot*> retired_;  // GUI thread only
+  std::vector<const ProgramSnapshot*> retired_;  // patch lock
 };

@@ -25,11 +25,6 @@ class ParamFlags {
     words_[index / 64].fetch_and(~bitOf(index), std::memory_order_relaxed);
   }
 
-  // Marks every parameter. Any thread.
-  void markAll() {
-    for (int i = 0; i < kParamRecordCount; ++i) mark(i);
-  }
-
   // Calls fn(index) for every marked parameter, in ascending order, and clears those marks.
   // One taker at a time.
   template <typename Fn>

@@ -48,17 +48,39 @@ struct RowRoute {
 constexpr float kFromLowest = -0.01f;
 
 constexpr RowRoute kRowRoutes[] = {
-    {2, 13, 0.0f, 1.0f},          {3, 7, 0.0f, 1.0f},           {4, 8, 0.0f, 1.0f},
-    {7, 49, kFromLowest, 1.0f},   {8, 42, kFromLowest, 1.0f},   {9, 46, kFromLowest, 1.0f},
-    {13, 50, kFromLowest, 1.0f},  {14, 43, kFromLowest, 1.0f},  {15, 48, kFromLowest, 1.0f},
-    {16, 51, 0.0f, 1.0f},         {20, 45, kFromLowest, 1.0f},  {21, 44, kFromLowest, 1.0f},
-    {22, 47, kFromLowest, 1.0f},  {26, 5, 0.0f, 1.0f},          {27, 1, 0.0f, 1.0f},
-    {28, 2, 0.0f, 1.0f},          {29, 3, 0.0f, 1.0f},          {30, 4, 0.0f, 1.0f},
-    {31, 41, 0.0f, 1.0f},         {32, 36, 0.0f, 1.0f},         {41, 11, 0.0f, 1.0f},
-    {42, 12, 0.0f, -1.0f},        {43, 53, 0.0f, 1.0f},         {44, 54, 0.0f, 1.0f},
-    {52, 29, 0.0f, 1.0f},         {53, 30, 0.0f, 1.0f},         {54, 33, 0.0f, 1.0f},
-    {56, 6, 0.0f, 1.0f},          {67, 68, kFromLowest, 1.0f},  {67, 69, kFromLowest, 1.0f},
-    {72, 37, 0.0f, 1.0f},         {75, 19, 0.0f, 1.0f},         {75, 18, 0.0f, 1.0f},
+    {kParamEnvelopeFollowerLevel, 13, 0.0f, 1.0f},
+    {kParamRingMod1Level, 7, 0.0f, 1.0f},
+    {kParamRingMod2Level, 8, 0.0f, 1.0f},
+    {kParamVco1SampleHoldCv, 49, kFromLowest, 1.0f},
+    {kParamVco1AdsrCv, 42, kFromLowest, 1.0f},
+    {kParamVco1Vco2Cv, 46, kFromLowest, 1.0f},
+    {kParamVco2SampleHoldCv, 50, kFromLowest, 1.0f},
+    {kParamVco2AdsrCv, 43, kFromLowest, 1.0f},
+    {kParamVco2Vco1Cv, 48, kFromLowest, 1.0f},
+    {kParamVco2PwModulation, 51, 0.0f, 1.0f},
+    {kParamVco3NoiseCv, 45, kFromLowest, 1.0f},
+    {kParamVco3AdsrCv, 44, kFromLowest, 1.0f},
+    {kParamVco3Vco2Cv, 47, kFromLowest, 1.0f},
+    {kParamVcfRingModLevel, 5, 0.0f, 1.0f},
+    {kParamVcfVco1Level, 1, 0.0f, 1.0f},
+    {kParamVcfVco2Level, 2, 0.0f, 1.0f},
+    {kParamVcfVco3Level, 3, 0.0f, 1.0f},
+    {kParamVcfNoiseLevel, 4, 0.0f, 1.0f},
+    {kParamVcfAdsrCv, 41, 0.0f, 1.0f},
+    {kParamVcfVco2Cv, 36, 0.0f, 1.0f},
+    {kParamVcaVcfLevel, 11, 0.0f, 1.0f},
+    {kParamVcaRingModLevel, 12, 0.0f, -1.0f},
+    {kParamVcaArCv, 53, 0.0f, 1.0f},
+    {kParamVcaAdsrCv, 54, 0.0f, 1.0f},
+    {kParamVoltageMinus10Level, 29, 0.0f, 1.0f},
+    {kParamVoltageKeyboardCvLevel, 30, 0.0f, 1.0f},
+    {kParamVoltagePlus10Level, 33, 0.0f, 1.0f},
+    {kParamSampleHoldLevel, 6, 0.0f, 1.0f},
+    {kParamVibratoDepth, 68, kFromLowest, 1.0f},
+    {kParamVibratoDepth, 69, kFromLowest, 1.0f},
+    {kParamVcfKeyboard, 37, 0.0f, 1.0f},
+    {kParamMasterVolume, 19, 0.0f, 1.0f},
+    {kParamMasterVolume, 18, 0.0f, 1.0f},
 };
 
 // Ramps every row the parameter drives; false when it drives none.
@@ -84,9 +106,9 @@ float octaveVolts(float v) { return v < -0.1f ? -2.0f : (v < 1.9f ? 0.0f : 2.0f)
 
 PatchModule* vcoRecord(PatchVoice& voice, int index) {
   switch (index) {
-    case 5: case 6: return voice.vco1;
-    case 10: case 11: case 12: return voice.vco2;
-    case 17: case 18: case 19: return voice.vco3;
+    case kParamVco1Coarse: case kParamVco1Fine: return voice.vco1;
+    case kParamVco2Coarse: case kParamVco2Fine: case kParamVco2PulseWidth: return voice.vco2;
+    case kParamVco3Coarse: case kParamVco3Fine: case kParamVco3PulseWidth: return voice.vco3;
     default: return nullptr;
   }
 }
@@ -94,38 +116,38 @@ PatchModule* vcoRecord(PatchVoice& voice, int index) {
 // The per-voice modules a parameter sets in one context.
 void routeVoiceModule(PatchVoice& voice, int index, float v) {
   if (qv::Vco* vco = vcoObject(vcoRecord(voice, index))) {
-    if (index == 5 || index == 10 || index == 17) vco->setCoarse(qv::Vco::coarseFromParameter(v));
-    if (index == 6 || index == 11 || index == 18) vco->setFine(qv::Vco::fineFromParameter(v));
-    if (index == 12 || index == 19) vco->setPulseWidth(v);
+    if (index == kParamVco1Coarse || index == kParamVco2Coarse || index == kParamVco3Coarse) vco->setCoarse(qv::Vco::coarseFromParameter(v));
+    if (index == kParamVco1Fine || index == kParamVco2Fine || index == kParamVco3Fine) vco->setFine(qv::Vco::fineFromParameter(v));
+    if (index == kParamVco2PulseWidth || index == kParamVco3PulseWidth) vco->setPulseWidth(v);
     return;
   }
   auto* filter = qv::kernelObject<qv::VcfModule>(voice.vcf1);
   auto* adsr = qv::kernelObject<qv::EnvelopeModule>(voice.adsr1);
   auto* ar = qv::kernelObject<qv::EnvelopeModule>(voice.ar1);
   switch (index) {
-    case 23: if (filter) filter->setCoarse(v * 10.0f); break;
-    case 24: if (filter) filter->setFine(v); break;
-    case 25: if (filter) filter->setResonance(v); break;
-    case 33: if (adsr) adsr->setAttackTime(v); break;
-    case 34: if (adsr) adsr->setDecayTime(v); break;
-    case 35: if (adsr) adsr->setSustainLevel(v); break;
-    case 36: if (adsr) adsr->setReleaseTime(v); break;
-    case 37: if (ar) ar->setAttackTime(v); break;
-    case 39: if (ar) ar->setReleaseTime(v); break;
-    case 40:
+    case kParamVcfCoarse: if (filter) filter->setCoarse(v * 10.0f); break;
+    case kParamVcfFine: if (filter) filter->setFine(v); break;
+    case kParamVcfResonance: if (filter) filter->setResonance(v); break;
+    case kParamAdsrAttack: if (adsr) adsr->setAttackTime(v); break;
+    case kParamAdsrDecay: if (adsr) adsr->setDecayTime(v); break;
+    case kParamAdsrSustain: if (adsr) adsr->setSustainLevel(v); break;
+    case kParamAdsrRelease: if (adsr) adsr->setReleaseTime(v); break;
+    case kParamArAttack: if (ar) ar->setAttackTime(v); break;
+    case kParamArRelease: if (ar) ar->setReleaseTime(v); break;
+    case kParamVcaInitialGain:
       if (auto* vca = qv::kernelObject<qv::VcaModule>(voice.vca1)) vca->setInitialGain(v);
       break;
-    case 55:
+    case kParamLagRate:
       if (auto* lag = qv::kernelObject<qv::LagModule>(voice.lagProcessor)) lag->setRate(v);
       break;
-    case 61:
+    case kParamRingModMode:
       if (auto* ring = qv::kernelObject<qv::RingModulatorModule>(voice.ringModulator))
         ring->setMode(v <= 0.5f ? 2 : 1);
       break;
-    case 64: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setOctave(octaveVolts(v)); }); break;
-    case 68: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setPortamentoTime(v); }); break;
-    case 69: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setPortamento(v < 0.5f); }); break;
-    case 71: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setPitchBend(v); }); break;
+    case kParamOctave: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setOctave(octaveVolts(v)); }); break;
+    case kParamPortamentoSpeed: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setPortamentoTime(v); }); break;
+    case kParamPortamentoSwitch: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setPortamento(v < 0.5f); }); break;
+    case kParamPitchBend: forKeyboardCvs(voice, [v](qv::KeyboardCv& cv) { cv.setPitchBend(v); }); break;
     default: break;
   }
 }
@@ -137,18 +159,18 @@ bool routeSharedModule(PatchVoice& first, int index, float v) {
   auto* reverb = qv::kernelObject<qv::ReverbModule>(first.reverb1);
   auto* clock = qv::kernelObject<qv::ClockModule>(first.internalClock1);
   switch (index) {
-    case 45:
+    case kParamMixerPan:
       if (first.panControl1 != nullptr && first.panControl1->type == ModuleType::Pan)
         static_cast<qv::PanControl*>(first.panControl1->dsp)->setPan(v);
       return true;
-    case 48: if (reverb) reverb->setLeftLevel(v); return true;
-    case 49: if (reverb) reverb->setRightLevel(v); return true;
-    case 50: if (noise) noise->setColour(v); return true;
-    case 51: if (noise) noise->setLevel(v); return true;
-    case 57: if (clock) clock->setPeriod(v); return true;
-    case 65: if (lfo) lfo->setRate(v); return true;
-    case 66: if (lfo) lfo->setVibratoDelay(v); return true;
-    case 70:
+    case kParamReverbLeftLevel: if (reverb) reverb->setLeftLevel(v); return true;
+    case kParamReverbRightLevel: if (reverb) reverb->setRightLevel(v); return true;
+    case kParamNoiseColour: if (noise) noise->setColour(v); return true;
+    case kParamNoiseLevel: if (noise) noise->setLevel(v); return true;
+    case kParamSampleHoldRate: if (clock) clock->setPeriod(v); return true;
+    case kParamLfoRate: if (lfo) lfo->setRate(v); return true;
+    case kParamVibratoDelay: if (lfo) lfo->setVibratoDelay(v); return true;
+    case kParamPreampGain:
       if (first.audioIn1 != nullptr && first.audioIn1->type == ModuleType::AudioIn)
         static_cast<qv::AudioInput*>(first.audioIn1->dsp)->setPreampGain(v);
       return true;

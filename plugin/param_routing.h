@@ -1,34 +1,15 @@
-// Names of the parameter indexes whose values the plug-in routes by hand, and the two jack
-// codes a cord parameter connects. Pure data and functions: any thread.
+// The two jack codes a cord parameter connects (the parameter names are in params/param_ids.h). Pure data and functions: any thread.
 #pragma once
 
 #include <cstdint>
+
+#include "params/param_ids.h"
 
 struct PatchModule;
 namespace qv {
 class Vco;
 }
 
-enum ParamIndex : int {
-  kParamMasterBypass = 1,
-  kParamEnvelopeGateSource = 38,
-  kParamVco1Keyboard = 58,
-  kParamVco2Keyboard = 59,
-  kParamVco3Keyboard = 60,
-  kParamMixerVcfLevel = 46,
-  kParamMixerVcaLevel = 47,
-  kParamKeyboardTrigger = 62,
-  kParamKeyboardRepeat = 63,
-  kParamClockOffset = 73,
-  kParamLfoOffset = 74,
-  kParamMasterVolume = 75,
-  kParamIntervalLatch = 76,
-  kParamVoices = 81,
-  kParamClockSync = 82,
-  kParamClockPulses = 83,
-  kParamLfoSync = 84,
-  kParamLfoPulses = 85,
-};
 
 // A cord as the engine patches it: this jack's code and the peer's code, 0 for no cord.
 struct CordEnds {

@@ -43,8 +43,8 @@ void applyLfoPhaseReset(PatchVoice&, const EngineCommand& command) {
 // The jack codes of the VCOs' keyboard-CV jacks.
 constexpr int32_t kVcoKeyboardJacks[3] = {fourCharKey("plg5"), fourCharKey("plg8"), fourCharKey("pl13")};
 // The coarse and fine parameters of each VCO.
-constexpr int kVcoCoarseParams[3] = {5, 10, 17};
-constexpr int kVcoFineParams[3] = {6, 11, 18};
+constexpr int kVcoCoarseParams[3] = {kParamVco1Coarse, kParamVco2Coarse, kParamVco3Coarse};
+constexpr int kVcoFineParams[3] = {kParamVco1Fine, kParamVco2Fine, kParamVco3Fine};
 
 }  // namespace
 

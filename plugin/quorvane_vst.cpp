@@ -80,6 +80,7 @@ void Quorvane_VST::setSampleRate(float sampleRate) {
   if (!engine_.setSampleRate(sampleRate)) return;
   AudioEffectX::setSampleRate(sampleRate);
   clearVoiceKeys();
+  publishKeys();
 }
 
 void Quorvane_VST::suspend() {
@@ -116,6 +117,7 @@ void Quorvane_VST::processReplacing(float** inputs, float** outputs, int32_t sam
   blockFrames_.store(sampleFrames, std::memory_order_relaxed);
   engine_.processBlock(in1, in2, out1, out2, sampleFrames, hostMusicalPosition(ppq));
   if (isReady()) applyAudioProgramChange();
+  publishKeys();
 }
 
 void Quorvane_VST::getProgramName(char* name) {

@@ -31,6 +31,7 @@
 #include "plugin/midi_map.h"
 #include "plugin/midi_map_files.h"
 #include "plugin/note_table.h"
+#include "plugin/published_keys.h"
 
 class PatchLibrary;
 
@@ -60,6 +61,8 @@ struct PluginSettings {
 };
 
 class Quorvane_VST : public AudioEffectX {
+  class PatchWork;  // an entry point's hold on the patch state, off the audio thread
+
  public:
   ~Quorvane_VST() override;
   Quorvane_VST(const Quorvane_VST&) = delete;
@@ -111,14 +114,34 @@ class Quorvane_VST : public AudioEffectX {
   // calls reach it through the dispatcher; changePatch, getChunk and setChunk finish what
   // the audio thread's change left as well.
   void idleWork();
-  // The patch library; null when it could not be had (the plug-in is then silent).
+  // The patch library; null when it could not be had (the plug-in is then silent). The
+  // pointer itself is fixed after start-up (any thread); what it points to is read and
+  // changed only under the patch lock (PatchHold).
   PatchLibrary* library() { return library_.get(); }
-  // The current patch's texts as last applied.
+  // The current patch's notes as last applied. Any thread (textMutex_).
   std::string currentPatchNotes() const;
+
+  // The patch lock, the hold every patch change, getChunk and setChunk take: while one
+  // lives, its thread alone reads and changes the patch library and the patch-change state.
+  // Taking it waits for another holder and for a program change the audio thread is
+  // applying in that moment (one block at most). Any thread but the audio thread.
+  class PatchHold {
+   public:
+    explicit PatchHold(Quorvane_VST& plugin);
+    ~PatchHold();
+    PatchHold(const PatchHold&) = delete;
+    PatchHold& operator=(const PatchHold&) = delete;
+    PatchLibrary* library() const { return plugin_.library(); }
+
+   private:
+    Quorvane_VST& plugin_;
+    std::unique_ptr<PatchWork> work_;
+  };
 
   // --- MIDI and notes (quorvane_vst_midi.cpp, quorvane_vst_keys.cpp) ---
 
-  // Audio thread: queues the host's MIDI events for the block that follows. Returns 1.
+  // Audio thread (or the host's processing thread): queues the host's MIDI events for the
+  // block that follows. Returns 1.
   int32_t processEvents(VstEvents* events) override;
   // Audio thread: plays every queued event due at frame sampleIndex of the block.
   void dispatchMidiEvents(int sampleIndex);
@@ -145,7 +168,10 @@ class Quorvane_VST : public AudioEffectX {
   // Events dropped because the ring was full. Any thread.
   uint32_t droppedMidiEvents() const { return midiRing_.dropped(); }
 
-  // Note state for the editor and tests. Read on the audio thread, or while no audio runs.
+  // The held keys and the voice keys as published at the end of the last block (or by the
+  // host's thread while no audio runs). Any thread.
+  KeySnapshot keySnapshot() const { return publishedKeys_.read(); }
+  // The note state itself. Audio thread, or while no audio runs.
   int noteHeld(int key) const { return validKey(key) ? noteHeld_[key] : 0; }
   int noteVelocity(int key) const { return validKey(key) ? noteVelocity_[key] : 0; }
   int voiceKey(int voice) const { return voice >= 0 && voice < kVoiceContextCount ? voiceKey_[voice] : -1; }
@@ -160,17 +186,20 @@ class Quorvane_VST : public AudioEffectX {
   float getParameter(int32_t index) override;
   // Texts for the host. Names are at most 51 characters, labels and displays at most
   // kVstMaxParamStrLen (8); each is followed by a terminating zero. Empty outside 1..178.
+  // Any thread (constant texts and one atomic value).
   void getParameterName(int32_t index, char* text) override;
   void getParameterLabel(int32_t index, char* text) override;
   void getParameterDisplay(int32_t index, char* text) override;
-  // The current patch's name, at most 23 characters and the terminating zero.
+  // The current patch's name, at most 23 characters and the terminating zero. Any thread
+  // (textMutex_), not the audio thread.
   void getProgramName(char* name) override;
 
+  // The build's identity texts. Any thread.
   bool getEffectName(char* name) override;
   bool getVendorString(char* text) override;
   bool getProductString(char* text) override;
   int32_t getVendorVersion() override;
-  // 1 for "receiveVstEvents" and "receiveVstMidiEvent", -1 for anything else.
+  // 1 for "receiveVstEvents" and "receiveVstMidiEvent", -1 for anything else. Any thread.
   int32_t canDo(char* text) override;
 
   // Sets a parameter from its plain value through the virtual setParameter (the editor is
@@ -178,25 +207,33 @@ class Quorvane_VST : public AudioEffectX {
   void setParameterReal(int32_t index, float plain);
   // The same, and the host is told of the change, except while the object is being
   // constructed (the host does not hold it yet) and for indexes the host does not address
-  // (178 and above). Used when a patch is applied.
+  // (178 and above). Used when a patch is applied. Any thread: the host hears of it on the
+  // thread that applies the patch (the audio thread for a program change).
   void setParameterRealAutomated(int32_t index, float plain);
 
   // The stored plain value of parameter 0..178; 0 for any other index. Any thread.
   float paramValue(int index) const;
+  // Any thread; fixed for the object's life.
   const BuildIdentity& identity() const { return identity_; }
-  // True from the end of start-up to the start of teardown.
+  // True from the end of start-up to the start of teardown. Any thread.
   bool isReady() const { return engine_.ready(); }
-  // The name the host sees as the program name. Called where a patch is applied, not
-  // while the host may read the program name.
+  // The name the host sees as the program name. Where a patch is applied, under the patch
+  // lock, never the audio thread (textMutex_ keeps the host's reads whole).
   void setCurrentPatchName(const char* name);
+  // The data folder. Any thread; fixed after start-up.
   const std::string& dataFolder() const { return dataFolder_; }
 
+  // The engine. Any thread may hold the reference; each of its calls names its own thread
+  // (voice_engine.h).
   VoiceEngine& engine() { return engine_; }
+  // The tuning table: keyCv on any thread, loading on the GUI thread (note_table.h).
   NoteTable& noteTable() { return noteTable_; }
+  // The MIDI controller map: lookups on the audio thread, edits on any other (midi_map.h).
   MidiMap& midiMap() { return midiMap_; }
   // The map-file list, the current map's name and index (GUI thread and start-up).
   MidiMapHolder& midiMaps() { return midiMaps_; }
 
+  // Single words: written by any thread that sets parameters, read by the audio thread.
   PluginSettings settings;
 
   // Applies a parameter's plain value to the voice contexts firstVoice..lastVoice (per-voice
@@ -237,7 +274,9 @@ class Quorvane_VST : public AudioEffectX {
   static void applyEnvelopeGateRows(PatchVoice& voice, const EngineCommand& command);
 
   // --- Patch change (quorvane_vst_patch.cpp) ---
-  class PatchWork;  // an entry point's hold on the patch state, off the audio thread
+  // Publishes the note state for other threads (keySnapshot). Audio thread, or while no
+  // audio runs.
+  void publishKeys() { publishedKeys_.publish(noteHeld_, voiceKey_); }
   // Sets the current library patch's lock and writes the patch when it changed.
   bool setCurrentPatchLock(int32_t locked);
   // Picks the record of source into the mailbox; false when there is none.
@@ -327,7 +366,7 @@ class Quorvane_VST : public AudioEffectX {
   mutable std::mutex textMutex_;     // the current patch's texts and the kept chunk
   std::string patchName_, patchNotes_, patchAuthor_, patchDate_;
   std::string completeChunk_;        // text of the last complete state
-  std::vector<char> chunkBuffer_;    // the text last handed to the host (patchMutex_)
+  std::vector<char> chunkBuffer_;    // the text last handed to the host (textMutex_)
 
   // MIDI. The ring and the note state belong to the audio thread.
   MidiEventRing midiRing_;
@@ -341,4 +380,7 @@ class Quorvane_VST : public AudioEffectX {
   int32_t voiceKey_[kVoiceContextCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
   int32_t lastVoice_ = 0;
   int32_t voicesInUse_ = 0;  // the voice count the note state was made for
+  PublishedKeys publishedKeys_;
 };
+
+static_assert(kPublishedVoices == kVoiceContextCount, "every voice context's key is published");

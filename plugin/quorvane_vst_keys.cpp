@@ -65,6 +65,7 @@ void Quorvane_VST::runOnAudioThread(EngineApplyFn fn, int32_t a) {
   }
   qv::postToAudioThread(engine_.voice(0), this, fn, 0.0f, a);
   engine_.settleWhileIdle();
+  if (!engine_.processing()) publishKeys();  // no block follows to publish what changed
 }
 
 void Quorvane_VST::followVoiceCount() {

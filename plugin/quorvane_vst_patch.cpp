@@ -42,10 +42,6 @@ using namespace patchstate;
 constexpr int kFadePolls = 502;
 constexpr int kFadePollMs = 10;
 
-constexpr int kParamVcfKeyboard = 72;
-constexpr int kParamVco1Sine = 173;
-constexpr int kParamVco3Sine = 174;
-
 }  // namespace
 
 bool Quorvane_VST::takeRecord(ChangeSource source) {
@@ -65,6 +61,11 @@ int& Quorvane_VST::PatchWork::depthOnThisThread() {
   thread_local int depth = 0;
   return depth;
 }
+
+Quorvane_VST::PatchHold::PatchHold(Quorvane_VST& plugin)
+    : plugin_(plugin), work_(std::make_unique<PatchWork>(plugin, false)) {}
+
+Quorvane_VST::PatchHold::~PatchHold() = default;
 
 bool Quorvane_VST::patchWorkOnThisThread() { return PatchWork::depthOnThisThread() > 0; }
 
@@ -117,8 +118,8 @@ void Quorvane_VST::applyRecordToEngine(const Patch& r) {
   setParameterRealAutomated(kParamLfoOffset, r.beatOffsets[1]);
   // Defaults a record may override.
   setParameterRealAutomated(kParamVcfKeyboard, 1.0f);
-  setParameterRealAutomated(kParamVco1Sine, 0.0f);
-  setParameterRealAutomated(kParamVco3Sine, 0.0f);
+  setParameterRealAutomated(kParamCordVco1SineOut, 0.0f);
+  setParameterRealAutomated(kParamCordVco3SineOut, 0.0f);
 
   float masterVolume = 1.0f;
   for (const PatchParam& p : r.params) {

@@ -4,16 +4,8 @@
 
 #include <cstdint>
 
-#include "plugin/aeffeditor.h"
+#include "plugin/editor_interface.h"
 #include "plugin/quorvane_vst.h"
-
-// An editor that shows parameter values. setParameter is called on whichever thread set
-// the parameter; the editor hands the change to its GUI thread.
-class ParameterEditor : public AEffEditor {
- public:
-  using AEffEditor::AEffEditor;
-  virtual void setParameter(int32_t index, float normalised) = 0;
-};
 
 class Quorvane_VSTEdit : public Quorvane_VST {
  public:
@@ -25,7 +17,8 @@ class Quorvane_VSTEdit : public Quorvane_VST {
   // Deletes the editor first, while everything it may look at still exists.
   ~Quorvane_VSTEdit() override;
 
-  // Stores and routes the value, then tells the editor the value now stored. Any thread.
+  // Stores and routes the value, then tells the editor the value now stored (wait-free:
+  // see ParameterEditor). Any thread, the audio thread included.
   void setParameter(int32_t index, float value) override;
 
  private:

@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include "params/param_ids.h"
+
 namespace {
 
 struct RecordCase {
@@ -189,6 +191,25 @@ TEST(ParamTable, FindParameterKey) {
   };
   for (const auto& c : cases) EXPECT_EQ(findParameterKey(c.key), c.index) << std::hex << c.key;
   for (int i = 2; i < kParamRecordCount; ++i) EXPECT_EQ(findParameterKey(ParamKeyTable[i]), i);
+}
+
+// The names of the indexes against the table they index: the descriptor's name and the key.
+TEST(ParamTable, IndexNamesNameTheirRecords) {
+  const struct {
+    ParamIndex index;
+    const char* name;
+    const char key[5];
+  } cases[] = {
+      {kParamMasterBypass, "Master Bypass", "\0\0\0\0"}, {kParamVcfResonance, "VCF Resonance", "vffr"},
+      {kParamLfoRate, "LFO Speed", "lfos"},               {kParamVoices, "Voices", "vcss"},
+      {kParamMidiLight, "MIDI Led", "mled"},               {kParamCordEnvelopeFollowerIn, "Env. Foll Input Plug", "plg1"},
+      {kParamCordVco2Vco1Cv, "VCO2 VCO1 CV Plug", "pl11"}, {kParamCordVco1SineOut, "VCO1 Sine Out Plug", "v1si"},
+      {kParamCordMultiple4, "Multiple 4 Plug", "mlt4"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_STREQ(ParamDescTable[c.index].name, c.name) << c.index;
+    EXPECT_EQ(ParamKeyTable[c.index], c.key[0] == 0 ? 0 : fourCharKey(c.key)) << c.name;
+  }
 }
 
 }  // namespace

@@ -14,8 +14,6 @@
 namespace plugintest {
 namespace {
 
-constexpr int kVcfCoarse = 23;
-
 struct KeyState {
   int gate = 0;
   int fires = 0;
@@ -65,10 +63,10 @@ TEST(DuoKeyboard, NoteScripts) {
     SCOPED_TRACE(c.name);
     Instance in;
     Quorvane_VST& p = in.plugin();
-    p.setParameterReal(81, 0.0f);
-    p.setParameterReal(76, 0.0f);
-    p.setParameterReal(62, c.keyboardTrigger);
-    p.setParameterReal(63, c.keyboardRepeat);
+    p.setParameterReal(kParamVoices, 0.0f);
+    p.setParameterReal(kParamIntervalLatch, 0.0f);
+    p.setParameterReal(kParamKeyboardTrigger, c.keyboardTrigger);
+    p.setParameterReal(kParamKeyboardRepeat, c.keyboardRepeat);
     look(p);
     int n = 0;
     for (const DuoStep& s : c.steps) {
@@ -86,9 +84,9 @@ TEST(DuoKeyboard, NoteScripts) {
 TEST(DuoKeyboard, RepeatModeZeroOpensTheLfoIntoTheEnvelopeGate) {
   Instance in;
   Quorvane_VST& p = in.plugin();
-  p.setParameterReal(81, 0.0f);
-  p.setParameterReal(38, 1.0f);  // the keyboard gates the envelopes
-  p.setParameterReal(63, 2.0f);
+  p.setParameterReal(kParamVoices, 0.0f);
+  p.setParameterReal(kParamEnvelopeGateSource, 1.0f);  // the keyboard gates the envelopes
+  p.setParameterReal(kParamKeyboardRepeat, 2.0f);
   PatchInput* row = p.engine().voice(0).normalRows[66];
   p.playNote(60, 100);
   EXPECT_EQ(row->gain, 1.0f);
@@ -101,11 +99,11 @@ TEST(DuoKeyboard, RepeatModeZeroOpensTheLfoIntoTheEnvelopeGate) {
 TEST(DuoKeyboard, IntervalLatch) {
   Instance in;
   Quorvane_VST& p = in.plugin();
-  p.setParameterReal(81, 0.0f);
-  p.setParameterReal(76, 0.0f);
+  p.setParameterReal(kParamVoices, 0.0f);
+  p.setParameterReal(kParamIntervalLatch, 0.0f);
   p.playNote(60, 100);
   p.playNote(67, 100);
-  p.setParameterReal(76, 1.0f);
+  p.setParameterReal(kParamIntervalLatch, 1.0f);
   EXPECT_EQ(p.latchInterval(), 7);
   p.playNote(60, 0);
   p.playNote(67, 0);
@@ -131,7 +129,7 @@ TEST(VoiceAllocator, RoundRobinStealingAndRepeats) {
   };
   Instance in;
   Quorvane_VST& p = in.plugin();
-  p.setParameterReal(81, 2.0f);
+  p.setParameterReal(kParamVoices, 2.0f);
   int n = 0;
   for (const PolyStep& s : steps) {
     SCOPED_TRACE(n++);
@@ -143,7 +141,7 @@ TEST(VoiceAllocator, RoundRobinStealingAndRepeats) {
 TEST(VoiceAllocator, KeyZeroDoesNotBusyIdleVoicesAndFewerVoicesRelease) {
   Instance in;
   Quorvane_VST& p = in.plugin();
-  p.setParameterReal(81, 2.0f);
+  p.setParameterReal(kParamVoices, 2.0f);
   for (int v = 0; v < kVoiceContextCount; ++v) EXPECT_EQ(p.voiceKey(v), -1);
   p.playNote(0, 100);
   p.playNote(5, 100);
@@ -151,7 +149,7 @@ TEST(VoiceAllocator, KeyZeroDoesNotBusyIdleVoicesAndFewerVoicesRelease) {
   EXPECT_EQ(p.voiceKey(1), 0);
   EXPECT_EQ(p.voiceKey(2), 5);
   EXPECT_EQ(p.voiceKey(0), 7);
-  p.setParameterReal(81, 1.0f);
+  p.setParameterReal(kParamVoices, 1.0f);
   {
     AudioThreadScope audio;
     p.dispatchMidiEvents(0);
@@ -169,7 +167,7 @@ TEST(MidiInput, ChannelModeMessagesReleaseEveryKey) {
       SCOPED_TRACE(controllerNumber);
       RunningInstance in;
       Quorvane_VST& p = in.plugin();
-      p.setParameterReal(81, voices);
+      p.setParameterReal(kParamVoices, voices);
       sendMidi(in.effect(), {{0x90, 60, 100, 0}, {0x90, 64, 90, 0}, {0x90, 67, 80, 0}});
       in.run(1);
       EXPECT_EQ(p.noteHeld(64), 1);
@@ -189,7 +187,7 @@ TEST(MidiRing, FullRingDropsTheNewest) {
   EXPECT_EQ(in.plugin().droppedMidiEvents(), 88u);
   in.run(1);
   MidiSourceSetting range;
-  EXPECT_FLOAT_EQ(in.plugin().paramValue(kVcfCoarse), mapCurve(511 % 128, range, kVcfCoarse));
+  EXPECT_FLOAT_EQ(in.plugin().paramValue(kParamVcfCoarse), mapCurve(511 % 128, range, kParamVcfCoarse));
 }
 
 TEST(MidiRing, LateOffsetsPlayWithinTheBlock) {
@@ -197,10 +195,10 @@ TEST(MidiRing, LateOffsetsPlayWithinTheBlock) {
   sendMidi(in.effect(), {{0xB0, 74, 10, 5000}, {0xB0, 74, 50, 10}});
   in.run(1);
   MidiSourceSetting range;
-  EXPECT_FLOAT_EQ(in.plugin().paramValue(kVcfCoarse), mapCurve(50, range, kVcfCoarse));
+  EXPECT_FLOAT_EQ(in.plugin().paramValue(kParamVcfCoarse), mapCurve(50, range, kParamVcfCoarse));
   sendMidi(in.effect(), {{0xB0, 74, 20, -3}});
   in.run(1);
-  EXPECT_FLOAT_EQ(in.plugin().paramValue(kVcfCoarse), mapCurve(20, range, kVcfCoarse));
+  EXPECT_FLOAT_EQ(in.plugin().paramValue(kParamVcfCoarse), mapCurve(20, range, kParamVcfCoarse));
 }
 
 TEST(MidiMapInput, ControllersBendAndPressure) {
@@ -214,12 +212,12 @@ TEST(MidiMapInput, ControllersBendAndPressure) {
            {{0xB0, 74, 90, 0}, {0xE0, 0, 127, 1}, {0xD0, 100, 0, 2}, {0xB1, 74, 5, 3}, {0xB0, 1, 64, 4}});
   in.run(1);
   MidiSourceSetting full;
-  EXPECT_FLOAT_EQ(p.paramValue(kVcfCoarse), mapCurve(90, full, kVcfCoarse)) << "channel 2 maps nothing";
+  EXPECT_FLOAT_EQ(p.paramValue(kParamVcfCoarse), mapCurve(90, full, kParamVcfCoarse)) << "channel 2 maps nothing";
   MidiSourceSetting bend{53.0f, 74.0f, 0, 0};
-  EXPECT_FLOAT_EQ(p.paramValue(71), mapCurve14(127 * 128, bend, 71));
+  EXPECT_FLOAT_EQ(p.paramValue(kParamPitchBend), mapCurve14(127 * 128, bend, kParamPitchBend));
   MidiSourceSetting pressure{0.0f, 64.0f, 0, 0};
-  EXPECT_FLOAT_EQ(p.paramValue(25), mapCurve(100, pressure, 25));
-  EXPECT_FLOAT_EQ(p.paramValue(67), mapCurve(64, full, 67)) << "the wheel drives the controller-1 entry";
+  EXPECT_FLOAT_EQ(p.paramValue(kParamVcfResonance), mapCurve(100, pressure, kParamVcfResonance));
+  EXPECT_FLOAT_EQ(p.paramValue(kParamVibratoDepth), mapCurve(64, full, kParamVibratoDepth)) << "the wheel drives the controller-1 entry";
   EXPECT_EQ(p.midiLearnWord(), 1.0f);
 }
 
@@ -252,15 +250,15 @@ TEST(ProgramChange, SwitchesPatchOnTheAudioThreadAndTheSelectionFollows) {
 TEST(ProgramChange, AnEmptySlotReloadsTheCurrentPatch) {
   Instance in;
   in.dispatch(effMainsChanged, 0, 1);
-  const float original = in.plugin().paramValue(kVcfCoarse);
-  in.plugin().setParameterReal(kVcfCoarse, original + 1.0f);
+  const float original = in.plugin().paramValue(kParamVcfCoarse);
+  in.plugin().setParameterReal(kParamVcfCoarse, original + 1.0f);
   AudioThread audio(in.effect());
   sendMidi(in.effect(), {{0xC0, 100, 0, 0}});
   while (audio.blocks() < 20) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(in.plugin().engine().fadeGain(), 1.0f) << "no fade is left waiting";
   in.dispatch(effEditIdle);
   audio.stop();
-  EXPECT_FLOAT_EQ(in.plugin().paramValue(kVcfCoarse), original);
+  EXPECT_FLOAT_EQ(in.plugin().paramValue(kParamVcfCoarse), original);
 }
 
 }  // namespace
@@ -273,7 +271,7 @@ namespace plugintest {
 TEST(MidiMapInput, VelocityMapDuringAFadeKeepsTheFadeRate) {
   RunningInstance in;
   Quorvane_VST& p = in.plugin();
-  MidiMapEntry velocity = blankMidiMapEntry(kVcfCoarse);
+  MidiMapEntry velocity = blankMidiMapEntry(kParamVcfCoarse);
   velocity.sourceBits = kMidiBitVelocity;
   p.midiMap().setEntry(0, velocity);
   const int rate = static_cast<int>(p.engine().sampleRate());

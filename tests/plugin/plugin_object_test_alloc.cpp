@@ -111,13 +111,13 @@ TEST(PluginProcess, NoAllocationWhileProcessing) {
   Instance in;
   AEffect* e = in.effect();
   in.dispatch(effMainsChanged, 0, 1);
-  in.plugin().setParameterReal(81, 8.0f);
+  in.plugin().setParameterReal(kParamVoices, 8.0f);
   std::atomic<bool> done{false};
   std::thread automation([&] {
     for (int round = 0; round < 40; ++round) {
       const float v = static_cast<float>(round % 7) / 6.0f;
       for (int i = 2; i < 178; ++i) e->setParameter(e, i, i >= 90 ? static_cast<float>(round % 90) / 1000.0f : v);
-      e->setParameter(e, 81, 1.0f);
+      e->setParameter(e, kParamVoices, 1.0f);
       in.plugin().triggerEnvelopes(round % 2 == 0);
     }
     done.store(true);

@@ -91,23 +91,23 @@ TEST(PluginEntry, ConstructionReportsNoAutomation) {
   ASSERT_NE(in.effect(), nullptr);
   EXPECT_EQ(countHostCalls(audioMasterAutomate), 0);
   EXPECT_EQ(countHostCalls(audioMasterVersion), 1);
-  EXPECT_EQ(in.plugin().paramValue(83), 24.0f);  // the defaults are in place
+  EXPECT_EQ(in.plugin().paramValue(kParamClockPulses), 24.0f);  // the defaults are in place
 }
 
 TEST(PluginEntry, AutomationReachesTheHostOnlyForTheIndexesItAddresses) {
   Instance in;
   frametest::resetRecords(2400);
-  in.plugin().setParameterRealAutomated(35, 2.5f);
+  in.plugin().setParameterRealAutomated(kParamAdsrSustain, 2.5f);
   ASSERT_EQ(countHostCalls(audioMasterAutomate), 1);
   EXPECT_EQ(frametest::hostCalls()[0].index, 35);
   EXPECT_FLOAT_EQ(frametest::hostCalls()[0].opt, 0.25f);
-  EXPECT_FLOAT_EQ(in.plugin().paramValue(35), 2.5f);
+  EXPECT_FLOAT_EQ(in.plugin().paramValue(kParamAdsrSustain), 2.5f);
 
   // Record 178 is the panel's and the patches' only: stored, never reported.
   frametest::resetRecords(2400);
-  in.plugin().setParameterRealAutomated(178, 3.0f);
+  in.plugin().setParameterRealAutomated(kParamCordMultiple4, 3.0f);
   EXPECT_EQ(countHostCalls(audioMasterAutomate), 0);
-  EXPECT_EQ(in.plugin().paramValue(178), 3.0f);
+  EXPECT_EQ(in.plugin().paramValue(kParamCordMultiple4), 3.0f);
   in.plugin().setParameterRealAutomated(179, 1.0f);
   EXPECT_EQ(countHostCalls(audioMasterAutomate), 0);
 }
@@ -194,8 +194,8 @@ TEST(PluginEditor, TheHasEditorFlagFollowsTheEditor) {
     ASSERT_NE(in.effect(), nullptr);
     EXPECT_EQ(in.effect()->flags & effFlagsHasEditor, 0);
     EXPECT_EQ(in.plugin().getEditor(), nullptr);
-    in.effect()->setParameter(in.effect(), 5, 0.5f);  // works without an editor
-    EXPECT_EQ(in.plugin().paramValue(5), 0.5f);
+    in.effect()->setParameter(in.effect(), kParamVco1Coarse, 0.5f);  // works without an editor
+    EXPECT_EQ(in.plugin().paramValue(kParamVco1Coarse), 0.5f);
   }
   gEditorLog = {};
   Instance in(kInstrumentIdentity, makeSpyWindow);
@@ -208,10 +208,10 @@ TEST(PluginEditor, TheEditorHearsTheValueNowStored) {
   Instance in(kInstrumentIdentity, makeSpyWindow);
   gEditorLog.values.clear();
   AEffect* e = in.effect();
-  e->setParameter(e, 5, 0.25f);
-  e->setParameter(e, 100, 0.095f);  // names no jack: no cord
-  e->setParameter(e, 6, 1.5f);      // clamped
-  e->setParameter(e, 7, NAN);       // ignored: nothing to tell
+  e->setParameter(e, kParamVco1Coarse, 0.25f);
+  e->setParameter(e, kParamCordVco2Vco1Cv, 0.095f);  // names no jack: no cord
+  e->setParameter(e, kParamVco1Fine, 1.5f);      // clamped
+  e->setParameter(e, kParamVco1SampleHoldCv, NAN);       // ignored: nothing to tell
   e->setParameter(e, 0, 0.5f);      // no parameter: nothing to tell
   const std::vector<std::pair<int32_t, float>> expected = {{5, 0.25f}, {100, 0.0f}, {6, 1.0f}};
   EXPECT_EQ(gEditorLog.values, expected);

@@ -88,7 +88,7 @@ TEST(PluginParams, WhatNamesNoParameterChangesNothing) {
   for (int i = 0; i <= 178; ++i) before.push_back(in.plugin().paramValue(i));
   for (float v : {0.0f, 0.5f, 1.0f}) {
     for (int index : {0, 179, -1, 1000}) in.plugin().setParameter(index, v);
-    e->setParameter(e, 178, v);  // beyond the host's 178 parameters
+    e->setParameter(e, kParamCordMultiple4, v);  // beyond the host's 178 parameters
   }
   for (int i = 1; i <= 178; ++i) e->setParameter(e, i, kNaN);
   for (int i = 1; i <= 178; ++i) in.plugin().setParameterReal(i, kNaN);
@@ -151,8 +151,8 @@ TEST(PluginParams, NamesLabelsAndDisplaysForTheHost) {
 
 TEST(PluginParams, TheLastRecordIsReachableFromThePanelOnly) {
   Instance in;
-  in.plugin().setParameterReal(178, 5.0f);
-  EXPECT_EQ(in.plugin().paramValue(178), 5.0f);
+  in.plugin().setParameterReal(kParamCordMultiple4, 5.0f);
+  EXPECT_EQ(in.plugin().paramValue(kParamCordMultiple4), 5.0f);
   char name[64];
   in.plugin().getParameterName(178, name);
   EXPECT_STREQ(name, "Multiple 4 Plug");

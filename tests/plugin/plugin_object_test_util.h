@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frame_spy.h"
+#include "params/param_ids.h"
 #include "plugin/entry_point.h"
 
 namespace plugintest {

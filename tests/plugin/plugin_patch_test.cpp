@@ -134,11 +134,11 @@ TEST(PluginApply, UnusualEntries) {
   r.beatSettings[1] = 0;
   r.beatSettings[3] = -5;
   applySession(in.plugin(), r);
-  EXPECT_EQ(in.plugin().paramValue(1), 1.0f) << "not bypassed";
+  EXPECT_EQ(in.plugin().paramValue(kParamMasterBypass), 1.0f) << "not bypassed";
   EXPECT_EQ(in.plugin().paramValue(kMasterVolume), 1.0f) << "an integer mvol";
-  EXPECT_EQ(in.plugin().paramValue(178), 0.0f) << "a cord to no jack is refused";
-  EXPECT_EQ(in.plugin().paramValue(83), 1.0f);
-  EXPECT_EQ(in.plugin().paramValue(85), 1.0f);
+  EXPECT_EQ(in.plugin().paramValue(kParamCordMultiple4), 0.0f) << "a cord to no jack is refused";
+  EXPECT_EQ(in.plugin().paramValue(kParamClockPulses), 1.0f);
+  EXPECT_EQ(in.plugin().paramValue(kParamLfoPulses), 1.0f);
 
   r.params.clear();
   r.setParam(kPatchParamReal, static_cast<uint32_t>(fourCharKey("mvol")), 0, 0.5, 0);
@@ -223,7 +223,7 @@ ParameterEditor* makeWitness(Quorvane_VSTEdit& plugin) { return gWitness = new W
 TEST(PluginPatchChange, WaitingChangeWithAudioRunning) {
   Instance in(kInstrumentIdentity, makeWitness);
   in.dispatch(effMainsChanged, 0, 1);
-  in.plugin().setParameterReal(81, 2.0f);
+  in.plugin().setParameterReal(kParamVoices, 2.0f);
   AudioThread audio(in.effect());
   sendMidi(in.effect(), {{0x90, 60, 90}, {0x90, 64, 33}});
   while (audio.blocks() < 20) std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -180,7 +180,7 @@ TEST(PluginRouting, EachParameterReachesItsFieldInAllNineContexts) {
 // 58 (pl58) is VCO 1's sawtooth, output 2; row 48's normal is VCO 1's pulse, output 4.
 TEST(PluginRouting, CordsConnectAndUnplugInAllNineContexts) {
   RunningInstance in;
-  constexpr int kPl11Param = 100;  // jack 11, pl11: VCO 2's control input from VCO 1 (row 48)
+  constexpr int kPl11Param = kParamCordVco2Vco1Cv;  // jack 11, pl11: VCO 2's control input from VCO 1 (row 48)
   constexpr int kRow = 48;
   struct Step {
     float normalised;  // the host's value: jack index / 1000
@@ -201,8 +201,8 @@ TEST(PluginRouting, CordsConnectAndUnplugInAllNineContexts) {
 // A cord made while processing is stopped lands at once; so does an envelope-gate change.
 TEST(PluginRouting, ChangesWhileSuspendedLandWithoutABlock) {
   Instance in;
-  in.plugin().setParameter(100, 0.058f);
-  in.plugin().setParameterReal(38, 1.0f);
+  in.plugin().setParameter(kParamCordVco2Vco1Cv, 0.058f);
+  in.plugin().setParameterReal(kParamEnvelopeGateSource, 1.0f);
   for (int k = 0; k < kVoiceContextCount; ++k) {
     const PatchVoice& v = in.plugin().engine().voice(k);
     EXPECT_EQ(v.normalRows[48]->outputIndex, 2);
@@ -233,7 +233,7 @@ TEST(PluginRouting, OneContextOnly) {
   in.settle();
   const float before = in.voice(0).normalRows[11]->gain;
   ASSERT_NE(before, 0.75f);
-  in.plugin().routeToEngine(41, 0.75f, 3, 3);
+  in.plugin().routeToEngine(kParamVcaVcfLevel, 0.75f, 3, 3);
   in.settle();
   for (int k = 0; k < kVoiceContextCount; ++k)
     EXPECT_EQ(in.voice(k).normalRows[11]->gain, k == 3 ? 0.75f : before) << "context " << k;

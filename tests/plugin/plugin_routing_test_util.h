@@ -16,7 +16,7 @@ class RunningInstance {
   explicit RunningInstance(float rate = 44100.0f) {
     in_.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
     in_.dispatch(effMainsChanged, 0, 1);
-    in_.plugin().setParameterReal(81, 8.0f);  // all nine contexts evaluate
+    in_.plugin().setParameterReal(kParamVoices, 8.0f);  // all nine contexts evaluate
     run(1);
   }
 

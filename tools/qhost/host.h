@@ -3,6 +3,7 @@
 // callback has no user pointer of its own before the effect record exists.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -18,24 +19,26 @@ struct HostState {
   double samplePos = 0;  // transport position of the block being processed
   bool playing = false;
   bool transportChanged = true;
-  bool inProcess = false;  // inside a process call: the audio thread's process level
+  std::atomic<bool> inProcess{false};  // inside a process call: the audio thread's process level
   int32_t numInputs = 0;
   int32_t numOutputs = 0;
   int32_t numParams = 0;
 
-  long automateCalls = 0;
+  // What the plug-in asked for: counted on whichever thread it asks from (the audio thread,
+  // the validate checks' automation thread, the main thread).
+  std::atomic<long> automateCalls{0};
   // Every automation (index, value) while recording is on (the editor's GUI thread only).
   bool recordAutomations = false;
   std::vector<std::pair<int32_t, float>> automations;
-  int32_t lastAutomatedIndex = -1;
-  float lastAutomatedValue = 0;
-  long wantMidiCalls = 0;
-  long timeInfoCalls = 0;
-  long beginEditCalls = 0;
-  long endEditCalls = 0;
-  long updateDisplayCalls = 0;
-  long outputEventCalls = 0;
-  long unknownCalls = 0;
+  std::atomic<int32_t> lastAutomatedIndex{-1};
+  std::atomic<float> lastAutomatedValue{0};
+  std::atomic<long> wantMidiCalls{0};
+  std::atomic<long> timeInfoCalls{0};
+  std::atomic<long> beginEditCalls{0};
+  std::atomic<long> endEditCalls{0};
+  std::atomic<long> updateDisplayCalls{0};
+  std::atomic<long> outputEventCalls{0};
+  std::atomic<long> unknownCalls{0};
 
   VstTimeInfo timeInfo{};
 };

@@ -72,9 +72,9 @@ void printStats(const OutputStats& stats, const HostState& host, size_t eventCou
     std::printf("rms.%zu: %.6f\n", c + 1, stats.rms(static_cast<int>(c)));
   }
   std::printf("eventsSent: %zu\n", eventCount);
-  std::printf("automateCalls: %ld\n", host.automateCalls);
-  std::printf("wantMidiCalls: %ld\n", host.wantMidiCalls);
-  std::printf("timeInfoCalls: %ld\n", host.timeInfoCalls);
+  std::printf("automateCalls: %ld\n", host.automateCalls.load());
+  std::printf("wantMidiCalls: %ld\n", host.wantMidiCalls.load());
+  std::printf("timeInfoCalls: %ld\n", host.timeInfoCalls.load());
   std::printf("nonFiniteSamples: %lld\n", static_cast<long long>(stats.nonFinite));
 }
 

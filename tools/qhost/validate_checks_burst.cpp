@@ -20,8 +20,10 @@ constexpr double kRate = 44100;
 constexpr int32_t kBlock = 256;
 constexpr double kBudget = kBlock / kRate;  // the real-time length of one block
 // A burst block may cost this many times a quiet block (99th percentiles), plus the floor
-// for plug-ins whose quiet block costs next to nothing.
-constexpr double kFactor = 4.0, kFloor = 100e-6;
+// for plug-ins whose quiet block costs next to nothing: a block that takes up every
+// parameter once costs a few times a quiet one; one that follows another thread's pace
+// costs thousands of times.
+constexpr double kFactor = 6.0, kFloor = 100e-6;
 // Seconds of processor time the calling thread has used, where the system can tell it (a
 // block's cost then leaves out time the thread spent preempted); otherwise wall time.
 double threadSeconds() {

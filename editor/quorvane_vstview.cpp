@@ -57,8 +57,8 @@ class PanelPane : public CAUGuiPane {
 
 Quorvane_VSTView* viewOf(void* context) { return static_cast<Quorvane_VSTView*>(context); }
 
-void onEnvelopeButton(int value, CAUGuiButton*, void* context) { viewOf(context)->plugin().triggerEnvelopes(value != 0); }
-void onPortamentoButton(int value, CAUGuiButton*, void* context) { viewOf(context)->plugin().setPortamento(value != 0); }
+void onEnvelopeButton(int value, CAUGuiButton*, void* context) { viewOf(context)->editor().triggerEnvelopes(value != 0); }
+void onPortamentoButton(int value, CAUGuiButton*, void* context) { viewOf(context)->editor().setPortamento(value != 0); }
 void onLockButton(int value, CAUGuiButton*, void* context) {
   if (value != 0)
     viewOf(context)->plugin().lockPatch();
@@ -176,7 +176,7 @@ SaveDecision decideSave(bool hasCurrentPatch, int32_t lastChangeSource, bool loc
 // --- the view -----------------------------------------------------------------------------
 
 Quorvane_VSTView::Quorvane_VSTView(Quorvane_VSTEdit& plugin, platform::Window* window, int* width, int* height)
-    : plugin_(plugin), window_(window), logoMenu_(std::make_unique<LogoMenu>()) {
+    : plugin_(plugin), editor_(plugin), window_(window), logoMenu_(std::make_unique<LogoMenu>()) {
   buildPanel(0.0f, 0.0f);
   if (width) *width = panel::kPanelWidth;
   if (height) *height = panel::kPanelHeight;
@@ -431,9 +431,14 @@ void Quorvane_VSTView::patchManagerButton() {
 }
 
 void Quorvane_VSTView::saveButton() {
-  PatchLibrary* library = plugin_.library();
-  Patch* patch = library ? library->currentPatch() : nullptr;
-  switch (decideSave(patch != nullptr, library ? library->lastChangeSource : 0, patch && patch->locked != 0)) {
+  SaveDecision decision;
+  {
+    EditorInterface::PatchHold hold(editor_);
+    PatchLibrary* library = hold.library();
+    const Patch* patch = library ? library->currentPatch() : nullptr;
+    decision = decideSave(patch != nullptr, library ? library->lastChangeSource : 0, patch && patch->locked != 0);
+  }
+  switch (decision) {
     case SaveDecision::SaveAs: saveAsButton(); break;
     case SaveDecision::RefuseLocked: platform::messageBox(nullptr, kLockedPatchMessage); break;
     case SaveDecision::Save: plugin_.savePatch(); break;
@@ -452,29 +457,37 @@ void Quorvane_VSTView::resetButton() {
 // --- the plug-in as the canvas sees it ----------------------------------------------------
 
 void Quorvane_VSTView::setParameterAutomated(int32_t index, float normalised) {
-  plugin_.setParameterAutomated(index, normalised);
+  editor_.setParameter(index, normalised);
 }
-float Quorvane_VSTView::getParameter(int32_t index) { return plugin_.getParameter(index); }
-void Quorvane_VSTView::beginEdit(int32_t index) { plugin_.beginEdit(index); }
-void Quorvane_VSTView::endEdit(int32_t index) { plugin_.endEdit(index); }
-float Quorvane_VSTView::meterValue(int index) { return plugin_.engine().displayValue(index); }
+float Quorvane_VSTView::getParameter(int32_t index) { return editor_.getParameter(index); }
+void Quorvane_VSTView::beginEdit(int32_t index) { editor_.beginEdit(index); }
+void Quorvane_VSTView::endEdit(int32_t index) { editor_.endEdit(index); }
+float Quorvane_VSTView::meterValue(int index) { return editor_.displayValue(index); }
 double Quorvane_VSTView::meterClockHz() const { return kBlockTimeTicksPerSecond; }
 double Quorvane_VSTView::sampleRate() const { return plugin_.getSampleRate(); }
 
-const void* Quorvane_VSTView::currentPatch() {
-  PatchLibrary* library = plugin_.library();
+namespace {
+// The library's current patch while the hold lives; null without library or patch.
+const Patch* currentPatchOf(const EditorInterface::PatchHold& hold) {
+  PatchLibrary* library = hold.library();
   return library ? library->currentPatch() : nullptr;
+}
+}  // namespace
+
+const void* Quorvane_VSTView::currentPatch() {
+  EditorInterface::PatchHold hold(editor_);
+  return currentPatchOf(hold);
 }
 
 bool Quorvane_VSTView::currentPatchLocked() {
-  PatchLibrary* library = plugin_.library();
-  const Patch* patch = library ? library->currentPatch() : nullptr;
+  EditorInterface::PatchHold hold(editor_);
+  const Patch* patch = currentPatchOf(hold);
   return patch && patch->locked != 0;
 }
 
 bool Quorvane_VSTView::currentPatchNotes(std::string& notes) {
-  PatchLibrary* library = plugin_.library();
-  const Patch* patch = library ? library->currentPatch() : nullptr;
+  EditorInterface::PatchHold hold(editor_);
+  const Patch* patch = currentPatchOf(hold);
   if (!patch || !patch->showNotes) return false;
   notes = patch->notes;
   return true;

@@ -13,6 +13,7 @@
 
 #include "gui/canvas_plugin.h"
 #include "gui/kvxinternalpopup.h"
+#include "plugin/editor_interface.h"
 
 class CAUGuiButton;
 class CAUGuiCanvas;
@@ -106,6 +107,8 @@ class Quorvane_VSTView : private CanvasPlugin {
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   PanelJack* jack(int jackIndex) const;  // 1..89
   bool showTips() const { return showTips_; }
+  // The plug-in through its editor interface; the patch buttons use the plug-in itself.
+  EditorInterface& editor() { return editor_; }
   Quorvane_VSTEdit& plugin() const { return plugin_; }
 
  private:
@@ -128,6 +131,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   void loadFromPlugin();
 
   Quorvane_VSTEdit& plugin_;
+  EditorInterface editor_;
   platform::Window* window_;
   bool showTips_ = false;
   std::unique_ptr<CAUGuiCanvas> canvas_;

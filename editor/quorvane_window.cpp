@@ -1,5 +1,7 @@
 #include "editor/quorvane_window.h"
 
+#include <atomic>
+
 #include "editor/quorvane_vstview.h"
 #include "platform/gui.h"
 
@@ -33,8 +35,8 @@ bool Quorvane_Window::open(void* parentWindow) {
   counted_ = true;
   gOpenWindows.fetch_add(1, std::memory_order_relaxed);
   AEffEditor::open(parentWindow);
-  // The view loads every control from the plug-in; what waited before is older than that.
-  discardPending();
+  // The view loads every control from the plug-in; changes marked before are older.
+  takeChangedParameters([](int) {});
   int width = 0, height = 0;
   view_ = std::make_unique<Quorvane_VSTView>(plugin_, window_.get(), &width, &height);
   window_->takeFocus();
@@ -53,25 +55,10 @@ void Quorvane_Window::close() {
 
 void Quorvane_Window::idle() {
   if (!view_) return;
-  drainPending();
+  drainChanges();
   view_->idle();
 }
 
-void Quorvane_Window::setParameter(int32_t index, float normalised) {
-  if (index < 0 || index >= kParamRecordCount) return;
-  pendingValue_[index].store(normalised, std::memory_order_relaxed);
-  pending_[index].store(true, std::memory_order_release);
-  anyPending_.store(true, std::memory_order_release);
-}
-
-void Quorvane_Window::drainPending() {
-  if (!anyPending_.exchange(false, std::memory_order_acq_rel)) return;
-  for (int i = 0; i < kParamRecordCount; ++i)
-    if (pending_[i].exchange(false, std::memory_order_acq_rel))
-      view_->hostValue(i, pendingValue_[i].load(std::memory_order_relaxed));
-}
-
-void Quorvane_Window::discardPending() {
-  anyPending_.store(false, std::memory_order_relaxed);
-  for (auto& p : pending_) p.store(false, std::memory_order_relaxed);
+void Quorvane_Window::drainChanges() {
+  takeChangedParameters([this](int index) { view_->hostValue(index, plugin_.getParameter(index)); });
 }

@@ -1,15 +1,13 @@
 // The plug-in's editor as the host drives it: a 1010 x 623 child window in the host's
-// window holding one panel view while open. Every parameter change (from any thread) is
-// kept as the parameter's latest pending value and reaches the panel's controls in the
-// next idle, on the GUI thread; nothing here ever waits.
+// window holding one panel view while open. Every parameter change (from any thread, the
+// audio thread included) only marks the parameter changed; the next idle, on the GUI
+// thread, moves the controls to the values the plug-in then holds. Nothing here waits.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "params/param_table.h"
 #include "plugin/quorvane_vstedit.h"
 
 class Quorvane_VSTView;
@@ -37,25 +35,17 @@ class Quorvane_Window : public ParameterEditor {
   void close() override;
   // Applies the pending parameter values to the controls, then the panel's idle pass.
   void idle() override;
-  // Any thread: keeps the value as the parameter's pending value; never touches controls.
-  void setParameter(int32_t index, float normalised) override;
-
   Quorvane_VSTView* view() const { return view_.get(); }
   platform::Window* window() const { return window_.get(); }
   // Open-window count of the whole process (every editor of the library).
   static int openWindowCount();
 
  private:
-  void drainPending();
-  void discardPending();
+  void drainChanges();
 
   Quorvane_VSTEdit& plugin_;
   std::string windowClass_;
   std::unique_ptr<platform::Window> window_;
   std::unique_ptr<Quorvane_VSTView> view_;
   bool counted_ = false;
-  // The latest value per parameter and whether one is waiting; any flag set raises any_.
-  std::atomic<float> pendingValue_[kParamRecordCount] = {};
-  std::atomic<bool> pending_[kParamRecordCount] = {};
-  std::atomic<bool> anyPending_{false};
 };

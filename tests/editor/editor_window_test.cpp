@@ -291,6 +291,15 @@ TEST(EditorPanel, LogoMenuItemsTipsAndAboutBox) {
   ASSERT_EQ(e.canvas().modal(), e.view().aboutBox());
   EXPECT_STREQ(KVXAboutBox::lineText(7), "No Natural Sounds were harmed during the creation of this program");
   e.idle();
+  // Under the modal box a host change moves the control's value but draws nothing.
+  e.window().clearInvalidations();
+  e.plugin().setParameter(2, 0.8f);  // "Envelope Follower", at x 20, left of the box
+  e.idle();
+  const CAUGuiCtrl* follower = e.control(2);
+  const ParamDesc& d = follower->binding().desc;
+  EXPECT_NEAR(follower->value(), d.minimum + 0.8f * (d.maximum - d.minimum), 1e-3);
+  for (const platform::Rect& r : e.window().invalidations())
+    EXPECT_FALSE(r.x < 44 && r.x + r.w > 20 && r.y < 280 && r.y + r.h > 195) << "redrawn under the modal box";
   e.canvas().keyDown('x', 0);
   EXPECT_EQ(e.canvas().modal(), nullptr) << "any key closes the about box";
   hl::queueMenuAnswer(1);

@@ -310,9 +310,9 @@ std::size_t fieldLength(const std::string& s) {
 
 class HeadlessEditBox final : public EditBox {
  public:
-  HeadlessEditBox(HeadlessWindow* window, const Rect& r, const std::string& text,
-                  const EditBoxOptions& options, EditBoxListener* listener)
-      : window_(window), rect_(r), text_(text), options_(options), listener_(listener) {
+  HeadlessEditBox(HeadlessWindow* window, const std::string& text, const EditBoxOptions& options,
+                  EditBoxListener* listener)
+      : window_(window), text_(text), options_(options), listener_(listener) {
     state().editBoxes.push_back(this);
     selectAll();
     takeFocus();
@@ -387,7 +387,6 @@ class HeadlessEditBox final : public EditBox {
   }
 
   HeadlessWindow* window_;
-  Rect rect_;
   std::string text_;
   std::size_t selStart_ = 0, selEnd_ = 0;
   EditBoxOptions options_;
@@ -667,10 +666,10 @@ std::unique_ptr<Window> Window::create(void* parent, const WindowOptions& option
 
 std::unique_ptr<PopupMenu> PopupMenu::create() { return std::make_unique<HeadlessMenu>(); }
 
-std::unique_ptr<EditBox> EditBox::create(Window& parent, const Rect& r, const std::string& text,
+std::unique_ptr<EditBox> EditBox::create(Window& parent, const Rect&, const std::string& text,
                                          const EditBoxOptions& options, EditBoxListener* listener) {
   if (!listener) return nullptr;
-  return std::make_unique<HeadlessEditBox>(static_cast<HeadlessWindow*>(&parent), r, text, options, listener);
+  return std::make_unique<HeadlessEditBox>(static_cast<HeadlessWindow*>(&parent), text, options, listener);
 }
 
 bool chooseFileToOpen(void*, const FileDialogOptions& options, std::string& path) {

@@ -1,5 +1,6 @@
 // The plug-in library's exported entry point, VSTPluginMain, also exported as `main`.
 // QV_EFFECT_BUILD selects the identity this library presents.
+#include "editor/quorvane_window.h"
 #include "plugin/entry_point.h"
 
 #ifndef QV_EFFECT_BUILD
@@ -9,6 +10,11 @@
 namespace {
 
 const BuildIdentity& thisBuild() { return QV_EFFECT_BUILD ? kEffectIdentity : kInstrumentIdentity; }
+
+// The editor of this build, with its own window class.
+ParameterEditor* makeEditor(Quorvane_VSTEdit& plugin) {
+  return new Quorvane_Window(plugin, QV_EFFECT_BUILD ? Quorvane_Window::kEffectClass : Quorvane_Window::kInstrumentClass);
+}
 
 }  // namespace
 
@@ -21,7 +27,7 @@ const BuildIdentity& thisBuild() { return QV_EFFECT_BUILD ? kEffectIdentity : kI
 extern "C" {
 
 QV_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster) {
-  return createQuorvaneEffect(audioMaster, thisBuild());
+  return createQuorvaneEffect(audioMaster, thisBuild(), makeEditor);
 }
 
 #if !defined(_WIN32)

@@ -28,9 +28,11 @@ ParameterEditor* makeWindow(Quorvane_VSTEdit& plugin) {
 }
 
 // One plug-in with its editor and a host window to open it in.
+// The host window outlives the plug-in, as in a DAW, which closes an editor left open
+// before it takes its window down.
 struct Editor {
-  plugintest::Instance instance{kEffectIdentity, makeWindow};
   std::unique_ptr<platform::HostFrame> host = platform::HostFrame::create("host", 1010, 623, {0, 0});
+  plugintest::Instance instance{kEffectIdentity, makeWindow};
 
   Quorvane_VSTEdit& plugin() const { return instance.plugin(); }
   Quorvane_Window& editor() const { return *static_cast<Quorvane_Window*>(plugin().getEditor()); }

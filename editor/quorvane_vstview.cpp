@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "editor/kvxsaveas.h"
 #include "editor/panel_geometry.h"
 #include "editor/panel_jack.h"
 #include "gui/canvas_window.h"
@@ -188,6 +189,7 @@ Quorvane_VSTView::~Quorvane_VSTView() {
   link_.reset();
   if (canvas_ && canvas_->modal() == aboutBox_.get()) canvas_->closeModal();
   aboutBox_.reset();
+  saveAs_.reset();
   canvas_.reset();
 }
 
@@ -226,6 +228,8 @@ void Quorvane_VSTView::buildPanel(float x, float y) {
     const panel::Popup& p = panel::kPopups[i];
     if (std::strcmp(p.className, "KVXAboutBox") == 0)
       aboutBox_ = std::make_unique<KVXAboutBox>(canvas_.get(), toGui(p.rect), image(p.background), pane_);
+    if (std::strcmp(p.className, "KVXSaveAsInternal") == 0)
+      saveAs_ = std::make_unique<KVXSaveAsInternal>(canvas_.get(), toGui(p.rect), image(p.background), pane_, editor_);
   }
 
   addFixedControls();
@@ -423,7 +427,10 @@ void Quorvane_VSTView::logoButton() {
 }
 
 void Quorvane_VSTView::saveAsButton() {
-  // The save-as pop-up is absent; with one, a modal pop-up already up would keep it shut.
+  if (canvas_->modal() || !saveAs_) return;
+  pane_->setActiveChild(saveAs_.get());
+  canvas_->setModal(saveAs_.get());
+  saveAs_->open();
 }
 
 void Quorvane_VSTView::patchManagerButton() {

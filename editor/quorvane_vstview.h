@@ -2,9 +2,9 @@
 // built from the geometry tables, the logo button's menu, the about box, the panel buttons'
 // actions and the bridge the canvas talks to the plug-in through. GUI thread only.
 //
-// The dialogs behind the patch manager, save-as, MIDI map, microtuning and MIDI beat
-// buttons are not part of the panel yet: their pop-ups are absent and every action that
-// would open one checks for it and does nothing.
+// The dialogs behind the patch manager, MIDI map, microtuning and MIDI beat buttons are not
+// part of the panel yet: their pop-ups are absent and every action that would open one
+// checks for it and does nothing.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@ class CAUGuiCanvas;
 class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
+class KVXSaveAsInternal;
 class KVXTextCtrl;
 class PanelJack;
 class Quorvane_VSTEdit;
@@ -104,6 +105,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* bypassSwitch() const { return bypassSwitch_; }
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
+  KVXSaveAsInternal* saveAsDialog() const { return saveAs_.get(); }
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   PanelJack* jack(int jackIndex) const;  // 1..89
   bool showTips() const { return showTips_; }
@@ -138,6 +140,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   std::unique_ptr<CanvasWindowLink> link_;
   std::unique_ptr<LogoMenu> logoMenu_;
   std::unique_ptr<KVXAboutBox> aboutBox_;
+  std::unique_ptr<KVXSaveAsInternal> saveAs_;
   CAUGuiPane* pane_ = nullptr;
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;

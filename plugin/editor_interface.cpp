@@ -66,3 +66,5 @@ EditorInterface::PatchHold::PatchHold(EditorInterface& editor) : held_(std::make
 EditorInterface::PatchHold::~PatchHold() = default;
 
 PatchLibrary* EditorInterface::PatchHold::library() const { return held_->hold.library(); }
+
+bool EditorInterface::PatchHold::storeEngine(Patch& target) { return held_->hold.storeEngine(target); }

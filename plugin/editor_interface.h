@@ -15,6 +15,7 @@
 #include "plugin/aeffeditor.h"
 #include "plugin/published_keys.h"
 
+class Patch;
 class PatchLibrary;
 class Quorvane_VSTEdit;
 
@@ -94,6 +95,10 @@ class EditorInterface {
     PatchHold& operator=(const PatchHold&) = delete;
     // The library; null when the plug-in has none (it is then silent).
     PatchLibrary* library() const;
+    // Save As: the engine's state into `target`, a library patch just made current, and its
+    // file written; the engine then holds that patch (Save writes it again). False when the
+    // file could not be written.
+    bool storeEngine(Patch& target);
 
    private:
     struct Held;

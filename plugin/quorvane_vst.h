@@ -132,6 +132,12 @@ class Quorvane_VST : public AudioEffectX {
     PatchHold(const PatchHold&) = delete;
     PatchHold& operator=(const PatchHold&) = delete;
     PatchLibrary* library() const { return plugin_.library(); }
+    // Save As: stores the engine's state in `target` (a patch of the library, which the
+    // caller has just made current) and writes its file. From then on the engine holds that
+    // patch: the last change counts as a library change, so Save writes it again, and the
+    // chunk carries its texts. False when the file could not be written (the record keeps
+    // the state and its dirty mark, for the next synchronisation).
+    bool storeEngine(Patch& target);
 
    private:
     Quorvane_VST& plugin_;

@@ -18,8 +18,9 @@ constexpr int kShiftX = 20, kShiftY = 40;
 constexpr int kLabelFontHeight = 16;
 constexpr int kTitleFontHeight = 21;
 constexpr unsigned kRightAligned = kTextFormat | platform::text::kRight;
-// The notes field breaks its lines: the layout without the single-line flag.
-constexpr unsigned kMultiLine = kTextFormat & ~platform::text::kSingleLine;
+// The notes field holds several lines: the layout without the single-line flag, broken
+// between words.
+constexpr unsigned kMultiLine = (kTextFormat & ~platform::text::kSingleLine) | platform::text::kWordBreak;
 // The two prompts stand at these dialog coordinates (before the shift), kept inside the
 // dialog, which is the area they may be dragged in.
 constexpr int kPromptX = 300, kNewCategoryY = 54, kNewGroupY = 34;

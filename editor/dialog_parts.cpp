@@ -30,6 +30,12 @@ KVXTextCtrl* makeDialogLabel(CAUGuiCanvas* canvas, const GuiRect& rect, int font
   return label;
 }
 
+DialogKey dialogKey(uint8_t key) {
+  if (key == 10 || key == 13) return DialogKey::Ok;
+  if (key == 27) return DialogKey::Cancel;
+  return DialogKey::Other;
+}
+
 void* dialogMessageOwner(const CAUGuiCanvas* canvas) {
   return canvas && canvas->window() ? canvas->window()->nativeHandle() : nullptr;
 }

@@ -2,6 +2,7 @@
 // buttons, their labels, and the window their message boxes belong to. GUI thread only.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,5 +35,8 @@ CAUGuiButton* makeDialogButton(CAUGuiCanvas* canvas, const GuiRect& rect, CAUGui
 // A label of the given font height and layout (kTextFormat and its alignments).
 KVXTextCtrl* makeDialogLabel(CAUGuiCanvas* canvas, const GuiRect& rect, int fontHeight, const std::string& text,
                              unsigned format);
+// What a key does in a dialog: Enter (10 or 13) is OK, Escape (27) Cancel.
+enum class DialogKey { Ok, Cancel, Other };
+DialogKey dialogKey(uint8_t key);
 // The editor window as the owner of a dialog's message boxes; null without one.
 void* dialogMessageOwner(const CAUGuiCanvas* canvas);

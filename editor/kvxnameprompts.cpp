@@ -83,12 +83,12 @@ void KVXNamePrompt::cancel() {
 }
 
 int KVXNamePrompt::keyDown(uint8_t key, int) {
-  switch (key) {
-    case 10:
-    case 13: ok(); return kHandled;
-    case 27: cancel(); return kHandled;
-    default: return kNotHandled;
+  switch (dialogKey(key)) {
+    case DialogKey::Ok: ok(); return kHandled;
+    case DialogKey::Cancel: cancel(); return kHandled;
+    case DialogKey::Other: break;
   }
+  return kNotHandled;
 }
 
 void KVXNamePrompt::onEnter(KVXTextEditor*) { ok(); }

@@ -215,12 +215,12 @@ void KVXSaveAsInternal::onEnter(KVXTextEditor* editor) {
 void KVXSaveAsInternal::onEscape(KVXTextEditor*) { cancel(); }
 
 int KVXSaveAsInternal::keyDown(uint8_t key, int) {
-  switch (key) {
-    case 10:
-    case 13: commit(); return kHandled;
-    case 27: cancel(); return kHandled;
-    default: return kNotHandled;
+  switch (dialogKey(key)) {
+    case DialogKey::Ok: commit(); return kHandled;
+    case DialogKey::Cancel: cancel(); return kHandled;
+    case DialogKey::Other: break;
   }
+  return kNotHandled;
 }
 
 void KVXSaveAsInternal::onButton(int, CAUGuiButton* button, void* context) {
@@ -380,11 +380,6 @@ void KVXSaveAsInternal::commit() {
     case Outcome::NotWritten: message(kPatchNotWrittenMessage); break;
     case Outcome::Saved: break;
   }
-  if (canvas_) {
-    canvas_->refreshPatchMenu(0);
-    canvas_->refreshPatchMenu(1);
-    canvas_->refreshPatchMenu(2);
-  }
   close();
 }
 
@@ -398,18 +393,15 @@ void KVXSaveAsInternal::cancel() {
       if (savedPatch_ >= 0) library->selectPatch(savedPatch_);
     }
   }
-  // A group or category made meanwhile stays in the library: the panel's menus show it.
-  if (canvas_) {
-    canvas_->refreshPatchMenu(2);
-    canvas_->refreshPatchMenu(1);
-    canvas_->refreshPatchMenu(0);
-  }
   close();
 }
 
 void KVXSaveAsInternal::close() {
   if (getChildPopup()) setChildPopup(nullptr);
   if (!canvas_) return;
+  // The panel's patch, category and group menus show what was saved, or a group or
+  // category made before Cancel (it stays in the library).
+  for (int level = 0; level < 3; ++level) canvas_->refreshPatchMenu(level);
   canvas_->closeModal();
   if (CAUGuiCtrl* covered = coveredControl()) covered->invalidate(bounds_);
 }

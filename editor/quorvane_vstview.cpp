@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "editor/panel_geometry.h"
-#include "editor/panel_jack.h"
+#include "editor/quorvane_cable.h"
 #include "gui/canvas_window.h"
 #include "gui/cauguibutton.h"
 #include "gui/cauguicanvas.h"
@@ -329,10 +329,9 @@ void Quorvane_VSTView::addBoundControls() {
 
 void Quorvane_VSTView::addJacks() {
   for (const panel::Jack& j : panel::kJacks) {
-    auto* jack = new PanelJack(canvas_.get(), bindingFor(j.param, this), toGui(j.rect()), image("cableend.png"),
-                               image("goldplug.png"), j.code, j.kind);
-    pane_->addChild(jack);
-    canvas_->addCable(jack);
+    // Each jack takes the next jack index as it is made: the table's order is the plug-in's.
+    pane_->addChild(new Quorvane_Cable(canvas_.get(), bindingFor(j.param, this), toGui(j.rect()), 100,
+                                       image("cableend.png"), image("goldplug.png"), j.code, j.kind));
   }
 }
 
@@ -344,14 +343,13 @@ void Quorvane_VSTView::loadFromPlugin() {
     powerLight_->setValue(bypassSwitch_->value());
     canvas_->setHostUpdate(false);
   }
-  rebuildCords();
   showTips_ = true;
   canvas_->setShowTips(true);
   canvas_->refreshPatchMenu(0);
 }
 
-PanelJack* Quorvane_VSTView::jack(int jackIndex) const {
-  return dynamic_cast<PanelJack*>(canvas_->cable(jackIndex - 1));
+Quorvane_Cable* Quorvane_VSTView::jack(int jackIndex) const {
+  return dynamic_cast<Quorvane_Cable*>(canvas_->cable(jackIndex - 1));
 }
 
 void Quorvane_VSTView::hostValue(int32_t index, float normalised) {
@@ -363,28 +361,9 @@ void Quorvane_VSTView::hostValue(int32_t index, float normalised) {
     canvas_->setHostUpdate(false);
     if (!canvas_->modal()) powerLight_->redraw();
   }
-  if (index >= kFirstCordParam) cordsDirty_ = true;
-}
-
-void Quorvane_VSTView::rebuildCords() {
-  cordsDirty_ = false;
-  const int count = canvas_->cableCount();
-  bool used[CAUGuiCanvas::kJackPlaces + 1] = {};
-  for (int i = 1; i <= count; ++i) {
-    const PanelJack* j = jack(i);
-    if (!j) continue;
-    const int peer = static_cast<int>(std::lround(j->value()));
-    if (peer >= 1 && peer <= count) {
-      used[i] = true;
-      used[peer] = true;
-    }
-  }
-  for (int i = 1; i <= count; ++i)
-    if (PanelJack* j = jack(i)) j->setConnected(used[i]);
 }
 
 void Quorvane_VSTView::idle() {
-  if (cordsDirty_) rebuildCords();
   canvas_->idle();
 }
 

@@ -21,7 +21,7 @@ class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
 class KVXTextCtrl;
-class PanelJack;
+class Quorvane_Cable;
 class Quorvane_VSTEdit;
 namespace platform {
 class PopupMenu;
@@ -84,10 +84,8 @@ class Quorvane_VSTView : private CanvasPlugin {
   virtual void buildPanel(float x, float y);
 
   // A parameter's normalised value as the plug-in now holds it: the bound control (both
-  // for Master Bypass) moves; a cord value rebuilds the jacks' cord display. GUI thread.
+  // for Master Bypass) moves; a jack re-points its cord. GUI thread.
   void hostValue(int32_t index, float normalised);
-  // Rebuilds which jacks a cord uses from the 89 cord values.
-  void rebuildCords();
   void idle();
 
   // The two Master Bypass controls show the one that changed.
@@ -105,7 +103,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
-  PanelJack* jack(int jackIndex) const;  // 1..89
+  Quorvane_Cable* jack(int jackIndex) const;  // 1..89
   bool showTips() const { return showTips_; }
   // The plug-in through its editor interface; the patch buttons use the plug-in itself.
   EditorInterface& editor() { return editor_; }
@@ -142,6 +140,5 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;
   CAUGuiButton* logoButton_ = nullptr;
-  bool cordsDirty_ = false;
   CAUGuiGraphic* images_[29] = {};  // the shared images, in creation order
 };

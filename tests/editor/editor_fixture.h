@@ -1,0 +1,51 @@
+// One plug-in with its editor and a host window to open it in, for the editor tests.
+// The host window outlives the plug-in, as in a DAW, which closes an editor left open
+// before it takes its window down.
+#pragma once
+
+#include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "editor/quorvane_vstview.h"
+#include "editor/quorvane_window.h"
+#include "gui/cauguicanvas.h"
+#include "platform/headless_gui.h"
+#include "platform/host_frame.h"
+#include "tests/plugin/plugin_object_test_util.h"
+
+namespace editortest {
+
+namespace hl = platform::headless;
+
+inline ParameterEditor* makeWindow(Quorvane_VSTEdit& plugin) {
+  return new Quorvane_Window(plugin, Quorvane_Window::kEffectClass);
+}
+
+struct Editor {
+  std::unique_ptr<platform::HostFrame> host = platform::HostFrame::create("host", 1010, 623, {0, 0});
+  plugintest::Instance instance{kEffectIdentity, makeWindow};
+
+  Quorvane_VSTEdit& plugin() const { return instance.plugin(); }
+  Quorvane_Window& editor() const { return *static_cast<Quorvane_Window*>(plugin().getEditor()); }
+  Quorvane_VSTView& view() const { return *editor().view(); }
+  CAUGuiCanvas& canvas() const { return *view().canvas(); }
+  hl::WindowDriver& window() const { return hl::driver(*editor().window()); }
+  bool open() const { return instance.dispatch(effEditOpen, 0, 0, host->parentHandle()) == 1; }
+  void idle() const { instance.dispatch(effEditIdle); }
+  void close() const { instance.dispatch(effEditClose); }
+  CAUGuiCtrl* control(int param) const { return canvas().findControlByParameter(param); }
+};
+
+// Every automation the plug-in sent the host since the last reset: (index, value).
+inline std::vector<std::pair<int, float>> automations() {
+  std::vector<std::pair<int, float>> out;
+  for (const auto& c : frametest::hostCalls())
+    if (c.opcode == audioMasterAutomate) out.emplace_back(c.index, c.opt);
+  return out;
+}
+
+inline GuiPoint centreOf(const GuiRect& r) { return {int16_t(r.x + r.w / 2), int16_t(r.y + r.h / 2)}; }
+
+}  // namespace editortest

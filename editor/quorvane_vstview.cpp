@@ -25,6 +25,8 @@ static_assert(panel::kSharedImageCount == 29, "the view keeps every shared image
 namespace {
 
 constexpr int kBypassParam = 1;
+// The board's key bed ends here, with the top key; the keyboard reaches it.
+constexpr int kKeyBedRight = 1006;
 
 GuiRect toGui(const panel::Rect& r) { return {r.x, r.y, r.w, r.h}; }
 
@@ -268,11 +270,14 @@ void Quorvane_VSTView::addFixedControls() {
       case panel::FixedKind::MidiLight:
         c = new CAUGuiMeter(canvas_.get(), f.id, r, f.maxPosition, image(f.image), nullptr, CAUGuiMeter::kRaw);
         break;
+      case panel::FixedKind::Keyboard:
+        keyboard_ = new Quorvane_Keyboard(canvas_.get(), GuiRect{r.x, r.y, kKeyBedRight - r.x, r.h}, &panelKeys_, r.w);
+        keyboard_->setRange(panel::kKeyboardHighKey, panel::kKeyboardLowKey);
+        c = keyboard_;
+        break;
       case panel::FixedKind::PatchMenu:
       case panel::FixedKind::VoicesMenu:
-      case panel::FixedKind::Keyboard:
-        // The patch, category, group and voices menus and the keyboard join the panel with
-        // their own controls.
+        // The patch, category, group and voices menus join the panel with their own controls.
         break;
     }
     if (!c) continue;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "gui/canvas_plugin.h"
+#include "editor/quorvane_keyboard.h"
 #include "gui/kvxinternalpopup.h"
 #include "plugin/editor_interface.h"
 
@@ -104,6 +105,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   Quorvane_Cable* jack(int jackIndex) const;  // 1..89
+  Quorvane_Keyboard* keyboard() const { return keyboard_; }
   bool showTips() const { return showTips_; }
   // The plug-in through its editor interface; the patch buttons use the plug-in itself.
   EditorInterface& editor() { return editor_; }
@@ -130,6 +132,7 @@ class Quorvane_VSTView : private CanvasPlugin {
 
   Quorvane_VSTEdit& plugin_;
   EditorInterface editor_;
+  EditorPanelKeys panelKeys_{editor_};
   platform::Window* window_;
   bool showTips_ = false;
   std::unique_ptr<CAUGuiCanvas> canvas_;
@@ -140,5 +143,6 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;
   CAUGuiButton* logoButton_ = nullptr;
+  Quorvane_Keyboard* keyboard_ = nullptr;
   CAUGuiGraphic* images_[29] = {};  // the shared images, in creation order
 };

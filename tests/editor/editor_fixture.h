@@ -3,6 +3,7 @@
 // before it takes its window down.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -47,5 +48,30 @@ inline std::vector<std::pair<int, float>> automations() {
 }
 
 inline GuiPoint centreOf(const GuiRect& r) { return {int16_t(r.x + r.w / 2), int16_t(r.y + r.h / 2)}; }
+
+}  // namespace editortest
+
+namespace editortest {
+
+// Renders `frames` frames of the plug-in with silent inputs, processing switched on first;
+// the left channel.
+inline std::vector<float> render(Quorvane_VSTEdit& plugin, int frames) {
+  constexpr int kBlock = 512;
+  std::vector<float> inL(kBlock, 0.0f), inR(kBlock, 0.0f), outL(kBlock), outR(kBlock), left;
+  float* inputs[2] = {inL.data(), inR.data()};
+  float* outputs[2] = {outL.data(), outR.data()};
+  for (int done = 0; done < frames; done += kBlock) {
+    const int n = std::min(kBlock, frames - done);
+    plugin.processReplacing(inputs, outputs, n);
+    left.insert(left.end(), outL.begin(), outL.begin() + n);
+  }
+  return left;
+}
+
+inline double rms(const std::vector<float>& s, std::size_t from = 0) {
+  double sum = 0;
+  for (std::size_t i = from; i < s.size(); ++i) sum += double(s[i]) * s[i];
+  return s.size() > from ? std::sqrt(sum / double(s.size() - from)) : 0.0;
+}
 
 }  // namespace editortest

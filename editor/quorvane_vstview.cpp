@@ -1,5 +1,6 @@
 #include "editor/quorvane_vstview.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -276,8 +277,10 @@ void Quorvane_VSTView::addFixedControls() {
         c = keyboard_;
         break;
       case panel::FixedKind::PatchMenu:
+        c = patchMenus_[std::clamp(f.level, 0, 2)] = new PatchMenu(canvas_.get(), r, f.id, &patchChooser_, f.level);
+        break;
       case panel::FixedKind::VoicesMenu:
-        // The patch, category, group and voices menus join the panel with their own controls.
+        c = voicesMenu_ = new VoicesMenu(canvas_.get(), bindingFor(f.id, this), r);
         break;
     }
     if (!c) continue;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "gui/canvas_plugin.h"
+#include "editor/patch_menus.h"
 #include "editor/quorvane_keyboard.h"
 #include "gui/kvxinternalpopup.h"
 #include "plugin/editor_interface.h"
@@ -106,6 +107,8 @@ class Quorvane_VSTView : private CanvasPlugin {
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   Quorvane_Cable* jack(int jackIndex) const;  // 1..89
   Quorvane_Keyboard* keyboard() const { return keyboard_; }
+  PatchMenu* patchMenu(int level) const { return level >= 0 && level < 3 ? patchMenus_[level] : nullptr; }
+  VoicesMenu* voicesMenu() const { return voicesMenu_; }
   bool showTips() const { return showTips_; }
   // The plug-in through its editor interface; the patch buttons use the plug-in itself.
   EditorInterface& editor() { return editor_; }
@@ -133,6 +136,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   Quorvane_VSTEdit& plugin_;
   EditorInterface editor_;
   EditorPanelKeys panelKeys_{editor_};
+  EditorPatchChooser patchChooser_{editor_};
   platform::Window* window_;
   bool showTips_ = false;
   std::unique_ptr<CAUGuiCanvas> canvas_;
@@ -144,5 +148,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* powerLight_ = nullptr;
   CAUGuiButton* logoButton_ = nullptr;
   Quorvane_Keyboard* keyboard_ = nullptr;
+  PatchMenu* patchMenus_[3] = {};  // by level
+  VoicesMenu* voicesMenu_ = nullptr;
   CAUGuiGraphic* images_[29] = {};  // the shared images, in creation order
 };

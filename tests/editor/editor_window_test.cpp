@@ -79,9 +79,7 @@ TEST(EditorWindow, FiftyOpensAndClosesLeaveNoWindow) {
 TEST(EditorPanel, CountsJackIndexesAndPlaces) {
   Editor e;
   ASSERT_TRUE(e.open());
-  // 184 controls less the three patch menus and the voices menu, which join with their own
-  // controls.
-  EXPECT_EQ(childCount(e.view().pane()), 179);
+  EXPECT_EQ(childCount(e.view().pane()), 183);
   int images = 0;
   for (CAUGuiItem* g = e.canvas().graphics(); g; g = g->next()) ++images;
   EXPECT_EQ(images, 29);

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "gui/canvas_plugin.h"
 #include "editor/patch_menus.h"
 #include "editor/quorvane_keyboard.h"
+#include "gui/canvas_plugin.h"
 #include "gui/kvxinternalpopup.h"
 #include "plugin/editor_interface.h"
 

@@ -21,6 +21,11 @@ constexpr Stroke kStrokes[] = {{6, 0x787878, 6, 6}, {3, 0x8C8C8C, 4, 8}, {3, 0xA
 // The strokes reach this far right of and below a jack's corner, half their width included.
 constexpr int kStrokeReach = 8 + 3;
 
+// An area a cord's jack corners span, with room for the strokes and their plugs.
+GuiRect strokeArea(const GuiRect& corners) {
+  return grown(GuiRect{corners.x, corners.y, corners.w + kStrokeReach, corners.h + kStrokeReach}, 7);
+}
+
 // Draw order: inputs, then two-way jacks, then outputs; the higher end draws the cord.
 int drawRank(int kind) { return kind == Quorvane_Cable::kOutput ? 2 : kind == Quorvane_Cable::kTwoWay ? 1 : 0; }
 
@@ -79,7 +84,7 @@ GuiRect sizedRect(GuiRect r, const CAUGuiGraphic* plugImage, const CAUGuiGraphic
 Quorvane_Cable::Quorvane_Cable(CAUGuiCanvas* canvas, const ParamBinding& binding, const GuiRect& rect, int resolution,
                                CAUGuiGraphic* plugImage, CAUGuiGraphic* sizeImage, const char* code, int kind)
     : CAUGuiCtrl(canvas, binding, sizedRect(rect, plugImage, sizeImage), resolution),
-      plugImage_(plugImage), sizeImage_(sizeImage), code_(code ? code : ""), kind_(kind) {
+      plugImage_(plugImage), code_(code ? code : ""), kind_(kind) {
   coverRect_ = bounds_;
   value_ = 0.0f;
   jackIndex_ = canvas ? canvas->addCable(this) + 1 : 0;
@@ -102,8 +107,7 @@ Quorvane_Cable* Quorvane_Cable::namedPeer() const {
 }
 
 GuiRect Quorvane_Cable::cordArea(const Quorvane_Cable* a, const Quorvane_Cable* b) {
-  const GuiRect both = unionRect(cableArea(a->bounds_, b->bounds_), cableArea(b->bounds_, a->bounds_));
-  return grown(GuiRect{both.x, both.y, both.w + kStrokeReach, both.h + kStrokeReach}, 7);
+  return strokeArea(unionRect(cableArea(a->bounds_, b->bounds_), cableArea(b->bounds_, a->bounds_)));
 }
 
 void Quorvane_Cable::updateImageRect() {
@@ -205,12 +209,11 @@ void Quorvane_Cable::draw(DrawContext& context, int flags) {
     drawPlug(context, flags, endRect_);
     drawCable(context, bounds_, endRect_);
   }
-  if (dragging_) {
-    for (const Quorvane_Cable* q : dragPeers_) {
-      drawPlug(context, flags, q->bounds_);
-      drawPlug(context, flags, q->endRect_);
-      drawCable(context, q->bounds_, q->endRect_);
-    }
+  // The cords taken up by a press, their loose ends at the pointer (none outside a drag).
+  for (const Quorvane_Cable* q : dragPeers_) {
+    drawPlug(context, flags, q->bounds_);
+    drawPlug(context, flags, q->endRect_);
+    drawCable(context, q->bounds_, q->endRect_);
   }
   for (const Quorvane_Cable* p : peers_) {
     if (!drawsCordTo(p)) continue;
@@ -239,8 +242,7 @@ int Quorvane_Cable::mouseDown(GuiPoint p, bool altDown, bool ctrlDown) {
 
 void Quorvane_Cable::followPointer(GuiPoint p) {
   endRect_ = {p.x - 7, p.y - 7, 14, 14};
-  lastArea_ = cableArea(bounds_, endRect_);
-  const GuiRect area = grown(GuiRect{lastArea_.x, lastArea_.y, lastArea_.w + kStrokeReach, lastArea_.h + kStrokeReach}, 7);
+  const GuiRect area = strokeArea(cableArea(bounds_, endRect_));
   // The jack being dragged erases where the loose cord was and shows where it is.
   if (dragging_) invalidate(grown(unionRect(area, coverRect_), 7));
   coverRect_ = area;
@@ -270,7 +272,7 @@ int Quorvane_Cable::mouseUp(GuiPoint p, bool altDown, bool ctrlDown) {
     for (const Quorvane_Cable* q : dragPeers_) area = unionRect(area, q->coverRect_);
     const std::vector<Quorvane_Cable*> taken = std::move(dragPeers_);
     dragPeers_.clear();
-    dragging_ = false;
+    dragging_ = false;  // the taken-up ends plug in as a plain release would
     for (Quorvane_Cable* q : taken) {
       q->looseEnd_ = false;
       if (target) q->mouseUp(p, altDown, ctrlDown);

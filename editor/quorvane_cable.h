@@ -87,9 +87,7 @@ class Quorvane_Cable : public CAUGuiCtrl {
   GuiRect endRect_{};    // the loose end while dragged, else the jack last linked to
   std::vector<Quorvane_Cable*> peers_;
   std::vector<Quorvane_Cable*> dragPeers_;  // far ends taken up by the press
-  CAUGuiGraphic* plugImage_ = nullptr;
-  CAUGuiGraphic* sizeImage_ = nullptr;
-  GuiRect lastArea_{};
+  CAUGuiGraphic* plugImage_ = nullptr;  // drawn over every plugged end; the canvas's
   float sag_ = kSag;
   bool dragging_ = false;
   bool looseEnd_ = false;  // taken up by another jack's press, following the pointer

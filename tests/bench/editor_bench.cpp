@@ -1,12 +1,15 @@
 // The editor's costs on the GUI thread: opening it (window, panel, image decoding and the
 // first paint into the off-screen bitmap), an idle with nothing changed, and an idle while
 // the meters move (one audio block of a held note between idles, not timed). A host idles
-// about every 15 ms: the meters' share of one core is the idle time over 15 ms.
+// about every 15 ms: the meters' share of one core is the idle time over 15 ms. Dragging a
+// cord: one pointer move and the idle that redraws the loose cord's area.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "editor/quorvane_vstview.h"
 #include "editor/quorvane_window.h"
+#include "gui/cauguicanvas.h"
 #include "platform/host_frame.h"
 #include "tests/plugin/plugin_object_test_util.h"
 
@@ -65,5 +68,23 @@ void BM_IdleWithMovingMeters(benchmark::State& state) {
   f.close();
 }
 BENCHMARK(BM_IdleWithMovingMeters)->Unit(benchmark::kMicrosecond);
+
+void BM_IdleWhileDraggingACord(benchmark::State& state) {
+  Fixture f;
+  f.open();
+  f.idle();
+  CAUGuiCanvas& canvas = *static_cast<Quorvane_Window*>(f.instance.plugin().getEditor())->view()->canvas();
+  canvas.mouseDown({365, 401}, false, false);  // the noise generator's output
+  int step = 0;
+  for (auto _ : state) {
+    // Back and forth between the jack and the VCA's input across the panel.
+    const int t = step++ % 40, x = 365 + (t < 20 ? t : 40 - t) * 22, y = 401 - (t < 20 ? t : 40 - t) * 5;
+    canvas.mouseDrag({static_cast<int16_t>(x), static_cast<int16_t>(y)}, false);
+    f.idle();
+  }
+  canvas.mouseUp({365, 401}, false);
+  f.close();
+}
+BENCHMARK(BM_IdleWhileDraggingACord)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -175,6 +175,7 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
   }
   schedule.valid = true;
   schedule.usable = deriver.fitted();
+  ++schedule.generation;
 }
 
 namespace {

@@ -82,6 +82,7 @@ struct VoiceSchedule {
   std::int32_t tickCount = 0;
   bool valid = false;   // derived for the current shape
   bool usable = false;  // the pull fitted in the list
+  std::uint32_t generation = 0;  // counts the derivations, so a copy of the list can tell it is old
 };
 
 // Writes the list for the voice's current graph, and the tick functions of its ticked

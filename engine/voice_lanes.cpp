@@ -83,7 +83,8 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
   const int rightBus = indexOf(lead.rightInput);
   const int noise = indexOf(lead.noiseGenerator);
   const int filter = indexOf(lead.vcf1);
-  bool filterDrew = false;
+  int firstNoiseRead = -1;
+  int firstFilterDraw = -1;
 
   stepCount_ = first.count;
   endedCount_ = 0;
@@ -100,9 +101,11 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
     out.accumulate = nullptr;
     if (readsModule(a.kind)) {
       if (a.module == leftBus || a.module == rightBus) return false;
-      if (a.module == noise && filterDrew) return false;
-      if (a.module == filter && callsProcess(a.kind)) filterDrew = true;
+      if (a.module == noise && firstNoiseRead < 0) firstNoiseRead = i;
+      if (a.module == filter && callsProcess(a.kind) && firstFilterDraw < 0) firstFilterDraw = i;
     }
+    out.touch = nullptr;
+    out.touchDsp = nullptr;
     switch (a.kind) {
       case ScheduleStepKind::Leaf:
       case ScheduleStepKind::MemoLive:
@@ -140,7 +143,28 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       out.gain[l] = b.gain;
     }
   }
+  // Evaluated in turn, the first voice's filter draws, then its first read of the noise
+  // draws (later reads in the sample take the noise's kept value), then the other voices'
+  // filters. Together, the noise is read for the first time right after the first lane's
+  // filter.
+  if (firstFilterDraw >= 0 && firstNoiseRead > firstFilterDraw) {
+    Step& draw = steps_[firstFilterDraw];
+    const Step& read = steps_[firstNoiseRead];
+    if (read.output == nullptr) return false;
+    draw.touch = read.output;
+    draw.touchDsp = read.dsp[0];
+    draw.touchArgument = read.argument;
+  }
   return true;
+}
+
+// The process calls of a step in lane order, with the noise's first read after the first
+// lane's where the step asks for it.
+template <int kCount>
+inline void VoiceLanes::processLanes(const Step& s, const float* audio, float* value) {
+  value[0] = s.process(s.dsp[0], audio[0]);
+  if (s.touch != nullptr) s.touch(s.touchDsp, s.touchArgument);
+  for (int l = 1; l < kCount; ++l) value[l] = s.process(s.dsp[l], audio[l]);
 }
 
 // One sample of `kCount` voices. The memo flags are set after the steps, for every module
@@ -214,7 +238,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         }
         const float* audio = slots[s->argument + 1];
         if (s->kind == ScheduleStepKind::End) {
-          for (int l = 0; l < kCount; ++l) value[l] = s->process(s->dsp[l], audio[l]);
+          processLanes<kCount>(*s, audio, value);
         } else {
           for (int l = 0; l < kCount; ++l) value[l] = audio[l];
         }
@@ -222,8 +246,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         break;
       }
       case ScheduleStepKind::EndNoControl: {
-        const float* audio = slots[s->argument + 1];
-        for (int l = 0; l < kCount; ++l) value[l] = s->process(s->dsp[l], audio[l]);
+        processLanes<kCount>(*s, slots[s->argument + 1], value);
         finishes = true;
         break;
       }
@@ -233,10 +256,13 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         finishes = true;
         break;
       }
-      case ScheduleStepKind::Solo:
-        for (int l = 0; l < kCount; ++l) value[l] = s->process(s->dsp[l], s->output(s->dsp[l], s->argument));
+      case ScheduleStepKind::Solo: {
+        float audio[kCount];
+        for (int l = 0; l < kCount; ++l) audio[l] = s->output(s->dsp[l], s->argument);
+        processLanes<kCount>(*s, audio, value);
         finishes = true;
         break;
+      }
       case ScheduleStepKind::SoloNoProcess:
         for (int l = 0; l < kCount; ++l) value[l] = s->output(s->dsp[l], s->argument);
         finishes = true;
@@ -279,6 +305,7 @@ void VoiceLanes::runAll(PatchVoice* voices, int count, float* outputs) {
 }
 
 float VoiceLanes::process(PatchVoice* voices, int count) {
+  ranTogether_ = false;
   if (count <= 1) {
     prepareVoiceSample(voices[0]);
     return processVoiceSample(voices[0]);
@@ -308,6 +335,7 @@ float VoiceLanes::process(PatchVoice* voices, int count) {
   }
   float outputs[kMaxLaneVoices];
   runAll(voices, count, outputs);
+  ranTogether_ = true;
   float sum = outputs[0];
   for (int v = 0; v < count; ++v) voices[v].memoCleared_ = false;
   for (int v = 1; v < count; ++v) sum += outputs[v];

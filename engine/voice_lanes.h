@@ -7,8 +7,10 @@
 // same order as when each voice is evaluated whole in turn, and so does every sum into a
 // shared accumulator. Each voice gives bit for bit what processVoiceSample gives it.
 //
-// Voices whose orders differ, that read a shared accumulator the voices add to, or that
-// read the noise after a filter has drawn, are evaluated one after the other instead.
+// The noise draws at its first read in a sample: where the voices read it only after their
+// filters drew, it is read once right after the first voice's filter, where evaluating the
+// voices in turn reads it. Voices whose orders differ, or that read a shared accumulator the
+// voices add to, are evaluated one after the other instead.
 // Storage is fixed inside the object; nothing allocates. Audio thread.
 #pragma once
 
@@ -29,6 +31,9 @@ class VoiceLanes {
   // allow it. Returns the sum of their outputs, added in voice order.
   float process(PatchVoice* voices, int count);
 
+  // Whether the last process ran its voices together (false for one voice).
+  bool ranTogether() const { return ranTogether_; }
+
  private:
   struct Step {
     ScheduleStepKind kind = ScheduleStepKind::Zero;
@@ -39,12 +44,18 @@ class VoiceLanes {
     ModuleProcessFn process = nullptr;
     ModuleSetControlFn setControl = nullptr;
     ModuleAccumulateFn accumulate = nullptr;
+    // Read right after the first lane's process call (the noise's first read), or null.
+    ModuleOutputFn touch = nullptr;
+    void* touchDsp = nullptr;
+    std::int16_t touchArgument = 0;
     void* dsp[kLanePadding] = {};
     const float* gain[kLanePadding] = {};
   };
 
   // Builds the steps for voices[0 .. count-1]; false when they cannot run together.
   bool gather(PatchVoice* voices, int count);
+  template <int kCount>
+  static void processLanes(const Step& s, const float* audio, float* value);
   template <int kCount>
   void run(PatchVoice* voices, float* outputs);
   void runAll(PatchVoice* voices, int count, float* outputs);
@@ -59,4 +70,5 @@ class VoiceLanes {
   std::int32_t builtCount_ = 0;
   std::uint32_t builtGenerations_[kMaxLaneVoices] = {};
   bool together_ = false;
+  bool ranTogether_ = false;
 };

@@ -104,8 +104,8 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       if (a.module == noise && firstNoiseRead < 0) firstNoiseRead = i;
       if (a.module == filter && callsProcess(a.kind) && firstFilterDraw < 0) firstFilterDraw = i;
     }
-    out.touch = nullptr;
-    out.touchDsp = nullptr;
+    out.processLanes = nullptr;
+    out.touch = LaneCall{};
     switch (a.kind) {
       case ScheduleStepKind::Leaf:
       case ScheduleStepKind::MemoLive:
@@ -129,6 +129,10 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
         break;
     }
     if (setsControl(a.kind)) out.setControl = lead.setControlFns[a.module];
+    if (out.process != nullptr) {
+      const ModuleKernel& kernel = moduleKernel(lead.types[a.module]);
+      if (out.process == kernel.process) out.processLanes = kernel.processLanes;
+    }
     if (endsEvaluation(a.kind)) ended_[endedCount_++] = a.module;
     for (int l = 0; l < count; ++l) {
       const PatchVoice& voice = voices[l];
@@ -151,9 +155,7 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
     Step& draw = steps_[firstFilterDraw];
     const Step& read = steps_[firstNoiseRead];
     if (read.output == nullptr) return false;
-    draw.touch = read.output;
-    draw.touchDsp = read.dsp[0];
-    draw.touchArgument = read.argument;
+    draw.touch = LaneCall{read.output, read.dsp[0], read.argument};
   }
   return true;
 }
@@ -162,8 +164,13 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
 // lane's where the step asks for it.
 template <int kCount>
 inline void VoiceLanes::processLanes(const Step& s, const float* audio, float* value) {
+  const LaneCall* between = s.touch.output != nullptr ? &s.touch : nullptr;
+  if (s.processLanes != nullptr) {
+    s.processLanes(s.dsp, audio, value, kCount, between);
+    return;
+  }
   value[0] = s.process(s.dsp[0], audio[0]);
-  if (s.touch != nullptr) s.touch(s.touchDsp, s.touchArgument);
+  if (between != nullptr) between->output(between->dsp, between->outputIndex);
   for (int l = 1; l < kCount; ++l) value[l] = s.process(s.dsp[l], audio[l]);
 }
 

@@ -44,10 +44,9 @@ class VoiceLanes {
     ModuleProcessFn process = nullptr;
     ModuleSetControlFn setControl = nullptr;
     ModuleAccumulateFn accumulate = nullptr;
+    ModuleProcessLanesFn processLanes = nullptr;  // the module's call for all lanes, if it has one
     // Read right after the first lane's process call (the noise's first read), or null.
-    ModuleOutputFn touch = nullptr;
-    void* touchDsp = nullptr;
-    std::int16_t touchArgument = 0;
+    LaneCall touch;
     void* dsp[kLanePadding] = {};
     const float* gain[kLanePadding] = {};
   };

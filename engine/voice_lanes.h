@@ -19,10 +19,9 @@
 #include "engine/patch_voice.h"
 #include "engine/voice_schedule.h"
 
-// Voice contexts evaluated together at most, and the lanes they are padded to.
+// Voice contexts evaluated together at most, and the width of one SIMD operation.
 inline constexpr int kMaxLaneVoices = 9;
 inline constexpr int kSimdLanes = 4;
-inline constexpr int kLanePadding = (kMaxLaneVoices + kSimdLanes - 1) / kSimdLanes * kSimdLanes;
 
 class VoiceLanes {
  public:
@@ -47,8 +46,8 @@ class VoiceLanes {
     ModuleProcessLanesFn processLanes = nullptr;  // the module's call for all lanes, if it has one
     // Read right after the first lane's process call (the noise's first read), or null.
     LaneCall touch;
-    void* dsp[kLanePadding] = {};
-    const float* gain[kLanePadding] = {};
+    void* dsp[kMaxLaneVoices] = {};
+    const float* gain[kMaxLaneVoices] = {};
   };
 
   // Builds the steps for voices[0 .. count-1]; false when they cannot run together.

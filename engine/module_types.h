@@ -100,7 +100,7 @@ struct LaneCall {
 
 // Optional: the process function of one module for several voices at once, as calling
 // value[l] = process(dsps[l], audio[l]) for l = 0 .. count-1 in turn, bit for bit, with
-// `between` (when not null) called right after voice 0's. count 1 .. 12. Audio thread.
+// `between` (when not null) called right after voice 0's. Audio thread.
 using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, float* value, int count,
                                       const LaneCall* between);
 

@@ -301,10 +301,6 @@ struct PatchVoice {
 
   friend void prepareVoiceSample(PatchVoice& voice);
   friend float processVoiceSample(PatchVoice& voice);
-
-// processVoiceSample after its ramp step: the evaluation alone (the flattened order, derived
-// again first when stale, or the pull). Audio thread.
-float evaluateVoiceSample(PatchVoice& voice);
   friend float evaluateVoiceSample(PatchVoice& voice);
   friend class VoiceLanes;
 

@@ -107,6 +107,10 @@ float processVoiceSampleByPull(PatchVoice& voice) {
 
 float processVoiceSample(PatchVoice& voice) {
   voice.advanceRamps();
+  return evaluateVoiceSample(voice);
+}
+
+float evaluateVoiceSample(PatchVoice& voice) {
   if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
   if (!voice.memoCleared_ || !voice.schedule_.usable) return pullSample(voice);
   voice.memoCleared_ = false;

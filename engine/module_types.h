@@ -91,6 +91,19 @@ using ModuleAccumulateFn = void (*)(void* dsp, float value);
 // least 1). Called when the engine's rate changes, while audio processing is off.
 using ModuleSetSampleRateFn = void (*)(void* dsp, int sampleRate);
 
+// A call made between the first voice's work and the others' in a call for several voices.
+struct LaneCall {
+  ModuleOutputFn output = nullptr;
+  void* dsp = nullptr;
+  int outputIndex = 0;
+};
+
+// Optional: the process function of one module for several voices at once, as calling
+// value[l] = process(dsps[l], audio[l]) for l = 0 .. count-1 in turn, bit for bit, with
+// `between` (when not null) called right after voice 0's. Audio thread.
+using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, float* value, int count,
+                                      const LaneCall* between);
+
 // One row of the module table. A null function means the module has no such function:
 // no set-control call, audio passes unprocessed, output reads 0, no tick.
 struct ModuleKernel {
@@ -104,6 +117,7 @@ struct ModuleKernel {
   ModuleAccumulateFn accumulate = nullptr;
   ModuleSetSampleRateFn setSampleRate = nullptr;
   bool generator = false;  // its live output is read even while it is being evaluated
+  ModuleProcessLanesFn processLanes = nullptr;  // with process, where one is faster
 };
 
 // The row for a type code; codes outside 0..39 give the empty row. Any thread.

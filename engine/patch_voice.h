@@ -301,6 +301,8 @@ struct PatchVoice {
 
   friend void prepareVoiceSample(PatchVoice& voice);
   friend float processVoiceSample(PatchVoice& voice);
+  friend float evaluateVoiceSample(PatchVoice& voice);
+  friend class VoiceLanes;
 
   VoiceSchedule schedule_;
   bool memoCleared_ = false;  // no evaluation since prepareVoiceSample cleared the memo flags
@@ -337,6 +339,10 @@ void prepareVoiceSample(PatchVoice& voice);
 // flags were not cleared since the last evaluation. Audio thread, once per sample, after
 // prepareVoiceSample.
 float processVoiceSample(PatchVoice& voice);
+
+// processVoiceSample after its ramp step: the evaluation alone (the flattened order, derived
+// again first when stale, or the pull). Audio thread.
+float evaluateVoiceSample(PatchVoice& voice);
 
 // The same sample by the recursive pull alone: the reference the flattened order must equal
 // bit for bit. Audio thread.

@@ -327,13 +327,8 @@ void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, 
     if (in2 != nullptr && audioIn2_ != nullptr) audioIn2_->takeSample(in2[i]);
     stepSharedModules();
 
-    prepareVoiceSample(voices_[0]);
-    float left = processVoiceSample(voices_[0]);
     const int extra = std::clamp(voiceCount_.load(std::memory_order_relaxed), 0, kMaxExtraVoices);
-    for (int v = 1; v <= extra; ++v) {
-      prepareVoiceSample(voices_[v]);
-      left += processVoiceSample(voices_[v]);
-    }
+    float left = lanes_.process(voices_, 1 + extra);
     const float dry = left * kDryScale;
 
     float right = 0.0f;

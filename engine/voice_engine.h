@@ -18,6 +18,7 @@
 #include "engine/patch_fade.h"
 #include "engine/patch_voice.h"
 #include "engine/spsc_queue.h"
+#include "engine/voice_lanes.h"
 #include "params/display_values.h"
 
 namespace qv {
@@ -185,6 +186,8 @@ class VoiceEngine {
   qv::EngineRandom random_;  // the noise's and the filters' generator; audio thread once built
   SharedModules shared_;  // destroyed after the voices that wrap it
   PatchVoice voices_[kVoiceContextCount];
+  VoiceLanes lanes_;  // evaluates the sounding contexts; audio thread
+  static_assert(kVoiceContextCount <= kMaxLaneVoices);
 
   // Looked up from shared_ when the engine becomes ready; null when absent.
   qv::PanControl* pan_ = nullptr;

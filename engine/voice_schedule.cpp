@@ -4,6 +4,7 @@
 #include "engine/voice_schedule.h"
 
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 
 #include "engine/patch_voice.h"
@@ -39,7 +40,12 @@ class Deriver {
       return;
     }
     if (visiting_[i] != 0 || computed_[i] != 0) {
-      emit(voice_.isGenerator[i] != 0 ? ScheduleStepKind::MemoLive : ScheduleStepKind::MemoCache, input, dest);
+      const bool reads = output != nullptr;
+      if (voice_.isGenerator[i] != 0) {
+        emit(reads ? ScheduleStepKind::MemoLive : ScheduleStepKind::MemoLiveSilent, input, dest);
+      } else {
+        emit(reads ? ScheduleStepKind::MemoCacheRead : ScheduleStepKind::MemoCache, input, dest);
+      }
       return;
     }
 
@@ -61,18 +67,21 @@ class Deriver {
     // With no control input on, the sum is +0 every sample; once lastControl holds a value
     // within the threshold of it, the set-control test can never pass while this shape lasts.
     const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kSetControlThreshold);
+    const bool processes = voice_.processFns[i] != nullptr;
     if (controlSettled && output != nullptr && schedule_.count == beginAt + 1 && !overflow_) {
       // Nothing was pulled between the two: the Begin step does the whole evaluation.
       ScheduleStep& solo = schedule_.steps[beginAt];
-      solo.kind = ScheduleStepKind::Solo;
+      solo.kind = processes ? ScheduleStepKind::Solo : ScheduleStepKind::SoloNoProcess;
       solo.dest = static_cast<std::int16_t>(dest);
       return;
     }
-    const bool processes = voice_.processFns[i] != nullptr;
     const ScheduleStepKind endKind =
         controlSettled ? (processes ? ScheduleStepKind::EndNoControl : ScheduleStepKind::EndNoControlNoProcess)
                        : (processes ? ScheduleStepKind::End : ScheduleStepKind::EndNoProcess);
-    if (ScheduleStep* end = emit(endKind, input, dest)) end->frame = static_cast<std::int16_t>(frame);
+    if (ScheduleStep* end = emit(endKind, input, dest)) {
+      end->argument = static_cast<std::int16_t>(frame);
+      end->process = voice_.processFns[i];
+    }
   }
 
   void accumulate(const PatchModule* target, int slot) {
@@ -108,15 +117,16 @@ class Deriver {
     ScheduleStep* step = add(kind);
     if (step == nullptr) return nullptr;
     step->dest = static_cast<std::int16_t>(dest);
-    step->input = input;
-    step->outputIndex = input->outputIndex;
+    step->gain = &input->gain;
     if (kind == ScheduleStepKind::Zero) return step;
+    // The output index shares its field with the End steps' frame: one beyond that range
+    // leaves the voice to the pull.
+    if (input->outputIndex < INT16_MIN || input->outputIndex > INT16_MAX) overflow_ = true;
+    step->argument = static_cast<std::int16_t>(input->outputIndex);
     const int i = input->source->index;
     step->module = static_cast<std::int16_t>(i);
     step->dsp = voice_.dsps[i];
     step->output = voice_.outputFns[i];
-    step->setControl = voice_.setControlFns[i];
-    step->process = voice_.processFns[i];
     return step;
   }
 
@@ -165,28 +175,27 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
   }
   schedule.valid = true;
   schedule.usable = deriver.fitted();
+  ++schedule.generation;
 }
 
 namespace {
 
 // The control step of a module's evaluation: the set-control call when the sum moved.
-inline void setControl(const ScheduleStep& s, const float* slots, float* lastControl) {
-  const float control = slots[s.frame];
+inline void setControl(const ScheduleStep& s, const float* slots, float* lastControl,
+                       const ModuleSetControlFn* setControlFns) {
+  const float control = slots[s.argument];
   if (std::fabs(control - lastControl[s.module]) > kSetControlThreshold) {
-    if (s.setControl != nullptr) s.setControl(s.dsp, control);
+    if (const ModuleSetControlFn fn = setControlFns[s.module]) fn(s.dsp, control);
     lastControl[s.module] = control;
   }
 }
 
-// The end of a module's evaluation after its control step: process (a step kind without
-// one knows the module has none), memo, value x gain.
-template <bool kProcesses>
+// The end of a module's evaluation after its process call (if any): memo, value x gain.
 inline void finish(const ScheduleStep& s, float audio, float* slots, float* cache, std::uint8_t* computed) {
-  if constexpr (kProcesses) audio = s.process(s.dsp, audio);
   computed[s.module] = 1;
   audio = sanitizeValue(audio);
   cache[s.module] = audio;
-  slots[s.dest] += audio * s.input->gain;
+  slots[s.dest] += audio * *s.gain;
 }
 
 }  // namespace
@@ -198,6 +207,7 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
   float* const cache = voice.cache;
   float* const lastControl = voice.lastControl;
   std::uint8_t* const computed = voice.computed;
+  const ModuleSetControlFn* const setControlFns = voice.setControlFns;
 
   const ScheduleStep* const end = schedule.steps + schedule.count;
   for (const ScheduleStep* s = schedule.steps; s != end; ++s) {
@@ -206,19 +216,21 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         slots[s->dest] += 0.0f;
         break;
       case ScheduleStepKind::Leaf:
-        slots[s->dest] += sanitizeValue(s->output(s->dsp, s->outputIndex)) * s->input->gain;
+      case ScheduleStepKind::MemoLive:
+        slots[s->dest] += sanitizeValue(s->output(s->dsp, s->argument)) * *s->gain;
         break;
-      case ScheduleStepKind::MemoLive: {
-        const float y = s->output != nullptr ? s->output(s->dsp, s->outputIndex) : 0.0f;
-        slots[s->dest] += sanitizeValue(y) * s->input->gain;
+      case ScheduleStepKind::MemoLiveSilent:
+        slots[s->dest] += sanitizeValue(0.0f) * *s->gain;
         break;
-      }
+      case ScheduleStepKind::MemoCacheRead:
+        s->output(s->dsp, s->argument);
+        slots[s->dest] += cache[s->module] * *s->gain;
+        break;
       case ScheduleStepKind::MemoCache:
-        if (s->output != nullptr) s->output(s->dsp, s->outputIndex);
-        slots[s->dest] += cache[s->module] * s->input->gain;
+        slots[s->dest] += cache[s->module] * *s->gain;
         break;
       case ScheduleStepKind::Begin:
-        slots[s->dest + 1] = s->output(s->dsp, s->outputIndex);
+        slots[s->dest + 1] = s->output(s->dsp, s->argument);
         slots[s->dest] = 0.0f;
         break;
       case ScheduleStepKind::BeginSilent:
@@ -226,28 +238,27 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
         slots[s->dest] = 0.0f;
         break;
       case ScheduleStepKind::End:
-        setControl(*s, slots, lastControl);
-        finish<true>(*s, slots[s->frame + 1], slots, cache, computed);
+        setControl(*s, slots, lastControl, setControlFns);
+        finish(*s, s->process(s->dsp, slots[s->argument + 1]), slots, cache, computed);
         break;
       case ScheduleStepKind::EndNoProcess:
-        setControl(*s, slots, lastControl);
-        finish<false>(*s, slots[s->frame + 1], slots, cache, computed);
+        setControl(*s, slots, lastControl, setControlFns);
+        finish(*s, slots[s->argument + 1], slots, cache, computed);
         break;
       case ScheduleStepKind::EndNoControl:
-        finish<true>(*s, slots[s->frame + 1], slots, cache, computed);
+        finish(*s, s->process(s->dsp, slots[s->argument + 1]), slots, cache, computed);
         break;
       case ScheduleStepKind::EndNoControlNoProcess:
-        finish<false>(*s, slots[s->frame + 1], slots, cache, computed);
+        finish(*s, slots[s->argument + 1], slots, cache, computed);
         break;
       case ScheduleStepKind::Solo: {
-        const float y = s->output(s->dsp, s->outputIndex);
-        if (s->process != nullptr) {
-          finish<true>(*s, y, slots, cache, computed);
-        } else {
-          finish<false>(*s, y, slots, cache, computed);
-        }
+        const float y = s->output(s->dsp, s->argument);
+        finish(*s, voice.processFns[s->module](s->dsp, y), slots, cache, computed);
         break;
       }
+      case ScheduleStepKind::SoloNoProcess:
+        finish(*s, s->output(s->dsp, s->argument), slots, cache, computed);
+        break;
       case ScheduleStepKind::Accumulate:
         s->accumulate(s->dsp, slots[s->module] * 0.1f);
         break;

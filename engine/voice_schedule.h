@@ -35,7 +35,9 @@ enum class ScheduleStepKind : std::uint8_t {
   Zero,        // a connection from no module of this voice: adds 0
   Leaf,        // a module with an output and no control inputs: its sanitised output x gain
   MemoLive,    // a generator already evaluated (or in the loop being evaluated): live output
+  MemoLiveSilent,  // ... of a generator without an output function: adds 0 x gain
   MemoCache,   // a non-generator already evaluated (or in the loop): its cached value
+  MemoCacheRead,   // ... whose output function is still called (it may note the read)
   Begin,       // a module's evaluation starts: output read, its two sums opened
   BeginSilent, // ... of a module without an output function: both sums open at 0
   End,         // ... and ends: control set, processed, sanitised, cached, x gain
@@ -43,22 +45,31 @@ enum class ScheduleStepKind : std::uint8_t {
   EndNoProcess,  // End of a module without a process function
   EndNoControlNoProcess,  // EndNoControl of a module without a process function
   Solo,        // Begin and EndNoControl of a module with an output and every input off
+  SoloNoProcess,  // Solo of a module without a process function
   Accumulate,  // a result x 0.1 into a shared accumulator (reverb send, input bus)
 };
 
+// One step in 32 bytes, so two share a cache line. The function a step calls is the one its
+// kind needs: the output function (Leaf, Memo..., Begin, Solo...), the process function
+// (End, EndNoControl) or the accumulate function; the set-control function of an End step
+// and the process function of a Solo step are read from the voice's tables, which cannot
+// change without the list being derived again.
 struct ScheduleStep {
   ScheduleStepKind kind = ScheduleStepKind::Zero;
   std::int16_t module = 0;     // module index (Accumulate: the slot read)
   std::int16_t dest = 0;       // slot added into; Begin: the control slot it opens
-  std::int16_t frame = 0;      // End: the control slot it closes (the audio slot follows)
-  std::int32_t outputIndex = 0;
-  const PatchInput* input = nullptr;  // whose gain scales the value
+  // End...: the control slot it closes (the audio slot follows); steps that read an output:
+  // the output index.
+  std::int16_t argument = 0;
+  const float* gain = nullptr;  // the gain of the connection that scales the value
   void* dsp = nullptr;
-  ModuleOutputFn output = nullptr;
-  ModuleSetControlFn setControl = nullptr;
-  ModuleProcessFn process = nullptr;
-  ModuleAccumulateFn accumulate = nullptr;
+  union {
+    ModuleOutputFn output = nullptr;
+    ModuleProcessFn process;
+    ModuleAccumulateFn accumulate;
+  };
 };
+static_assert(sizeof(ScheduleStep) <= 32);
 
 // The modules a voice ticks before each sample, in order (see prepareVoiceSample).
 inline constexpr int kScheduleTicks = 7;
@@ -71,6 +82,7 @@ struct VoiceSchedule {
   std::int32_t tickCount = 0;
   bool valid = false;   // derived for the current shape
   bool usable = false;  // the pull fitted in the list
+  std::uint32_t generation = 0;  // counts the derivations, so a copy of the list can tell it is old
 };
 
 // Writes the list for the voice's current graph, and the tick functions of its ticked

@@ -1,6 +1,7 @@
 #include "engine/kernels/vcf_module.h"
 
 #include "engine/kernels/kernel_object.h"
+#include "engine/kernels/vcf_lanes.h"
 
 namespace qv {
 
@@ -43,7 +44,8 @@ ModuleKernel vcfKernel() {
         .setControl = &setCutoff,
         .process = &process,
         .tick = &tick,
-        .setSampleRate = &setSampleRate};
+        .setSampleRate = &setSampleRate,
+        .processLanes = &processVcfLanes};
 }
 
 } // namespace qv

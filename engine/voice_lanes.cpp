@@ -1,0 +1,350 @@
+// Several voices' flattened evaluation orders run as one (see voice_lanes.h).
+#include "engine/voice_lanes.h"
+
+#include <emmintrin.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/sanitize.h"
+
+namespace {
+
+constexpr int kOutputSlot = 0;
+
+// sanitizeValue of four values: the same unsigned compare of the magnitude bits, made
+// signed by flipping the top bit of both sides.
+inline __m128 sanitizeLanes(__m128 v) {
+  const __m128i magnitude = _mm_and_si128(_mm_castps_si128(v), _mm_set1_epi32(0x7fffffff));
+  const __m128i offset = _mm_sub_epi32(magnitude, _mm_set1_epi32(static_cast<int>(kSmallestNormalBits)));
+  const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+  const __m128i limit =
+      _mm_set1_epi32(static_cast<int>((kModuleValueLimitBits - kSmallestNormalBits) ^ 0x80000000u));
+  const __m128i outside = _mm_cmpgt_epi32(_mm_xor_si128(offset, flip), limit);
+  return _mm_andnot_ps(_mm_castsi128_ps(outside), v);
+}
+
+// slot += (sanitised) value x gain, lane by lane, for `vectors` groups of four lanes.
+template <bool kSanitize>
+inline void addScaled(float* slot, const float* value, const float* gain, int vectors) {
+  for (int k = 0; k < vectors * kSimdLanes; k += kSimdLanes) {
+    __m128 v = _mm_load_ps(value + k);
+    if constexpr (kSanitize) v = sanitizeLanes(v);
+    _mm_store_ps(slot + k, _mm_add_ps(_mm_load_ps(slot + k), _mm_mul_ps(v, _mm_load_ps(gain + k))));
+  }
+}
+
+// The function a step's kind calls, as stored bits, for comparing two steps.
+std::uintptr_t functionBits(const ScheduleStep& s) {
+  std::uintptr_t bits = 0;
+  std::memcpy(&bits, &s.output, sizeof s.output);
+  return bits;
+}
+
+bool readsModule(ScheduleStepKind kind) {
+  return kind != ScheduleStepKind::Zero && kind != ScheduleStepKind::Accumulate;
+}
+
+bool callsProcess(ScheduleStepKind kind) {
+  return kind == ScheduleStepKind::End || kind == ScheduleStepKind::EndNoControl || kind == ScheduleStepKind::Solo;
+}
+
+bool setsControl(ScheduleStepKind kind) {
+  return kind == ScheduleStepKind::End || kind == ScheduleStepKind::EndNoProcess;
+}
+
+bool endsEvaluation(ScheduleStepKind kind) {
+  switch (kind) {
+    case ScheduleStepKind::End:
+    case ScheduleStepKind::EndNoProcess:
+    case ScheduleStepKind::EndNoControl:
+    case ScheduleStepKind::EndNoControlNoProcess:
+    case ScheduleStepKind::Solo:
+    case ScheduleStepKind::SoloNoProcess:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int indexOf(const PatchModule* m) { return m != nullptr ? m->index : -1; }
+
+}  // namespace
+
+bool VoiceLanes::gather(PatchVoice* voices, int count) {
+  const PatchVoice& lead = voices[0];
+  const VoiceSchedule& first = lead.schedule_;
+  for (int l = 1; l < count; ++l) {
+    if (voices[l].schedule_.count != first.count) return false;
+  }
+  // Shared accumulators the voices add to, and the noise, whose first read in a sample draws
+  // from the generator the filters draw from.
+  const int leftBus = indexOf(lead.leftInput);
+  const int rightBus = indexOf(lead.rightInput);
+  const int noise = indexOf(lead.noiseGenerator);
+  const int filter = indexOf(lead.vcf1);
+  int firstNoiseRead = -1;
+  int firstFilterDraw = -1;
+
+  stepCount_ = first.count;
+  endedCount_ = 0;
+  for (int i = 0; i < first.count; ++i) {
+    const ScheduleStep& a = first.steps[i];
+    Step& out = steps_[i];
+    out.kind = a.kind;
+    out.module = a.module;
+    out.dest = a.dest;
+    out.argument = a.argument;
+    out.output = nullptr;
+    out.process = nullptr;
+    out.setControl = nullptr;
+    out.accumulate = nullptr;
+    if (readsModule(a.kind)) {
+      if (a.module == leftBus || a.module == rightBus) return false;
+      if (a.module == noise && firstNoiseRead < 0) firstNoiseRead = i;
+      if (a.module == filter && callsProcess(a.kind) && firstFilterDraw < 0) firstFilterDraw = i;
+    }
+    out.processLanes = nullptr;
+    out.touch = LaneCall{};
+    switch (a.kind) {
+      case ScheduleStepKind::Leaf:
+      case ScheduleStepKind::MemoLive:
+      case ScheduleStepKind::MemoCacheRead:
+      case ScheduleStepKind::Begin:
+      case ScheduleStepKind::SoloNoProcess:
+        out.output = a.output;
+        break;
+      case ScheduleStepKind::Solo:
+        out.output = a.output;
+        out.process = lead.processFns[a.module];
+        break;
+      case ScheduleStepKind::End:
+      case ScheduleStepKind::EndNoControl:
+        out.process = a.process;
+        break;
+      case ScheduleStepKind::Accumulate:
+        out.accumulate = a.accumulate;
+        break;
+      default:
+        break;
+    }
+    if (setsControl(a.kind)) out.setControl = lead.setControlFns[a.module];
+    if (out.process != nullptr) {
+      const ModuleKernel& kernel = moduleKernel(lead.types[a.module]);
+      if (out.process == kernel.process) out.processLanes = kernel.processLanes;
+    }
+    if (endsEvaluation(a.kind)) ended_[endedCount_++] = a.module;
+    for (int l = 0; l < count; ++l) {
+      const PatchVoice& voice = voices[l];
+      const ScheduleStep& b = voice.schedule_.steps[i];
+      if (b.kind != a.kind || b.module != a.module || b.dest != a.dest || b.argument != a.argument ||
+          functionBits(b) != functionBits(a)) {
+        return false;
+      }
+      if (a.kind == ScheduleStepKind::Solo && voice.processFns[a.module] != out.process) return false;
+      if (setsControl(a.kind) && voice.setControlFns[a.module] != out.setControl) return false;
+      out.dsp[l] = b.dsp;
+      out.gain[l] = b.gain;
+    }
+  }
+  // Evaluated in turn, the first voice's filter draws, then its first read of the noise
+  // draws (later reads in the sample take the noise's kept value), then the other voices'
+  // filters. Together, the noise is read for the first time right after the first lane's
+  // filter.
+  if (firstFilterDraw >= 0 && firstNoiseRead > firstFilterDraw) {
+    Step& draw = steps_[firstFilterDraw];
+    const Step& read = steps_[firstNoiseRead];
+    if (read.output == nullptr) return false;
+    draw.touch = LaneCall{read.output, read.dsp[0], read.argument};
+  }
+  return true;
+}
+
+// The process calls of a step in lane order, with the noise's first read after the first
+// lane's where the step asks for it.
+template <int kCount>
+inline void VoiceLanes::processLanes(const Step& s, const float* audio, float* value) {
+  const LaneCall* between = s.touch.output != nullptr ? &s.touch : nullptr;
+  if (s.processLanes != nullptr) {
+    s.processLanes(s.dsp, audio, value, kCount, between);
+    return;
+  }
+  value[0] = s.process(s.dsp[0], audio[0]);
+  if (between != nullptr) between->output(between->dsp, between->outputIndex);
+  for (int l = 1; l < kCount; ++l) value[l] = s.process(s.dsp[l], audio[l]);
+}
+
+// One sample of `kCount` voices. The memo flags are set after the steps, for every module
+// whose evaluation ended: nothing reads them during the steps (the order resolves the memo
+// when it is derived), and byte stores inside the loop would make every other value be read
+// again after each.
+template <int kCount>
+void VoiceLanes::run(PatchVoice* voices, float* outputs) {
+  constexpr int kVectors = (kCount + kSimdLanes - 1) / kSimdLanes;
+  constexpr int kWidth = kVectors * kSimdLanes;
+  alignas(16) float slots[kMaxScheduleSlots][kWidth];
+  alignas(16) float value[kWidth] = {};  // lanes beyond kCount stay 0
+  alignas(16) float gain[kWidth] = {};
+  for (int r = 0; r < kScheduleResultSlots; ++r) {
+    for (float& slot : slots[r]) slot = -0.0f;
+  }
+  float* cache[kCount];
+  float* lastControl[kCount];
+  for (int l = 0; l < kCount; ++l) {
+    cache[l] = voices[l].cache;
+    lastControl[l] = voices[l].lastControl;
+  }
+
+  const Step* const end = steps_ + stepCount_;
+  for (const Step* s = steps_; s != end; ++s) {
+    bool finishes = false;
+    switch (s->kind) {
+      case ScheduleStepKind::Zero:
+        for (int k = 0; k < kWidth; k += kSimdLanes) {
+          _mm_store_ps(slots[s->dest] + k, _mm_add_ps(_mm_load_ps(slots[s->dest] + k), _mm_setzero_ps()));
+        }
+        break;
+      case ScheduleStepKind::Leaf:
+      case ScheduleStepKind::MemoLive:
+        for (int l = 0; l < kCount; ++l) value[l] = s->output(s->dsp[l], s->argument);
+        for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
+        addScaled<true>(slots[s->dest], value, gain, kVectors);
+        break;
+      case ScheduleStepKind::MemoLiveSilent:
+        for (int l = 0; l < kCount; ++l) value[l] = 0.0f;
+        for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
+        addScaled<true>(slots[s->dest], value, gain, kVectors);
+        break;
+      case ScheduleStepKind::MemoCacheRead:
+        for (int l = 0; l < kCount; ++l) s->output(s->dsp[l], s->argument);
+        [[fallthrough]];
+      case ScheduleStepKind::MemoCache:
+        for (int l = 0; l < kCount; ++l) value[l] = cache[l][s->module];
+        for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
+        addScaled<false>(slots[s->dest], value, gain, kVectors);
+        break;
+      case ScheduleStepKind::Begin: {
+        float* audio = slots[s->dest + 1];
+        for (int l = 0; l < kCount; ++l) audio[l] = s->output(s->dsp[l], s->argument);
+        for (int l = kCount; l < kWidth; ++l) audio[l] = 0.0f;
+        for (float& control : slots[s->dest]) control = 0.0f;
+        break;
+      }
+      case ScheduleStepKind::BeginSilent:
+        for (float& audio : slots[s->dest + 1]) audio = 0.0f;
+        for (float& control : slots[s->dest]) control = 0.0f;
+        break;
+      case ScheduleStepKind::End:
+      case ScheduleStepKind::EndNoProcess: {
+        const float* control = slots[s->argument];
+        for (int l = 0; l < kCount; ++l) {
+          if (std::fabs(control[l] - lastControl[l][s->module]) > kSetControlThreshold) {
+            if (s->setControl != nullptr) s->setControl(s->dsp[l], control[l]);
+            lastControl[l][s->module] = control[l];
+          }
+        }
+        const float* audio = slots[s->argument + 1];
+        if (s->kind == ScheduleStepKind::End) {
+          processLanes<kCount>(*s, audio, value);
+        } else {
+          for (int l = 0; l < kCount; ++l) value[l] = audio[l];
+        }
+        finishes = true;
+        break;
+      }
+      case ScheduleStepKind::EndNoControl: {
+        processLanes<kCount>(*s, slots[s->argument + 1], value);
+        finishes = true;
+        break;
+      }
+      case ScheduleStepKind::EndNoControlNoProcess: {
+        const float* audio = slots[s->argument + 1];
+        for (int l = 0; l < kCount; ++l) value[l] = audio[l];
+        finishes = true;
+        break;
+      }
+      case ScheduleStepKind::Solo: {
+        float audio[kCount];
+        for (int l = 0; l < kCount; ++l) audio[l] = s->output(s->dsp[l], s->argument);
+        processLanes<kCount>(*s, audio, value);
+        finishes = true;
+        break;
+      }
+      case ScheduleStepKind::SoloNoProcess:
+        for (int l = 0; l < kCount; ++l) value[l] = s->output(s->dsp[l], s->argument);
+        finishes = true;
+        break;
+      case ScheduleStepKind::Accumulate: {
+        const float* result = slots[s->module];
+        for (int l = 0; l < kCount; ++l) s->accumulate(s->dsp[l], result[l] * 0.1f);
+        break;
+      }
+    }
+    if (finishes) {
+      // The end of a module's evaluation in every lane: sanitised, memoised, x gain.
+      for (int k = 0; k < kWidth; k += kSimdLanes) {
+        _mm_store_ps(value + k, sanitizeLanes(_mm_load_ps(value + k)));
+      }
+      for (int l = 0; l < kCount; ++l) cache[l][s->module] = value[l];
+      for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
+      addScaled<false>(slots[s->dest], value, gain, kVectors);
+    }
+  }
+  for (int l = 0; l < kCount; ++l) {
+    outputs[l] = slots[kOutputSlot][l];
+    std::uint8_t* const computed = voices[l].computed;
+    for (int i = 0; i < endedCount_; ++i) computed[ended_[i]] = 1;
+  }
+}
+
+void VoiceLanes::runAll(PatchVoice* voices, int count, float* outputs) {
+  static_assert(kMaxLaneVoices == 9);
+  switch (count) {
+    case 2: run<2>(voices, outputs); break;
+    case 3: run<3>(voices, outputs); break;
+    case 4: run<4>(voices, outputs); break;
+    case 5: run<5>(voices, outputs); break;
+    case 6: run<6>(voices, outputs); break;
+    case 7: run<7>(voices, outputs); break;
+    case 8: run<8>(voices, outputs); break;
+    default: run<9>(voices, outputs); break;
+  }
+}
+
+float VoiceLanes::process(PatchVoice* voices, int count) {
+  ranTogether_ = false;
+  if (count <= 1) {
+    prepareVoiceSample(voices[0]);
+    return processVoiceSample(voices[0]);
+  }
+  bool scheduled = true;
+  for (int v = 0; v < count; ++v) {
+    PatchVoice& voice = voices[v];
+    prepareVoiceSample(voice);
+    voice.advanceRamps();
+    if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
+    scheduled = scheduled && voice.memoCleared_ && voice.schedule_.usable;
+  }
+  if (scheduled) {
+    bool same = builtFor_ == voices && builtCount_ == count;
+    for (int v = 0; v < count && same; ++v) same = builtGenerations_[v] == voices[v].schedule_.generation;
+    if (!same) {
+      together_ = gather(voices, count);
+      builtFor_ = voices;
+      builtCount_ = count;
+      for (int v = 0; v < count; ++v) builtGenerations_[v] = voices[v].schedule_.generation;
+    }
+  }
+  if (!scheduled || !together_) {
+    float sum = evaluateVoiceSample(voices[0]);
+    for (int v = 1; v < count; ++v) sum += evaluateVoiceSample(voices[v]);
+    return sum;
+  }
+  float outputs[kMaxLaneVoices];
+  runAll(voices, count, outputs);
+  ranTogether_ = true;
+  float sum = outputs[0];
+  for (int v = 0; v < count; ++v) voices[v].memoCleared_ = false;
+  for (int v = 1; v < count; ++v) sum += outputs[v];
+  return sum;
+}

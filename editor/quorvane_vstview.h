@@ -2,15 +2,16 @@
 // built from the geometry tables, the logo button's menu, the about box, the panel buttons'
 // actions and the bridge the canvas talks to the plug-in through. GUI thread only.
 //
-// The dialogs behind the patch manager, save-as, MIDI map, microtuning and MIDI beat
-// buttons are not part of the panel yet: their pop-ups are absent and every action that
-// would open one checks for it and does nothing.
+// The dialogs behind the patch manager and save-as buttons are not part of the panel yet:
+// their pop-ups are absent and every action that would open one checks for it and does
+// nothing.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "editor/kvx_dialogs.h"
 #include "gui/canvas_plugin.h"
 #include "gui/kvxinternalpopup.h"
 #include "plugin/editor_interface.h"
@@ -20,6 +21,7 @@ class CAUGuiCanvas;
 class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
+class KVXMidiMapInternals;
 class KVXTextCtrl;
 class PanelJack;
 class Quorvane_VSTEdit;
@@ -72,7 +74,11 @@ SaveDecision decideSave(bool hasCurrentPatch, int32_t lastChangeSource, bool loc
 inline constexpr const char* kLockedPatchMessage =
     "This patch is currently locked.  It must be unlocked in order to save it.";
 
-class Quorvane_VSTView : private CanvasPlugin {
+class Quorvane_VSTView : private CanvasPlugin,
+                         public KVXLoadMidiMapHandler,
+                         public KVXSaveMidiMapHandler,
+                         public KVXMidiBeatHandler,
+                         public KVXTuningsHandler {
  public:
   Quorvane_VSTView(Quorvane_VSTEdit& plugin, platform::Window* window, int* width, int* height);
   ~Quorvane_VSTView() override;
@@ -104,6 +110,18 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* bypassSwitch() const { return bypassSwitch_; }
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
+  KVXMidiMapInternals* midiMapEditor() const { return midiMapEditor_.get(); }
+  KVXLoadMidiMapInternal* loadMidiMapDialog() const { return loadMidiMap_.get(); }
+  KVXSaveMidiMapInternal* saveMidiMapDialog() const { return saveMidiMap_.get(); }
+  KVXMidiBeatInternal* midiBeatDialog() const { return midiBeat_.get(); }
+  KVXTuningsInternal* tuningsDialog() const { return tunings_.get(); }
+  int currentTuningIndex() const { return currentTuning_; }
+
+  // What OK in the map, beat and tuning dialogs does.
+  void onMidiMapChosen(KVXLoadMidiMapInternal* dialog) override;
+  void onMidiMapNamed(KVXSaveMidiMapInternal* dialog) override;
+  void onMidiBeatSet(KVXMidiBeatInternal* dialog) override;
+  void onTuningChosen(KVXTuningsInternal* dialog) override;
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   PanelJack* jack(int jackIndex) const;  // 1..89
   bool showTips() const { return showTips_; }
@@ -123,8 +141,12 @@ class Quorvane_VSTView : private CanvasPlugin {
   const void* currentPatch() override;
   bool currentPatchLocked() override;
   bool currentPatchNotes(std::string& notes) override;
+  const MidiMapEntry* midiMapEntry(int32_t index) override;
+  void setMidiMapEntry(const MidiMapEntry& entry) override;
 
   CAUGuiGraphic* image(const char* name) const;
+  void addPopups();
+  void openLogoMenuDialog(int id);
   void addFixedControls();
   void addBoundControls();
   void addJacks();
@@ -138,6 +160,14 @@ class Quorvane_VSTView : private CanvasPlugin {
   std::unique_ptr<CanvasWindowLink> link_;
   std::unique_ptr<LogoMenu> logoMenu_;
   std::unique_ptr<KVXAboutBox> aboutBox_;
+  std::unique_ptr<KVXMidiBeatInternal> midiBeat_;
+  std::unique_ptr<KVXMidiMapInternals> midiMapEditor_;
+  std::unique_ptr<KVXLoadMidiMapInternal> loadMidiMap_;
+  std::unique_ptr<KVXSaveMidiMapInternal> saveMidiMap_;
+  std::unique_ptr<KVXTuningsInternal> tunings_;
+  int currentTuning_ = 0;
+  // The entry midiMapEntry last handed to the canvas.
+  MidiMapEntry shownEntry_{};
   CAUGuiPane* pane_ = nullptr;
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;

@@ -56,6 +56,14 @@ DialogImages DialogImages::make(CAUGuiCanvas* canvas) {
 KVXDialog::KVXDialog(CAUGuiCanvas* canvas, const GuiRect& rect, CAUGuiGraphic* background, CAUGuiCtrl* covered)
     : KVXInternalPopup(canvas, rect, background, covered) {}
 
+CAUGuiCtrl* KVXDialog::hitTest(GuiPoint p) {
+  CAUGuiCtrl* hit = KVXInternalPopup::hitTest(p);
+  if (getChildPopup() || !dynamic_cast<KVXTextCtrl*>(hit)) return hit;
+  for (CAUGuiCtrl* c = firstChild(); c; c = c->nextCtrl())
+    if (!dynamic_cast<KVXTextCtrl*>(c) && c->bounds().contains(p)) return c;
+  return hit;
+}
+
 int KVXDialog::keyDown(uint8_t key, int) {
   switch (key) {
     case 10:

@@ -48,6 +48,8 @@ class KVXDialog : public KVXInternalPopup {
  public:
   KVXDialog(CAUGuiCanvas* canvas, const GuiRect& rect, CAUGuiGraphic* background, CAUGuiCtrl* covered);
 
+  // Labels that overlap a control of the dialog never take its clicks.
+  CAUGuiCtrl* hitTest(GuiPoint p) override;
   // 10 and 13: OK; 27: Cancel; other keys are not taken.
   int keyDown(uint8_t key, int modifiers) override;
   virtual void onOk() = 0;

@@ -17,33 +17,11 @@
 #include "platform/gui.h"
 #include "platform/host_frame.h"
 #include "platform/headless_gui.h"
-#include "tests/plugin/plugin_object_test_util.h"
+#include "tests/editor/editor_fixture.h"
 
 namespace {
 
 namespace hl = platform::headless;
-
-ParameterEditor* makeWindow(Quorvane_VSTEdit& plugin) {
-  return new Quorvane_Window(plugin, Quorvane_Window::kEffectClass);
-}
-
-// One plug-in with its editor and a host window to open it in.
-// The host window outlives the plug-in, as in a DAW, which closes an editor left open
-// before it takes its window down.
-struct Editor {
-  std::unique_ptr<platform::HostFrame> host = platform::HostFrame::create("host", 1010, 623, {0, 0});
-  plugintest::Instance instance{kEffectIdentity, makeWindow};
-
-  Quorvane_VSTEdit& plugin() const { return instance.plugin(); }
-  Quorvane_Window& editor() const { return *static_cast<Quorvane_Window*>(plugin().getEditor()); }
-  Quorvane_VSTView& view() const { return *editor().view(); }
-  CAUGuiCanvas& canvas() const { return *view().canvas(); }
-  hl::WindowDriver& window() const { return hl::driver(*editor().window()); }
-  bool open() const { return instance.dispatch(effEditOpen, 0, 0, host->parentHandle()) == 1; }
-  void idle() const { instance.dispatch(effEditIdle); }
-  void close() const { instance.dispatch(effEditClose); }
-  CAUGuiCtrl* control(int param) const { return canvas().findControlByParameter(param); }
-};
 
 int childCount(const CAUGuiCtrl* c) {
   int n = 0;

@@ -18,6 +18,8 @@ constexpr int kMenuTag = 1239;
 constexpr int kTitleSize = 19;
 constexpr int kParamClockSync = 82, kParamClockPulses = 83, kParamLfoSync = 84, kParamLfoPulses = 85;
 constexpr int kMaxPulses = 100000;
+// A handle image that travels along x (1 would be along y).
+constexpr int kHandleAlongX = 0;
 
 CAUGuiGraphic* given(CAUGuiCanvas* canvas, CAUGuiGraphic* image) {
   if (canvas) canvas->addGraphic(image);
@@ -48,7 +50,7 @@ DialogImages DialogImages::make(CAUGuiCanvas* canvas) {
   i.leftRangeCap = given(canvas, new CAUGuiGraphic("leftrangecap.png"));
   i.rightRangeCap = given(canvas, new CAUGuiGraphic("rightrangecap.png"));
   i.gradient = given(canvas, new CAUGuiGraphic("gradient.png"));
-  i.sliderHandle = given(canvas, new CAUGuiHandleImage("smallslider1.png", 0, 0, CAUGuiSlider::kHorizontal));
+  i.sliderHandle = given(canvas, new CAUGuiHandleImage("smallslider1.png", 0, 0, kHandleAlongX));
   i.sliderBack = given(canvas, new CAUGuiGraphic("small_back1.png"));
   return i;
 }

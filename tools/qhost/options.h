@@ -61,6 +61,7 @@ struct EditOptions {
   std::string events;
   std::string screenshot;
   int cycles = 0;
+  std::vector<int> reportParams;  // parameters whose values are printed at the end
 };
 
 struct ValidateOptions {

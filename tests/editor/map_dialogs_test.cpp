@@ -90,8 +90,12 @@ TEST_F(MapDialogs, OpeningWithAnEntryAndOkStoresTheSameEntry) {
   EXPECT_EQ(d.title(), "Item: VCF Resonance");
   EXPECT_EQ(d.controllerEditor()->text(), "20");
   EXPECT_EQ(d.channelEditor()->text(), "5");
-  EXPECT_EQ(d.curveButton(KVXMidiMapInternals::kControllerRow, 1)->position(), kMidiCurveLogarithmic)
-      << "the middle button of a row is the log curve";
+  // The buttons read linear, log, exp: the one whose curve the row holds shows pressed.
+  const auto row = KVXMidiMapInternals::kControllerRow;
+  EXPECT_EQ(d.curveButton(row, 0)->fixedValue(), kMidiCurveLinear);
+  EXPECT_EQ(d.curveButton(row, 1)->fixedValue(), kMidiCurveLogarithmic);
+  EXPECT_EQ(d.curveButton(row, 2)->fixedValue(), kMidiCurveExponential);
+  EXPECT_EQ(d.curveButton(row, 1)->position(), kMidiCurveLogarithmic);
   EXPECT_EQ(e.canvas().keyDown(13, 0), kHandled);
   EXPECT_EQ(e.canvas().modal(), nullptr);
 

@@ -479,12 +479,15 @@ void Quorvane_VSTView::openLogoMenuDialog(int id) {
   }
 }
 
-void Quorvane_VSTView::onMidiMapChosen(KVXLoadMidiMapInternal* dialog) { editor_.loadMidiMap(dialog->selection()); }
+// A map file that cannot be read or written is said so: the user must not take it for done.
+void Quorvane_VSTView::onMidiMapChosen(KVXLoadMidiMapInternal* dialog) {
+  if (!editor_.loadMidiMap(dialog->selection())) platform::messageBox(nullptr, kMapNotLoadedMessage);
+}
 
 void Quorvane_VSTView::onMidiMapNamed(KVXSaveMidiMapInternal* dialog) {
   char name[KVXSaveMidiMapInternal::kMaxName + 1] = "";
   dialog->getText(name, sizeof name);
-  editor_.saveMidiMap(name);
+  if (!editor_.saveMidiMap(name)) platform::messageBox(nullptr, kMapNotSavedMessage);
 }
 
 void Quorvane_VSTView::onMidiBeatSet(KVXMidiBeatInternal* dialog) {

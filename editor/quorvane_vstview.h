@@ -71,6 +71,8 @@ class KVXAboutBox : public KVXInternalPopup {
 // What Save does with the state it finds, in the order it tests it.
 enum class SaveDecision { SaveAs, RefuseLocked, Save };
 SaveDecision decideSave(bool hasCurrentPatch, int32_t lastChangeSource, bool locked);
+inline constexpr const char* kMapNotLoadedMessage = "The MIDI map file could not be read.";
+inline constexpr const char* kMapNotSavedMessage = "The MIDI map could not be saved.";
 inline constexpr const char* kLockedPatchMessage =
     "This patch is currently locked.  It must be unlocked in order to save it.";
 

@@ -420,6 +420,26 @@ TEST_F(MapDialogs, ABlankMapNameIsRefused) {
   EXPECT_FALSE(exists("1.mmap"));
 }
 
+TEST_F(MapDialogs, AMapThatCannotBeWrittenOrReadIsSaidSo) {
+  writeBytes("midiMapList", "Default Map\r\nGone\r\n");
+  Editor& e = open();
+  hl::clearShownMessages();
+  chooseFromLogoMenu(LogoMenu::kLoadMidiMap);
+  hl::queueMenuAnswer(2);
+  click(e.canvas(), e.view().loadMidiMapDialog()->menu());
+  click(e.canvas(), e.view().loadMidiMapDialog()->okButton());
+  ASSERT_EQ(hl::shownMessages().size(), 1u);
+  EXPECT_EQ(hl::shownMessages()[0].text, kMapNotLoadedMessage);
+
+  setenv("QUORVANE_DATA_DIR", path("no/such/folder").c_str(), 1);
+  chooseFromLogoMenu(LogoMenu::kSaveMidiMap);
+  ASSERT_TRUE(e.view().saveMidiMapDialog()->nameEditor()->setText("Live"));
+  click(e.canvas(), e.view().saveMidiMapDialog()->okButton());
+  ASSERT_EQ(hl::shownMessages().size(), 2u);
+  EXPECT_EQ(hl::shownMessages()[1].text, kMapNotSavedMessage);
+  EXPECT_EQ(e.plugin().midiMaps().mapNames, (std::vector<std::string>{"Default Map", "Gone"}));
+}
+
 TEST_F(MapDialogs, LoadingAMapTakesTheChosenFile) {
   writeBytes("midiMapList", "Default Map\r\nStudio\r\n");
   writeBytes("1.mmap", "4: 2, 21, 2, 1, 0.000000, 127.000000, 0, 0\n");

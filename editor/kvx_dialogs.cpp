@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstring>
 
 #include "gui/cauguibutton.h"
 #include "gui/cauguicanvas.h"
@@ -111,12 +110,15 @@ void KVXDialog::offsetChildren(int dx, int dy) {
   for (CAUGuiCtrl* c = firstChild(); c; c = c->nextCtrl()) c->moveBy(dx, dy);
 }
 
-void KVXDialog::show() {
+void KVXDialog::show(KVXInternalPopup* over) {
   for (CAUGuiButton* b : {ok_, cancel_})
     if (b) b->setValue(0.0f);
-  CAUGuiCtrl* pane = canvas_ ? canvas_->topPane() : nullptr;
-  if (pane) pane->setActiveChild(this);
-  if (canvas_) canvas_->setModal(this);
+  if (over) {
+    over->setChildPopup(this);
+  } else if (canvas_) {
+    if (CAUGuiCtrl* pane = canvas_->topPane()) pane->setActiveChild(this);
+    canvas_->setModal(this);
+  }
   setShown(true);
   redraw();
 }
@@ -276,15 +278,12 @@ KVXMidiBeatInternal::KVXMidiBeatInternal(CAUGuiCanvas* canvas, const GuiRect& re
 
 void KVXMidiBeatInternal::open(int clockPulses, bool clockSync, int lfoPulses, bool lfoSync, float clockOffset,
                                float lfoOffset) {
-  const bool wasUpdating = canvas_ && canvas_->hostUpdate();
-  if (canvas_) canvas_->setHostUpdate(true);
   for (auto [editor, pulses] : {std::pair{clockPulses_, clockPulses}, std::pair{lfoPulses_, lfoPulses}})
     if (!editor->setText(std::to_string(pulses))) editor->setText("1");
   clockSync_->setValue(clockSync ? 1.0f : 0.0f);
   lfoSync_->setValue(lfoSync ? 1.0f : 0.0f);
   clockOffset_->setValue(clockOffset);
   lfoOffset_->setValue(lfoOffset);
-  if (canvas_) canvas_->setHostUpdate(wasUpdating);
   show();
 }
 

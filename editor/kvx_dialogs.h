@@ -65,8 +65,9 @@ class KVXDialog : public KVXInternalPopup {
   void addOkCancel(const DialogImages& images, GuiPoint cancelAt, GuiPoint okAt);
   // Moves every child by the dialog's inner offset, once they are all added.
   void offsetChildren(int dx, int dy);
-  // Shows the dialog unpressed and modal over the top pane.
-  void show();
+  // Shows the dialog with OK and Cancel unpressed: modal over the top pane, or as the child
+  // pop-up of `over` (which stays the modal one).
+  void show(KVXInternalPopup* over = nullptr);
   // Ends the modal state and has the covered control redraw the dialog's area.
   void closePopup();
 

@@ -1,7 +1,6 @@
 #include "editor/kvx_midimap_internals.h"
 
 #include <charconv>
-#include <cstring>
 
 #include "gui/cauguibutton.h"
 #include "gui/cauguigraphic.h"
@@ -167,8 +166,6 @@ void KVXMidiMapInternals::open(CAUGuiCtrl* control, const MidiMapEntry* entry, C
   title_ = title_.substr(0, 255);
   titleLabel_->setText(title_);
 
-  const bool wasUpdating = canvas_ && canvas_->hostUpdate();
-  if (canvas_) canvas_->setHostUpdate(true);
   for (int row = 0; row < kRowCount; ++row) {
     RowControls& r = rows_[row];
     const int slot = kSlotOf[row];
@@ -180,18 +177,10 @@ void KVXMidiMapInternals::open(CAUGuiCtrl* control, const MidiMapEntry* entry, C
                       ? opened_.curve[slot]
                       : kMidiCurveLinear);
   }
-  if (canvas_) canvas_->setHostUpdate(wasUpdating);
   controllerEditor_->setText(std::to_string(opened_.controller));
   channelEditor_->setText(std::to_string(opened_.channel + 1));
 
-  for (CAUGuiButton* b : {okButton(), cancelButton()}) b->setValue(0.0f);
-  if (returnPopup_) {
-    if (auto* parent = dynamic_cast<KVXInternalPopup*>(returnPopup_)) parent->setChildPopup(this);
-  } else if (canvas_) {
-    if (CAUGuiCtrl* pane = canvas_->topPane()) pane->setActiveChild(this);
-    canvas_->setModal(this);
-  }
-  setShown(true);
+  show(dynamic_cast<KVXInternalPopup*>(returnPopup_));
   invalidate(bounds_);
 }
 

@@ -124,6 +124,7 @@ class Quorvane_VSTView : private CanvasPlugin,
   void onMidiMapNamed(KVXSaveMidiMapInternal* dialog) override;
   void onMidiBeatSet(KVXMidiBeatInternal* dialog) override;
   void onTuningChosen(KVXTuningsInternal* dialog) override;
+
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   PanelJack* jack(int jackIndex) const;  // 1..89
   bool showTips() const { return showTips_; }

@@ -76,11 +76,6 @@ int KVXDialog::keyDown(uint8_t key, int) {
 
 void KVXDialog::onCancel() { closePopup(); }
 
-bool KVXDialog::isOpen() const {
-  const CAUGuiCtrl* pane = canvas_ ? canvas_->topPane() : nullptr;
-  return pane && pane->activeChild() == this && canvas_->modal() == this;
-}
-
 KVXTextCtrl* KVXDialog::addLabel(const GuiRect& r, const char* text, int fontSize) {
   auto* label = new KVXTextCtrl(canvas_, r);
   if (fontSize > 0) label->setFontHeight(fontSize);
@@ -162,10 +157,7 @@ KVXLoadMidiMapInternal::KVXLoadMidiMapInternal(CAUGuiCanvas* canvas, const GuiRe
                           {24, 33}),
       handler_(handler) {}
 
-void KVXLoadMidiMapInternal::open(int selected, std::vector<std::string> names) {
-  names_ = names;
-  openWith(std::move(names), selected);
-}
+void KVXLoadMidiMapInternal::open(int selected, std::vector<std::string> names) { openWith(std::move(names), selected); }
 
 void KVXLoadMidiMapInternal::onOk() {
   // An empty list offers nothing to load: OK only closes then.

@@ -57,7 +57,6 @@ class KVXDialog : public KVXInternalPopup {
 
   CAUGuiButton* okButton() const { return ok_; }
   CAUGuiButton* cancelButton() const { return cancel_; }
-  bool isOpen() const;
 
  protected:
   KVXTextCtrl* addLabel(const GuiRect& r, const char* text, int fontSize);
@@ -132,13 +131,12 @@ class KVXLoadMidiMapInternal : public KVXNameChoiceDialog {
  public:
   KVXLoadMidiMapInternal(CAUGuiCanvas* canvas, const GuiRect& rect, CAUGuiGraphic* background, CAUGuiCtrl* covered,
                          const DialogImages& images, KVXLoadMidiMapHandler* handler);
+  // Takes its own copy of the names.
   void open(int selected, std::vector<std::string> names);
   void onOk() override;
-  const std::vector<std::string>& names() const { return names_; }
 
  private:
   KVXLoadMidiMapHandler* handler_;
-  std::vector<std::string> names_;
 };
 
 class KVXTuningsInternal : public KVXNameChoiceDialog {

@@ -5,11 +5,11 @@
 #include "gui/kvxtext.h"
 #include "platform/gui.h"
 
-DialogImages::DialogImages() = default;
+OwnedImages::OwnedImages() = default;
 
-DialogImages::~DialogImages() = default;
+OwnedImages::~OwnedImages() = default;
 
-CAUGuiGraphic* DialogImages::get(const char* name, int frames) {
+CAUGuiGraphic* OwnedImages::get(const char* name, int frames) {
   own_.push_back(std::make_unique<CAUGuiGraphic>(name, frames));
   return own_.back().get();
 }

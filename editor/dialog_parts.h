@@ -16,12 +16,12 @@ class KVXTextCtrl;
 
 // A dialog's own images by name, loaded once each and freed with the dialog (after its
 // controls, which only point to them).
-class DialogImages {
+class OwnedImages {
  public:
-  DialogImages();
-  ~DialogImages();
-  DialogImages(const DialogImages&) = delete;
-  DialogImages& operator=(const DialogImages&) = delete;
+  OwnedImages();
+  ~OwnedImages();
+  OwnedImages(const OwnedImages&) = delete;
+  OwnedImages& operator=(const OwnedImages&) = delete;
   CAUGuiGraphic* get(const char* name, int frames = 1);
 
  private:

@@ -93,7 +93,7 @@ class KVXNamePrompt : public KVXInternalPopup, public KVXTextEditHandler {
   KVXInternalPopup* owner_;
   CAUGuiButton* ok_ = nullptr;
   CAUGuiButton* cancel_ = nullptr;
-  DialogImages images_;
+  OwnedImages images_;
 };
 
 class KVXRenameInternal : public KVXNamePrompt {

@@ -143,7 +143,7 @@ class KVXSaveAsInternal : public KVXInternalPopup,
   void message(const char* text) const;
 
   EditorInterface& editor_;
-  DialogImages images_;
+  OwnedImages images_;
   Edited edited_ = Edited::None;
   const Patch* editedPatch_ = nullptr;  // compared only, under the hold; never read across idles
   KVXTextEditor* name_ = nullptr;

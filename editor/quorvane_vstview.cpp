@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/kvxsaveas.h"
+#include "editor/kvx_midimap_internals.h"
 #include "editor/panel_geometry.h"
 #include "editor/quorvane_cable.h"
 #include "gui/canvas_window.h"
@@ -29,6 +30,8 @@ namespace {
 constexpr int kBypassParam = 1;
 // The board's key bed ends here, with the top key; the keyboard reaches it.
 constexpr int kKeyBedRight = 1006;
+constexpr int kParamClockOffset = 73, kParamLfoOffset = 74;
+constexpr int kParamClockSync = 82, kParamClockPulses = 83, kParamLfoSync = 84, kParamLfoPulses = 85;
 
 GuiRect toGui(const panel::Rect& r) { return {r.x, r.y, r.w, r.h}; }
 
@@ -190,7 +193,16 @@ Quorvane_VSTView::~Quorvane_VSTView() {
   // The window goes back to its default handling first, so no event reaches a half-deleted
   // panel; the about box goes before the canvas its labels were registered with.
   link_.reset();
-  if (canvas_ && canvas_->modal() == aboutBox_.get()) canvas_->closeModal();
+  if (canvas_) {
+    if (canvas_->modal()) canvas_->closeModal();
+    canvas_->setMidiMapPopup(nullptr);
+    canvas_->clearMidiLearnTarget();
+  }
+  tunings_.reset();
+  midiMapEditor_.reset();
+  saveMidiMap_.reset();
+  midiBeat_.reset();
+  loadMidiMap_.reset();
   aboutBox_.reset();
   saveAs_.reset();
   canvas_.reset();
@@ -227,19 +239,40 @@ void Quorvane_VSTView::buildPanel(float x, float y) {
   canvas_->addControl(pane_);
   canvas_->setTopPane(pane_);
 
-  for (std::size_t i = 0; i < panel::kPopupCount; ++i) {
-    const panel::Popup& p = panel::kPopups[i];
-    if (std::strcmp(p.className, "KVXAboutBox") == 0)
-      aboutBox_ = std::make_unique<KVXAboutBox>(canvas_.get(), toGui(p.rect), image(p.background), pane_);
-    if (std::strcmp(p.className, "KVXSaveAsInternal") == 0)
-      saveAs_ = std::make_unique<KVXSaveAsInternal>(canvas_.get(), toGui(p.rect), image(p.background), pane_, editor_);
-  }
-
+  addPopups();
   addFixedControls();
   addBoundControls();
   addJacks();
   loadFromPlugin();
   if (window_) link_ = std::make_unique<CanvasWindowLink>(*canvas_, *window_);
+}
+
+void Quorvane_VSTView::addPopups() {
+  const DialogImages images = DialogImages::make(canvas_.get());
+  CAUGuiCanvas* c = canvas_.get();
+  for (std::size_t i = 0; i < panel::kPopupCount; ++i) {
+    const panel::Popup& p = panel::kPopups[i];
+    const GuiRect r = toGui(p.rect);
+    CAUGuiGraphic* back = image(p.background);
+    const std::string name = p.className;
+    if (name == "KVXAboutBox") {
+      aboutBox_ = std::make_unique<KVXAboutBox>(c, r, back, pane_);
+    } else if (name == "KVXMidiBeatInternal") {
+      midiBeat_ = std::make_unique<KVXMidiBeatInternal>(c, r, back, pane_, images, bindingFor(kParamClockOffset, this),
+                                                        bindingFor(kParamLfoOffset, this), this);
+    } else if (name == "KVXMidiMapInternals") {
+      midiMapEditor_ = std::make_unique<KVXMidiMapInternals>(c, r, back, pane_, images);
+      canvas_->setMidiMapPopup(midiMapEditor_.get());
+    } else if (name == "KVXLoadMidiMapInternal") {
+      loadMidiMap_ = std::make_unique<KVXLoadMidiMapInternal>(c, r, back, pane_, images, this);
+    } else if (name == "KVXSaveMidiMapInternal") {
+      saveMidiMap_ = std::make_unique<KVXSaveMidiMapInternal>(c, r, back, pane_, images, this);
+    } else if (name == "KVXSaveAsInternal") {
+      saveAs_ = std::make_unique<KVXSaveAsInternal>(c, r, back, pane_, editor_);
+    } else if (name == "KVXTuningsInternal") {
+      tunings_ = std::make_unique<KVXTuningsInternal>(c, r, back, pane_, images, this);
+    }
+  }
 }
 
 void Quorvane_VSTView::addFixedControls() {
@@ -408,9 +441,53 @@ void Quorvane_VSTView::logoButton() {
       canvas_->setShowTips(showTips_);
       break;
     default:
-      // The MIDI map, microtuning and MIDI beat pop-ups are absent: nothing to open.
+      openLogoMenuDialog(id);
       break;
   }
+}
+
+void Quorvane_VSTView::openLogoMenuDialog(int id) {
+  switch (id) {
+    case LogoMenu::kLoadMidiMap:
+      if (loadMidiMap_) loadMidiMap_->open(editor_.currentMidiMapIndex(), editor_.midiMapNames());
+      break;
+    case LogoMenu::kSaveMidiMap:
+      if (saveMidiMap_) saveMidiMap_->open(editor_.currentMidiMapName().substr(0, 50));
+      break;
+    case LogoMenu::kLoadMicrotuning:
+      if (!canvas_->modal() && tunings_) tunings_->open(currentTuning_);
+      break;
+    case LogoMenu::kMidiBeat: {
+      if (canvas_->modal() || !midiBeat_) return;
+      const auto whole = [&](int index) { return static_cast<int>(std::lround(editor_.parameterValue(index))); };
+      midiBeat_->open(whole(kParamClockPulses), whole(kParamClockSync) != 0, whole(kParamLfoPulses),
+                      whole(kParamLfoSync) != 0, editor_.parameterValue(kParamClockOffset),
+                      editor_.parameterValue(kParamLfoOffset));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// A map file that cannot be read or written is said so: the user must not take it for done.
+void Quorvane_VSTView::onMidiMapChosen(KVXLoadMidiMapInternal* dialog) {
+  if (!editor_.loadMidiMap(dialog->selection())) platform::messageBox(nullptr, kMapNotLoadedMessage);
+}
+
+void Quorvane_VSTView::onMidiMapNamed(KVXSaveMidiMapInternal* dialog) {
+  char name[KVXSaveMidiMapInternal::kMaxName + 1] = "";
+  dialog->getText(name, sizeof name);
+  if (!editor_.saveMidiMap(name)) platform::messageBox(nullptr, kMapNotSavedMessage);
+}
+
+void Quorvane_VSTView::onMidiBeatSet(KVXMidiBeatInternal* dialog) {
+  applyBeatSettings(dialog->readSettings(), [&](int index, float plain) { editor_.setParameterReal(index, plain); });
+}
+
+void Quorvane_VSTView::onTuningChosen(KVXTuningsInternal* dialog) {
+  currentTuning_ = dialog->selection();
+  editor_.loadTuning(currentTuning_);
 }
 
 void Quorvane_VSTView::saveAsButton() {
@@ -486,3 +563,9 @@ bool Quorvane_VSTView::currentPatchNotes(std::string& notes) {
   notes = patch->notes;
   return true;
 }
+
+const MidiMapEntry* Quorvane_VSTView::midiMapEntry(int32_t index) {
+  return editor_.midiMapEntry(index, shownEntry_) ? &shownEntry_ : nullptr;
+}
+
+void Quorvane_VSTView::setMidiMapEntry(const MidiMapEntry& entry) { editor_.setMidiMapEntry(entry); }

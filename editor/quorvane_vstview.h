@@ -2,9 +2,8 @@
 // built from the geometry tables, the logo button's menu, the about box, the panel buttons'
 // actions and the bridge the canvas talks to the plug-in through. GUI thread only.
 //
-// The dialogs behind the patch manager, MIDI map, microtuning and MIDI beat buttons are not
-// part of the panel yet: their pop-ups are absent and every action that would open one
-// checks for it and does nothing.
+// The dialog behind the patch manager button is not part of the panel yet: its pop-up is
+// absent and the button checks for it and does nothing.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +12,7 @@
 
 #include "editor/patch_menus.h"
 #include "editor/quorvane_keyboard.h"
+#include "editor/kvx_dialogs.h"
 #include "gui/canvas_plugin.h"
 #include "gui/kvxinternalpopup.h"
 #include "plugin/editor_interface.h"
@@ -23,6 +23,7 @@ class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
 class KVXSaveAsInternal;
+class KVXMidiMapInternals;
 class KVXTextCtrl;
 class Quorvane_Cable;
 class Quorvane_VSTEdit;
@@ -72,10 +73,16 @@ class KVXAboutBox : public KVXInternalPopup {
 // What Save does with the state it finds, in the order it tests it.
 enum class SaveDecision { SaveAs, RefuseLocked, Save };
 SaveDecision decideSave(bool hasCurrentPatch, int32_t lastChangeSource, bool locked);
+inline constexpr const char* kMapNotLoadedMessage = "The MIDI map file could not be read.";
+inline constexpr const char* kMapNotSavedMessage = "The MIDI map could not be saved.";
 inline constexpr const char* kLockedPatchMessage =
     "This patch is currently locked.  It must be unlocked in order to save it.";
 
-class Quorvane_VSTView : private CanvasPlugin {
+class Quorvane_VSTView : private CanvasPlugin,
+                         public KVXLoadMidiMapHandler,
+                         public KVXSaveMidiMapHandler,
+                         public KVXMidiBeatHandler,
+                         public KVXTuningsHandler {
  public:
   Quorvane_VSTView(Quorvane_VSTEdit& plugin, platform::Window* window, int* width, int* height);
   ~Quorvane_VSTView() override;
@@ -106,6 +113,19 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
   KVXSaveAsInternal* saveAsDialog() const { return saveAs_.get(); }
+  KVXMidiMapInternals* midiMapEditor() const { return midiMapEditor_.get(); }
+  KVXLoadMidiMapInternal* loadMidiMapDialog() const { return loadMidiMap_.get(); }
+  KVXSaveMidiMapInternal* saveMidiMapDialog() const { return saveMidiMap_.get(); }
+  KVXMidiBeatInternal* midiBeatDialog() const { return midiBeat_.get(); }
+  KVXTuningsInternal* tuningsDialog() const { return tunings_.get(); }
+  int currentTuningIndex() const { return currentTuning_; }
+
+  // What OK in the map, beat and tuning dialogs does.
+  void onMidiMapChosen(KVXLoadMidiMapInternal* dialog) override;
+  void onMidiMapNamed(KVXSaveMidiMapInternal* dialog) override;
+  void onMidiBeatSet(KVXMidiBeatInternal* dialog) override;
+  void onTuningChosen(KVXTuningsInternal* dialog) override;
+
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   Quorvane_Cable* jack(int jackIndex) const;  // 1..89
   Quorvane_Keyboard* keyboard() const { return keyboard_; }
@@ -128,8 +148,12 @@ class Quorvane_VSTView : private CanvasPlugin {
   const void* currentPatch() override;
   bool currentPatchLocked() override;
   bool currentPatchNotes(std::string& notes) override;
+  const MidiMapEntry* midiMapEntry(int32_t index) override;
+  void setMidiMapEntry(const MidiMapEntry& entry) override;
 
   CAUGuiGraphic* image(const char* name) const;
+  void addPopups();
+  void openLogoMenuDialog(int id);
   void addFixedControls();
   void addBoundControls();
   void addJacks();
@@ -146,6 +170,14 @@ class Quorvane_VSTView : private CanvasPlugin {
   std::unique_ptr<LogoMenu> logoMenu_;
   std::unique_ptr<KVXAboutBox> aboutBox_;
   std::unique_ptr<KVXSaveAsInternal> saveAs_;
+  std::unique_ptr<KVXMidiBeatInternal> midiBeat_;
+  std::unique_ptr<KVXMidiMapInternals> midiMapEditor_;
+  std::unique_ptr<KVXLoadMidiMapInternal> loadMidiMap_;
+  std::unique_ptr<KVXSaveMidiMapInternal> saveMidiMap_;
+  std::unique_ptr<KVXTuningsInternal> tunings_;
+  int currentTuning_ = 0;
+  // The entry midiMapEntry last handed to the canvas.
+  MidiMapEntry shownEntry_{};
   CAUGuiPane* pane_ = nullptr;
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;

@@ -57,6 +57,26 @@ void EditorInterface::triggerEnvelopes(bool pressed) { plugin_.triggerEnvelopes(
 void EditorInterface::setPortamento(bool pressed) { plugin_.setPortamento(pressed); }
 
 void EditorInterface::loadLibraryPatch() { plugin_.changePatch(kChangeLibraryPatch, true); }
+float EditorInterface::parameterValue(int index) const { return isParameter(index) ? plugin_.paramValue(index) : 0.0f; }
+
+bool EditorInterface::midiMapEntry(int parameter, MidiMapEntry& out) const {
+  return plugin_.midiMap().findByParameter(parameter, out);
+}
+
+void EditorInterface::setMidiMapEntry(const MidiMapEntry& entry) { plugin_.midiMap().setEntry(0, entry); }
+
+std::vector<std::string> EditorInterface::midiMapNames() const { return plugin_.midiMaps().mapNames; }
+int EditorInterface::currentMidiMapIndex() const { return plugin_.midiMaps().currentMapIndex; }
+std::string EditorInterface::currentMidiMapName() const { return plugin_.midiMaps().currentMapName; }
+
+bool EditorInterface::loadMidiMap(int index) {
+  plugin_.midiMaps().currentMapIndex = index;
+  return plugin_.midiMaps().loadMidiMap(index);
+}
+
+bool EditorInterface::saveMidiMap(const std::string& name) { return plugin_.midiMaps().saveMidiMap(name); }
+
+bool EditorInterface::loadTuning(int index) { return plugin_.noteTable().loadTuning(index); }
 
 struct EditorInterface::PatchHold::Held {
   explicit Held(Quorvane_VST& plugin) : hold(plugin) {}

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "params/display_values.h"
+#include "params/midimap_entry.h"
 #include "params/param_flags.h"
 #include "plugin/aeffeditor.h"
 #include "plugin/published_keys.h"
@@ -80,6 +82,28 @@ class EditorInterface {
   void playNote(int key, int velocity);
   void triggerEnvelopes(bool pressed);
   void setPortamento(bool pressed);
+
+  // --- MIDI maps, beat settings and tunings (GUI thread) ---
+
+  // The stored plain value of a parameter (beat settings and offsets); 0 outside 1..178.
+  float parameterValue(int index) const;
+  // A copy of the map's first entry of a parameter; false when it has none.
+  bool midiMapEntry(int parameter, MidiMapEntry& out) const;
+  // Stores a whole entry as the map editor gives it: the parameter's first entry takes
+  // exactly its sources (keep mask 0); a parameter without an entry gains one.
+  void setMidiMapEntry(const MidiMapEntry& entry);
+  // The names of the map files, and the map loaded or saved last (index and name).
+  std::vector<std::string> midiMapNames() const;
+  int currentMidiMapIndex() const;
+  std::string currentMidiMapName() const;
+  // Makes map `index` the current one and reads its file; false when it does not open.
+  bool loadMidiMap(int index);
+  // Saves the map under a name (over the file of that name, or as a new one the list file
+  // gains); false, nothing written, for a blank name or a file that cannot be written.
+  bool saveMidiMap(const std::string& name);
+  // Applies tuning file `index` over the keyboard's tuning; false when it does not open
+  // or is refused.
+  bool loadTuning(int index);
 
   // --- The patch library ---
 

@@ -10,6 +10,9 @@
 namespace {
 
 // Layout of a bulk tuning dump.
+constexpr std::size_t kNameOffset = 6;
+// The 16-byte name field is shown cut to 15 characters.
+constexpr std::size_t kShownNameLength = 15;
 constexpr std::size_t kTriplesOffset = 22;
 constexpr std::size_t kEndOffset = NoteTable::kDumpSize - 1;
 constexpr unsigned char kSysExStart = 0xF0;
@@ -76,11 +79,31 @@ bool NoteTable::applyTuningDump(const unsigned char* bytes, std::size_t length) 
 }
 
 bool NoteTable::loadTuning(long number) {
+  std::string bytes;
+  if (!platform::readBinaryFile(tuningFilePath(number), bytes)) return false;
+  return applyTuningDump(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+std::string tuningFilePath(long number) {
   std::string path = platform::dataFolder() + "Tunings";
   path += platform::pathSeparator();
   textio::appendInt(path, number);
-  path += ".tun";
+  return path + ".tun";
+}
+
+std::vector<std::string> tuningNames() {
+  std::vector<std::string> names;
   std::string bytes;
-  if (!platform::readBinaryFile(path, bytes)) return false;
-  return applyTuningDump(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  for (long n = 0; platform::readBinaryFile(tuningFilePath(n), bytes); ++n) {
+    // The name field is read only as far as the file holds it, up to its first zero byte.
+    std::string name;
+    for (std::size_t i = kNameOffset; i < kNameOffset + kShownNameLength && i < bytes.size() && bytes[i] != '\0'; ++i)
+      name += bytes[i];
+    if (name.empty()) {
+      textio::appendInt(name, n);
+      name += ".tun";
+    }
+    names.push_back(std::move(name));
+  }
+  return names;
 }

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class NoteTable {
  public:
@@ -55,3 +57,10 @@ class NoteTable {
   std::atomic<float> currentFrequency_[kKeyCount] = {};
   std::atomic<float> keyCv_[kKeyCount] = {};
 };
+
+// The data folder's tuning file "Tunings/<number>.tun", with the platform's separator.
+std::string tuningFilePath(long number);
+// The names of the tuning files 0.tun, 1.tun, ... up to the first that does not open: each
+// the dump's name field cut to 15 characters (up to a zero byte, as far as the file holds
+// it); a file without a name is listed by its file name. GUI thread.
+std::vector<std::string> tuningNames();

@@ -82,8 +82,9 @@ TEST(EditorPanel, CountsJackIndexesAndPlaces) {
   EXPECT_EQ(childCount(e.view().pane()), 183);
   int images = 0;
   for (CAUGuiItem* g = e.canvas().graphics(); g; g = g->next()) ++images;
-  // The 29 shared images and the parts of the save-as dialog's two string menus.
-  EXPECT_EQ(images, 29 + 2 * 3);
+  // The 29 shared images, the dialogs' own, and the three of each of the four string menus
+  // (the save-as dialog's two, the map and tuning dialogs' one each).
+  EXPECT_EQ(images, 29 + DialogImages::kCount + 4 * 3);
   EXPECT_EQ(e.canvas().cableCount(), 89);
 
   struct {
@@ -261,9 +262,17 @@ TEST(EditorPanel, LogoMenuItemsTipsAndAboutBox) {
   EXPECT_TRUE(e.view().showTips());
   EXPECT_TRUE(e.view().logoMenu()->tipsChecked());
 
-  for (int id : {3, 4, 6, 8}) {  // their pop-ups are absent
+  // The map, tuning and beat dialogs open modal; Escape closes each.
+  const std::pair<int, const CAUGuiCtrl*> dialogs[] = {{3, e.view().loadMidiMapDialog()},
+                                                       {4, e.view().saveMidiMapDialog()},
+                                                       {6, e.view().tuningsDialog()},
+                                                       {8, e.view().midiBeatDialog()}};
+  for (const auto& [id, dialog] : dialogs) {
     hl::queueMenuAnswer(id);
     click();
+    ASSERT_NE(dialog, nullptr) << id;
+    EXPECT_EQ(e.canvas().modal(), dialog) << id;
+    EXPECT_EQ(e.canvas().keyDown(27, 0), kHandled) << id;
     EXPECT_EQ(e.canvas().modal(), nullptr) << id;
   }
 

@@ -302,6 +302,9 @@ int runEdit(const EditOptions& options) {
   host.playing = false;
   plugin.dispatch(effStopProcess);
   plugin.dispatch(effMainsChanged, 0, 0);
+  for (const int index : options.reportParams)
+    if (index < plugin.effect()->numParams)
+      std::printf("param.%d: %.6f\n", index, plugin.effect()->getParameter(plugin.effect(), index));
 #if defined(QHOST_LEAK_CHECK)
   // The editors opened are closed: what they allocated must be gone. Checked while the
   // library is loaded, so what it keeps for its lifetime (font and drawing caches) is still

@@ -162,7 +162,8 @@ bool parseEdit(int argc, char** argv, EditOptions& edit, std::string& error) {
       error = std::string(arg) + " is not an option of edit";
       return false;
     }
-    if (arg != "--events" && arg != "--screenshot" && arg != "--cycles" && arg != "--levels") {
+    if (arg != "--events" && arg != "--screenshot" && arg != "--cycles" && arg != "--levels" &&
+        arg != "--report-param") {
       rest.push_back(argv[i]);
       continue;
     }
@@ -180,6 +181,13 @@ bool parseEdit(int argc, char** argv, EditOptions& edit, std::string& error) {
         error = "bad value for --levels: " + std::string(value);
         return false;
       }
+    } else if (arg == "--report-param") {
+      int index = 0;
+      if (!parseInt(value, index) || !inRange(index, 0, 100000)) {
+        error = "bad value for --report-param: " + std::string(value);
+        return false;
+      }
+      edit.reportParams.push_back(index);
     } else if (!parseInt(value, edit.cycles) || !inRange(edit.cycles, 0, 1000)) {
       error = "bad value for --cycles: " + std::string(value);
       return false;
@@ -255,6 +263,7 @@ const char* usageText() {
          "  qhost edit PLUGIN [--seconds S] [--rate R] [--chunk-in F] [--param INDEX=VALUE]...\n"
          "             [--note KEY:START:LENGTH[:VELOCITY]]... [--cc CHANNEL:CONTROLLER:VALUE:TIME]...\n"
          "             [--events FILE] [--screenshot OUT.png] [--cycles N] [--levels STEP]\n"
+         "             [--report-param INDEX]...\n"
          "  qhost validate PLUGIN [--level 1|2|3]\n"
          "times and lengths are in seconds; KEY 0..127, VELOCITY 1..127 (default 100);\n"
          "CHANNEL 1..16; --program sends a MIDI program change 0..127 on channel 1;\n"
@@ -265,7 +274,9 @@ const char* usageText() {
          "about every 15 ms and plays the event script, lines of TIME then one of: down X Y [shift]\n"
          "[ctrl] [alt], move X Y, up X Y, key NAME|CODE, text CHARACTERS, menu ID; default\n"
          "--seconds 1; --cycles opens and closes the editor N times first; --levels prints the\n"
-         "left output's RMS and rising zero crossings per second for each STEP seconds.\n"
+         "left output's RMS and rising zero crossings per second for each STEP seconds;\n"
+         "--report-param prints a parameter's value once the editor has closed and the audio\n"
+         "has stopped.\n"
          "validate runs host-conformance checks, one PASS/FAIL/SKIP line each, and exits 1 on\n"
          "any failure; --level scales their counts and durations (default 2).\n";
 }

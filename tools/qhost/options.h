@@ -62,6 +62,7 @@ struct EditOptions {
   std::string screenshot;
   int cycles = 0;
   double levelStep = 0;  // > 0: the output's level printed for each step of this many seconds
+  std::vector<int> reportParams;  // parameters whose values are printed at the end
 };
 
 struct ValidateOptions {

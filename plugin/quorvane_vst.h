@@ -285,8 +285,9 @@ class Quorvane_VST : public AudioEffectX {
   void beginChange();
   // Waits (at most about 5 s) until the output is silent.
   void waitFadedOut();
-  // Applies a record: the engine part (any thread) and the part that edits the MIDI map and
-  // the texts (never the audio thread).
+  // Applies a record: the engine part (any thread), the texts and the MIDI map (never the
+  // audio thread; the audio thread merges the map through MidiMap::tryReplacePatchSources).
+  // Held keys are played again after both, so they sound through the new map.
   void applyRecordToEngine(const Patch& record);
   void applyRecordTexts(const Patch& record);
   void applyRecordMidiMap(const Patch& record);

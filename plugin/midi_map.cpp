@@ -1,6 +1,7 @@
 #include "plugin/midi_map.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <thread>
 
@@ -157,9 +158,11 @@ bool MidiMap::appendLocked(const MidiMapEntry& entry) {
 
 int MidiMap::findLocked(int32_t parameter, int occurrence) const {
   const int n = count_.load(std::memory_order_relaxed);
+  // The table is held, so no word changes under the scan: the parameter word alone will do.
+  constexpr int kParameterWord = offsetof(MidiMapEntry, parameter) / sizeof(uint32_t);
   for (int i = 0; i < n; ++i) {
-    MidiMapEntry e;
-    if (loadSlot(i, e) && e.parameter == parameter && occurrence-- == 0) return i;
+    const auto p = static_cast<int32_t>(slots_[i].words[kParameterWord].load(std::memory_order_relaxed));
+    if (p == parameter && occurrence-- == 0) return i;
   }
   return -1;
 }

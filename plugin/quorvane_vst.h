@@ -228,7 +228,8 @@ class Quorvane_VST : public AudioEffectX {
   VoiceEngine& engine() { return engine_; }
   // The tuning table: keyCv on any thread, loading on the GUI thread (note_table.h).
   NoteTable& noteTable() { return noteTable_; }
-  // The MIDI controller map: lookups on the audio thread, edits on any other (midi_map.h).
+  // The MIDI controller map: lookups and a program change's merge on the audio thread, edits
+  // on any other (midi_map.h).
   MidiMap& midiMap() { return midiMap_; }
   // The map-file list, the current map's name and index (GUI thread and start-up).
   MidiMapHolder& midiMaps() { return midiMaps_; }

@@ -49,6 +49,25 @@ std::string prepareSound(Quorvane_VST& plugin, int slot, const MidiSourceSetting
   return sound->name;
 }
 
+// A second velocity source, for the tests with two sounds.
+constexpr MidiSourceSetting kSecondVelocity{0.0f, 50.0f, kMidiCurveLinear, 0};
+
+// Two sounds of other program slots, given kSoundVelocity and kSecondVelocity; second is -1
+// when the group has no two such slots.
+struct TwoSounds {
+  int first = -1, second = -1;
+  std::string secondName;
+};
+TwoSounds prepareTwoSounds(Quorvane_VST& plugin) {
+  TwoSounds t;
+  t.first = otherSlot(*plugin.library());
+  t.second = otherSlot(*plugin.library(), t.first);
+  if (t.second < 0) return t;
+  prepareSound(plugin, t.first, kSoundVelocity);
+  t.secondName = prepareSound(plugin, t.second, kSecondVelocity);
+  return t;
+}
+
 class Render {
  public:
   Render() {
@@ -137,19 +156,14 @@ TEST(ProgramChangeMap, HeldKeysReplayThroughTheNewMap) {
 // the idle that comes at last finishes the second change.
 TEST(ProgramChangeMap, TwoChangesWithoutAnIdleEndWithTheSecondSound) {
   Render r;
-  PatchLibrary& library = *r.plugin().library();
-  const int first = otherSlot(library);
-  const int second = otherSlot(library, first);
-  ASSERT_GE(second, 0);
-  const MidiSourceSetting secondVelocity{0.0f, 50.0f, kMidiCurveLinear, 0};
-  prepareSound(r.plugin(), first, kSoundVelocity);
-  const std::string name = prepareSound(r.plugin(), second, secondVelocity);
-  r.programChange(first);
-  r.programChange(second);
+  const TwoSounds sounds = prepareTwoSounds(r.plugin());
+  ASSERT_GE(sounds.second, 0);
+  r.programChange(sounds.first);
+  r.programChange(sounds.second);
   r.block({{0x90, 60, 100}});
-  EXPECT_FLOAT_EQ(r.plugin().paramValue(kParamVcfResonance), mapCurve(100, secondVelocity, kParamVcfResonance));
+  EXPECT_FLOAT_EQ(r.plugin().paramValue(kParamVcfResonance), mapCurve(100, kSecondVelocity, kParamVcfResonance));
   r.instance().dispatch(effIdle);
-  EXPECT_EQ(r.instance().text(effGetProgramName), name.substr(0, 23));
+  EXPECT_EQ(r.instance().text(effGetProgramName), sounds.secondName.substr(0, 23));
   MidiMapEntry e;
   ASSERT_TRUE(r.plugin().midiMap().findByParameter(kParamVcfResonance, e));
   EXPECT_EQ(e.range[kMidiSourceVelocity].high, 50.0f);
@@ -161,13 +175,8 @@ TEST(ProgramChangeMap, TwoChangesWithoutAnIdleEndWithTheSecondSound) {
 // the map holds the last sound's sources.
 TEST(ProgramChangeMap, HandOverWhileTheMapIsEdited) {
   Render r;
-  PatchLibrary& library = *r.plugin().library();
-  const int a = otherSlot(library);
-  const int b = otherSlot(library, a);
-  ASSERT_GE(b, 0);
-  const MidiSourceSetting bVelocity{0.0f, 50.0f, kMidiCurveLinear, 0};
-  prepareSound(r.plugin(), a, kSoundVelocity);
-  prepareSound(r.plugin(), b, bVelocity);
+  const TwoSounds sounds = prepareTwoSounds(r.plugin());
+  ASSERT_GE(sounds.second, 0);
   std::atomic<bool> done{false};
   std::thread editor([&] {
     MidiMap& map = r.plugin().midiMap();
@@ -180,7 +189,7 @@ TEST(ProgramChangeMap, HandOverWhileTheMapIsEdited) {
     }
   });
   for (int round = 0; round < 20; ++round) {
-    r.programChange(round % 2 == 0 ? a : b);
+    r.programChange(round % 2 == 0 ? sounds.first : sounds.second);
     r.block({{0x90, 60, 100}, {0x80, 60, 0, 100}});
   }
   done.store(true);

@@ -166,7 +166,7 @@ TEST(ProgramChangeMap, TwoChangesWithoutAnIdleEndWithTheSecondSound) {
   EXPECT_EQ(r.instance().text(effGetProgramName), sounds.secondName.substr(0, 23));
   MidiMapEntry e;
   ASSERT_TRUE(r.plugin().midiMap().findByParameter(kParamVcfResonance, e));
-  EXPECT_EQ(e.range[kMidiSourceVelocity].high, 50.0f);
+  EXPECT_EQ(e.range[kMidiSourceVelocity].high, kSecondVelocity.high);
 }
 
 // The audio thread hands a sound's map sources over while another thread keeps editing and
@@ -197,7 +197,7 @@ TEST(ProgramChangeMap, HandOverWhileTheMapIsEdited) {
   MidiMapEntry e;
   ASSERT_TRUE(r.plugin().midiMap().findByParameter(kParamVcfResonance, e));
   EXPECT_EQ(e.sourceBits & kMidiPatchSourceBits, kMidiBitVelocity);
-  EXPECT_EQ(e.range[kMidiSourceVelocity].high, 50.0f);
+  EXPECT_EQ(e.range[kMidiSourceVelocity].high, kSecondVelocity.high);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "plugin/midi_map.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <thread>
 
 #include "params/param_table.h"
 
@@ -123,8 +125,28 @@ int MidiMap::lookup(int& position, uint32_t sourceBit, int32_t controller, int32
   return 0;
 }
 
+bool MidiMap::tryReplacePatchSources(std::span<const MidiMapEntry> sound) {
+  uint32_t none = kOwnerNone;
+  if (!owner_.compare_exchange_strong(none, kOwnerAudio, std::memory_order_acquire)) return false;
+  replacePatchSourcesLocked(sound);
+  owner_.store(kOwnerNone, std::memory_order_release);
+  return true;
+}
+
 // --- Editing side -----------------------------------------------------------------------
-// Under editLock_ no slot changes, so every loadSlot below succeeds at the first attempt.
+// While the table is held no other thread changes a slot, so every loadSlot below succeeds
+// at the first attempt.
+
+MidiMap::EditHold::EditHold(const MidiMap& map) : map_(map), lock_(map.editLock_) {
+  // Only the audio thread's merge can hold the word against the lock's holder; it is short.
+  uint32_t none = kOwnerNone;
+  while (!map_.owner_.compare_exchange_weak(none, kOwnerEdit, std::memory_order_acquire)) {
+    none = kOwnerNone;
+    std::this_thread::yield();
+  }
+}
+
+MidiMap::EditHold::~EditHold() { map_.owner_.store(kOwnerNone, std::memory_order_release); }
 
 bool MidiMap::appendLocked(const MidiMapEntry& entry) {
   const int n = count_.load(std::memory_order_relaxed);
@@ -136,15 +158,17 @@ bool MidiMap::appendLocked(const MidiMapEntry& entry) {
 
 int MidiMap::findLocked(int32_t parameter, int occurrence) const {
   const int n = count_.load(std::memory_order_relaxed);
+  // The table is held, so no word changes under the scan: the parameter word alone will do.
+  constexpr int kParameterWord = offsetof(MidiMapEntry, parameter) / sizeof(uint32_t);
   for (int i = 0; i < n; ++i) {
-    MidiMapEntry e;
-    if (loadSlot(i, e) && e.parameter == parameter && occurrence-- == 0) return i;
+    const auto p = static_cast<int32_t>(slots_[i].words[kParameterWord].load(std::memory_order_relaxed));
+    if (p == parameter && occurrence-- == 0) return i;
   }
   return -1;
 }
 
 void MidiMap::addDefaults() {
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
   for (const DefaultEntry& d : kDefaults) {
     MidiMapEntry e = blankMidiMapEntry(d.parameter);
     e.controller = d.controller;
@@ -155,12 +179,12 @@ void MidiMap::addDefaults() {
 }
 
 bool MidiMap::entryAt(int index, MidiMapEntry& out) const {
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
   return index >= 0 && index < count_.load(std::memory_order_relaxed) && loadSlot(index, out);
 }
 
 std::vector<MidiMapEntry> MidiMap::entries() const {
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
   const int n = count_.load(std::memory_order_relaxed);
   std::vector<MidiMapEntry> all(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) loadSlot(i, all[static_cast<std::size_t>(i)]);
@@ -168,15 +192,19 @@ std::vector<MidiMapEntry> MidiMap::entries() const {
 }
 
 bool MidiMap::findByParameter(int32_t parameter, MidiMapEntry& out) const {
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
   const int i = findLocked(parameter);
   return i >= 0 && loadSlot(i, out);
 }
 
 bool MidiMap::setEntry(uint32_t keepMask, const MidiMapEntry& given) {
+  EditHold hold(*this);
+  return setEntryLocked(keepMask, given);
+}
+
+bool MidiMap::setEntryLocked(uint32_t keepMask, const MidiMapEntry& given) {
   MidiMapEntry g = given;
   if (!sanitizeMidiMapEntry(g)) return false;
-  std::lock_guard<std::mutex> lock(editLock_);
   const int i = findLocked(g.parameter);
   if (i < 0) return appendLocked(g);
   MidiMapEntry e;
@@ -199,7 +227,7 @@ bool MidiMap::setEntry(uint32_t keepMask, const MidiMapEntry& given) {
 bool MidiMap::appendEntry(const MidiMapEntry& entry) {
   MidiMapEntry copy = entry;
   if (!sanitizeMidiMapEntry(copy)) return false;
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
   return appendLocked(copy);
 }
 
@@ -215,12 +243,34 @@ void MidiMap::clearControllerSourcesLocked() {
 }
 
 void MidiMap::clearControllerSources() {
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
   clearControllerSourcesLocked();
 }
 
 void MidiMap::resetPatchSources() {
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
+  resetPatchSourcesLocked();
+}
+
+void MidiMap::replacePatchSources(std::span<const MidiMapEntry> sound) {
+  EditHold hold(*this);
+  replacePatchSourcesLocked(sound);
+}
+
+void MidiMap::replacePatchSourcesLocked(std::span<const MidiMapEntry> sound) {
+  resetPatchSourcesLocked();
+  for (const MidiMapEntry& given : sound) {
+    // Only the sound's sources: the controller source belongs to the map files.
+    MidiMapEntry e = given;
+    e.sourceBits &= kMidiPatchSourceBits;
+    e.range[kMidiSourceController] = {0.0f, kMidiTop};
+    e.curve[kMidiSourceController] = kMidiCurveLinear;
+    e.invert[kMidiSourceController] = 0;
+    setEntryLocked(kMidiBitController, e);
+  }
+}
+
+void MidiMap::resetPatchSourcesLocked() {
   const int n = count_.load(std::memory_order_relaxed);
   for (int i = 0; i < n; ++i) {
     MidiMapEntry e;
@@ -236,7 +286,7 @@ void MidiMap::resetPatchSources() {
 }
 
 void MidiMap::mergeFileEntries(const std::vector<MidiMapEntry>& lines) {
-  std::lock_guard<std::mutex> lock(editLock_);
+  EditHold hold(*this);
   clearControllerSourcesLocked();
   // The n-th line of a parameter goes to its n-th entry, so that a map holding several
   // entries of one parameter reads back as it was written.

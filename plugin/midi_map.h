@@ -7,12 +7,16 @@
 // count with a release store, and every slot carries a sequence number that lets a reader
 // tell a whole entry from one being rewritten under it. Lookup never allocates, locks or
 // waits. The editing calls serialise among themselves on a lock and are never made on the
-// audio thread.
+// audio thread. One edit belongs to the audio thread: a program change it applies brings
+// the new sound's own sources along (tryReplacePatchSources). It claims the table with one
+// atomic word instead of the lock and gives up, without waiting, while an edit holds it;
+// an edit that finds the audio thread's claim waits for that one merge to end.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +62,10 @@ class MidiMap {
   int lookup(int& position, uint32_t sourceBit, int32_t controller, int32_t channel,
              MidiSourceSetting& setting) const;
 
+  // replacePatchSources without waiting: false, nothing changed, while an edit holds the
+  // map (the caller tries again later). Neither allocates nor locks.
+  bool tryReplacePatchSources(std::span<const MidiMapEntry> sound);
+
   // --- Any thread ---------------------------------------------------------------------
 
   // Entries in the map.
@@ -95,6 +103,12 @@ class MidiMap {
   // Entries left without sources stay in the map.
   void resetPatchSources();
 
+  // A sound's own sources in place of the ones the map holds: resetPatchSources, then each
+  // entry of `sound` merges its velocity, modulation-wheel and aftertouch sources into the
+  // first entry of its parameter, whose controller source stays (setEntry with keep mask
+  // controller); a parameter without an entry gets one with no controller source.
+  void replacePatchSources(std::span<const MidiMapEntry> sound);
+
   // Map file text: lines "<kind>: channel, controller, parameter, source bits[, low, high[,
   // curve, invert]]" with kinds 1 to 4. Reading first clears every controller source, then
   // merges each line into an entry of its parameter (the n-th line of a parameter into its
@@ -119,8 +133,25 @@ class MidiMap {
   // second, and so on; a line without such an entry is appended.
   void mergeFileEntries(const std::vector<MidiMapEntry>& lines);
 
-  // Caller holds editLock_.
+  // The editing side's hold on the table: editLock_, then the owner word, waiting out a
+  // merge the audio thread is making.
+  class EditHold {
+   public:
+    explicit EditHold(const MidiMap& map);
+    ~EditHold();
+    EditHold(const EditHold&) = delete;
+    EditHold& operator=(const EditHold&) = delete;
+
+   private:
+    const MidiMap& map_;
+    std::lock_guard<std::mutex> lock_;
+  };
+
+  // Caller holds the table (EditHold or the audio thread's claim).
   void clearControllerSourcesLocked();
+  void resetPatchSourcesLocked();
+  bool setEntryLocked(uint32_t keepMask, const MidiMapEntry& given);
+  void replacePatchSourcesLocked(std::span<const MidiMapEntry> sound);
   void storeSlot(int index, const MidiMapEntry& entry);
   bool appendLocked(const MidiMapEntry& entry);
   // The slot of the occurrence-th entry (from 0) of `parameter`, or -1.
@@ -131,4 +162,7 @@ class MidiMap {
   Slot slots_[kCapacity];
   std::atomic<int> count_{0};
   mutable std::mutex editLock_;
+  // Who writes the slots now: kOwnerNone, kOwnerEdit (under editLock_) or kOwnerAudio.
+  static constexpr uint32_t kOwnerNone = 0, kOwnerEdit = 1, kOwnerAudio = 2;
+  mutable std::atomic<uint32_t> owner_{kOwnerNone};
 };

@@ -234,7 +234,8 @@ class Quorvane_VST : public AudioEffectX {
   VoiceEngine& engine() { return engine_; }
   // The tuning table: keyCv on any thread, loading on the GUI thread (note_table.h).
   NoteTable& noteTable() { return noteTable_; }
-  // The MIDI controller map: lookups on the audio thread, edits on any other (midi_map.h).
+  // The MIDI controller map: lookups and a program change's merge on the audio thread, edits
+  // on any other (midi_map.h).
   MidiMap& midiMap() { return midiMap_; }
   // The map-file list, the current map's name and index (GUI thread and start-up).
   MidiMapHolder& midiMaps() { return midiMaps_; }
@@ -291,8 +292,9 @@ class Quorvane_VST : public AudioEffectX {
   void beginChange();
   // Waits (at most about 5 s) until the output is silent.
   void waitFadedOut();
-  // Applies a record: the engine part (any thread) and the part that edits the MIDI map and
-  // the texts (never the audio thread).
+  // Applies a record: the engine part (any thread), the texts and the MIDI map (never the
+  // audio thread; the audio thread merges the map through MidiMap::tryReplacePatchSources).
+  // Held keys are played again after both, so they sound through the new map.
   void applyRecordToEngine(const Patch& record);
   void applyRecordTexts(const Patch& record);
   void applyRecordMidiMap(const Patch& record);

@@ -13,9 +13,11 @@
 // record until it is released, sets kRequested and starts the fade. At the end of a block
 // whose output is silent, and only while no entry point holds kBusy, the audio thread applies
 // the held record's parameters and cords itself (kApplying, then kApplied) and lets the
-// output fade back in. What needs a lock or memory — the record's MIDI-map sources, the
-// patch texts, the library's selection and the release of the record — is finished by the
-// next entry point off the audio thread (the editor's idle, a chunk call, a change). A
+// output fade back in; the record's own MIDI-map sources are merged into the map in the
+// same step (MidiMap::tryReplacePatchSources), so the first note after the change already
+// plays through them. What needs a lock or memory — the patch texts, the library's
+// selection and the release of the record — is finished by the next entry point off the
+// audio thread (the editor's idle, a chunk call, a change). A
 // program slot without a patch reloads the current library patch; that needs the library
 // tree, so it waits for the next idle.
 #include <algorithm>
@@ -93,6 +95,7 @@ void Quorvane_VST::changePatch(ChangeSource source, bool wait) {
   applyRecordToEngine(mailbox_);
   applyRecordTexts(mailbox_);
   applyRecordMidiMap(mailbox_);
+  runOnAudioThread(retriggerKeys);  // the held keys play through the new sound's map
   lastChangeSource_ = source;
   library_->lastChangeSource = source;
   engine_.finishPatchChange();
@@ -149,7 +152,6 @@ void Quorvane_VST::applyRecordToEngine(const Patch& r) {
   }
   // Every context's output and reverb send come back at the record's volume.
   setParameterRealAutomated(kParamMasterVolume, masterVolume);
-  runOnAudioThread(retriggerKeys);
 }
 
 void Quorvane_VST::applyRecordTexts(const Patch& r) {
@@ -160,17 +162,7 @@ void Quorvane_VST::applyRecordTexts(const Patch& r) {
   patchName_ = r.name;
 }
 
-void Quorvane_VST::applyRecordMidiMap(const Patch& r) {
-  midiMap_.resetPatchSources();
-  for (const MidiMapEntry& given : r.midiMapEntries) {
-    MidiMapEntry e = given;
-    e.sourceBits &= kMidiPatchSourceBits;
-    e.range[kMidiSourceController] = {0.0f, 127.0f};
-    e.curve[kMidiSourceController] = kMidiCurveLinear;
-    e.invert[kMidiSourceController] = 0;
-    midiMap_.setEntry(kMidiBitController, e);
-  }
-}
+void Quorvane_VST::applyRecordMidiMap(const Patch& r) { midiMap_.replacePatchSources(r.midiMapEntries); }
 
 void Quorvane_VST::collectPatch(Patch& out) {
   out.beatSettings[0] = engine_.clockSync() ? 1 : 0;
@@ -250,8 +242,18 @@ void Quorvane_VST::applyAudioProgramChange() {
   if (!engine_.fadedOut()) return;
   if (!changeState_.compare_exchange_strong(s, (s & ~kRequested) | kApplying, std::memory_order_acq_rel))
     return;  // an entry point took the state meanwhile; the next block tries again
+  // The sound's own map sources take effect with it, before the first note it plays. While
+  // an edit holds the map the whole change waits for the next block, so neither half lands
+  // alone. Nobody else changes the state word while kApplying is set.
+  if (!midiMap_.tryReplacePatchSources(record->midiMapEntries)) {
+    changeState_.fetch_xor(kApplying | kRequested, std::memory_order_acq_rel);
+    return;
+  }
   applyRecordToEngine(*record);
-  changeState_.fetch_xor(kApplying | kApplied, std::memory_order_acq_rel);
+  runOnAudioThread(retriggerKeys);
+  // kApplied may still be set from a change no entry point has finished yet: it stays set.
+  changeState_.fetch_or(kApplied, std::memory_order_acq_rel);
+  changeState_.fetch_and(~kApplying, std::memory_order_acq_rel);
   engine_.finishPatchChange();
 }
 
@@ -260,10 +262,7 @@ void Quorvane_VST::finishAudioProgramChange(PatchWork&) {
   const uint32_t s = changeState_.load(std::memory_order_acquire);
   if (s & kApplied) {
     const Patch* record = audioRecord_.load(std::memory_order_acquire);
-    if (record != nullptr) {
-      applyRecordTexts(*record);
-      applyRecordMidiMap(*record);
-    }
+    if (record != nullptr) applyRecordTexts(*record);  // its map sources came with it
     lastChangeSource_ = kChangeLibraryPatch;
     library_->lastChangeSource = kChangeLibraryPatch;
     library_->applyAudioSelection();

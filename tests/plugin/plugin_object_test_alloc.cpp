@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/headless.h"
+#include "library/patch_library.h"
 #include "plugin_object_test_util.h"
+#include "tests/plugin/send_midi.h"
 
 namespace {
 
@@ -131,6 +133,43 @@ TEST(PluginProcess, NoAllocationWhileProcessing) {
     tInProcess = false;
   }
   automation.join();
+  EXPECT_EQ(gProcessAllocations.load(), 0);
+}
+
+// A program change on the audio thread merges the new sound's MIDI map sources and plays
+// notes through them: still not one allocation inside processReplacing.
+TEST(PluginProcess, NoAllocationWhenAProgramChangeBringsItsMap) {
+  Instance in;
+  AEffect* e = in.effect();
+  in.dispatch(effMainsChanged, 0, 1);
+  PatchLibrary& library = *in.plugin().library();
+  int slot = 0;
+  while (slot < 127 && (library.programMapEntry(slot) == nullptr || library.programMapEntry(slot) == library.currentPatch()))
+    ++slot;
+  {
+    Quorvane_VST::PatchHold hold(in.plugin());
+    Patch* sound = library.programMapEntry(slot);
+    ASSERT_NE(sound, nullptr);
+    for (int p = 2; p <= 80; ++p) {  // more entries than the map holds: some are appended
+      MidiMapEntry entry = blankMidiMapEntry(p);
+      entry.sourceBits = kMidiPatchSourceBits;
+      sound->addMidiMapEntry(entry);
+    }
+  }
+  frametest::hostCalls().reserve(100000);  // the fake host records each automated parameter
+  std::vector<float> left(256), right(256);
+  float* outputs[] = {left.data(), right.data()};
+  plugintest::sendMidi(e, {{0x90, 60, 90}, {0xC0, static_cast<unsigned char>(slot), 0}});
+  for (int block = 0; block < 40; ++block) {
+    if (block == 30) plugintest::sendMidi(e, {{0x90, 64, 70}, {0xB0, 1, 30}, {0xD0, 90, 0}});
+    tInProcess = true;
+    e->processReplacing(e, nullptr, outputs, 256);
+    tInProcess = false;
+  }
+  EXPECT_FALSE(in.plugin().engine().patchChangePending());
+  MidiMapEntry entry;
+  ASSERT_TRUE(in.plugin().midiMap().findByParameter(80, entry));
+  EXPECT_EQ(entry.sourceBits & kMidiPatchSourceBits, kMidiPatchSourceBits) << "the sound's map came along";
   EXPECT_EQ(gProcessAllocations.load(), 0);
 }
 

@@ -1,8 +1,8 @@
 // `qhost render`: drives the plug-in as a DAW does and reports the output levels.
 // Order of calls: effOpen, suspend, sample rate and block size, chunk, resume, start,
-// parameters, then per block the block's MIDI through effProcessEvents, one
-// processReplacing call and the idle call (effIdle) a DAW's GUI thread makes between
-// blocks; at the end stop, suspend, chunk out and effClose.
+// parameters, then per block the block's MIDI through effProcessEvents and one
+// processReplacing call, as an offline render does: no idle call in between, so what the
+// render plays needs none; at the end stop, suspend, chunk out and effClose.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -181,7 +181,6 @@ int runRender(const RenderOptions& options) {
       e->process(e, buffers.inPointers.data(), buffers.outPointers.data(), frames);
     host.inProcess = false;
     host.transportChanged = false;
-    plugin.dispatch(effIdle);
     const size_t channels = buffers.out.size();
     for (size_t c = 0; c < channels; ++c) {
       stats.add(static_cast<int>(c), buffers.out[c].data(), frames, pos);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "editor/panel_geometry.h"
+#include "editor/kvx_patch_manager.h"
 #include "editor/panel_jack.h"
 #include "gui/canvas_window.h"
 #include "gui/cauguibutton.h"
@@ -187,7 +188,9 @@ Quorvane_VSTView::~Quorvane_VSTView() {
   // panel; the about box goes before the canvas its labels were registered with.
   link_.reset();
   if (canvas_ && canvas_->modal() == aboutBox_.get()) canvas_->closeModal();
+  if (canvas_ && canvas_->modal() == patchManager_.get()) canvas_->closeModal();
   aboutBox_.reset();
+  patchManager_.reset();
   canvas_.reset();
 }
 
@@ -427,7 +430,17 @@ void Quorvane_VSTView::saveAsButton() {
 }
 
 void Quorvane_VSTView::patchManagerButton() {
-  // The patch manager pop-up is absent.
+  if (canvas_->modal()) return;
+  // Built at its first use, with images of its own that the canvas then keeps.
+  for (std::size_t i = 0; i < panel::kPopupCount && !patchManager_; ++i) {
+    const panel::Popup& p = panel::kPopups[i];
+    if (std::strcmp(p.className, "KVXPatchManagerInternal") != 0) continue;
+    auto* background = new CAUGuiGraphic(p.background, 1);
+    canvas_->addGraphic(background);
+    patchManager_ = std::make_unique<KVXPatchManagerInternal>(canvas_.get(), toGui(p.rect), background, pane_, plugin_,
+                                                              editor_, window_);
+  }
+  if (patchManager_) patchManager_->open();
 }
 
 void Quorvane_VSTView::saveButton() {

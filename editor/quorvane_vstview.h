@@ -20,6 +20,7 @@ class CAUGuiCanvas;
 class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
+class KVXPatchManagerInternal;
 class KVXTextCtrl;
 class PanelJack;
 class Quorvane_VSTEdit;
@@ -104,6 +105,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* bypassSwitch() const { return bypassSwitch_; }
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
+  KVXPatchManagerInternal* patchManager() const { return patchManager_.get(); }
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   PanelJack* jack(int jackIndex) const;  // 1..89
   bool showTips() const { return showTips_; }
@@ -138,6 +140,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   std::unique_ptr<CanvasWindowLink> link_;
   std::unique_ptr<LogoMenu> logoMenu_;
   std::unique_ptr<KVXAboutBox> aboutBox_;
+  std::unique_ptr<KVXPatchManagerInternal> patchManager_;
   CAUGuiPane* pane_ = nullptr;
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;

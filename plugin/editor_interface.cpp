@@ -56,6 +56,8 @@ void EditorInterface::triggerEnvelopes(bool pressed) { plugin_.triggerEnvelopes(
 
 void EditorInterface::setPortamento(bool pressed) { plugin_.setPortamento(pressed); }
 
+void EditorInterface::holdProgramChanges(bool on) { plugin_.programChangeHold().setHolding(on); }
+
 struct EditorInterface::PatchHold::Held {
   explicit Held(Quorvane_VST& plugin) : hold(plugin) {}
   Quorvane_VST::PatchHold hold;
@@ -66,3 +68,5 @@ EditorInterface::PatchHold::PatchHold(EditorInterface& editor) : held_(std::make
 EditorInterface::PatchHold::~PatchHold() = default;
 
 PatchLibrary* EditorInterface::PatchHold::library() const { return held_->hold.library(); }
+
+void EditorInterface::PatchHold::markEngineOutsideLibrary() { held_->hold.markEngineOutsideLibrary(); }

@@ -82,6 +82,10 @@ class EditorInterface {
 
   // --- The patch library ---
 
+  // While on, MIDI bank selects and program changes wait and are played when it goes off,
+  // so the library does not change under a dialog that edits it. GUI thread.
+  void holdProgramChanges(bool on);
+
   // The plug-in's patch lock, the one every patch change, getChunk and setChunk take: while
   // a hold lives, the editor alone reads and edits the library's tree, selection and
   // records. Taking it waits for a patch change another thread is applying (never for the
@@ -94,6 +98,8 @@ class EditorInterface {
     PatchHold& operator=(const PatchHold&) = delete;
     // The library; null when the plug-in has none (it is then silent).
     PatchLibrary* library() const;
+    // The engine's patch is no longer in the library: Save goes through Save As.
+    void markEngineOutsideLibrary();
 
    private:
     struct Held;

@@ -476,6 +476,100 @@ TEST_F(PatchManager, OkAfterDeletingTheLoadedPatchKeepsSaveOffOtherPatches) {
   });
 }
 
+// --- every name keeps its sound -------------------------------------------------------------
+
+// The loudness of a held key 60 over ten stretches of the current patch, as the plug-in plays it.
+std::vector<double> renderCurrent(plugintest::Instance& instance, EditorInterface& editor) {
+  instance.plugin().changePatch(kChangeLibraryPatch, false);
+  float left[256], right[256];
+  float* outs[] = {left, right};
+  auto block = [&] { instance.effect()->processReplacing(instance.effect(), nullptr, outs, 256); };
+  for (int i = 0; i < 60; ++i) block();  // the fade out and in
+  editor.playNote(60, 64);
+  std::vector<double> loudness;
+  for (int stretch = 0; stretch < 10; ++stretch) {
+    double sum = 0;
+    for (int b = 0; b < 9; ++b) {
+      block();
+      for (int i = 0; i < 256; ++i) sum += left[i] * left[i] + right[i] * right[i];
+    }
+    loudness.push_back(std::sqrt(sum / (9 * 256 * 2)));
+  }
+  editor.playNote(60, 0);
+  for (int i = 0; i < 200; ++i) block();
+  return loudness;
+}
+
+double distance(const std::vector<double>& a, const std::vector<double>& b) {
+  double d = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) d += std::abs(a[i] - b[i]);
+  return d;
+}
+
+// Each named patch of group g, category c rendered.
+std::map<std::string, std::vector<double>> renderCategory(plugintest::Instance& instance, EditorInterface& editor, int g,
+                                                          int c) {
+  std::map<std::string, std::vector<double>> out;
+  int count = 0;
+  {
+    EditorInterface::PatchHold hold(editor);
+    count = hold.library()->groups[static_cast<std::size_t>(g)]->categories[static_cast<std::size_t>(c)]->patchCount();
+  }
+  for (int p = 0; p < count; ++p) {
+    std::string name;
+    {
+      EditorInterface::PatchHold hold(editor);
+      PatchLibrary& lib = *hold.library();
+      lib.selectGroup(g);
+      lib.selectCategory(c);
+      lib.selectPatch(p);
+      name = lib.currentPatch()->name;
+    }
+    out[name] = renderCurrent(instance, editor);
+  }
+  return out;
+}
+
+TEST_F(PatchManager, MovedCutAndRenamedPatchesKeepTheirSoundsOnDisk) {
+  const auto original = renderCategory(*instance, view().editor(), 0, 0);
+  ASSERT_EQ(original.size(), 3u);
+  for (const auto& [a, la] : original)
+    for (const auto& [b, lb] : original)
+      if (a != b) {
+        ASSERT_GT(distance(la, lb), 1e-3) << a << " and " << b << " must sound apart";
+      }
+
+  PM& m = openManager();
+  click(PM::kPatches, 2);
+  m.moveUp();
+  m.moveUp();  // Slow Pad, Round Bass, Singing Lead
+  click(PM::kPatches, 1);
+  m.renameDone(PM::kPatches, "Deep Bass");
+  click(PM::kPatches, 2);
+  m.cut();  // Singing Lead
+  click(PM::kCategories, 1);
+  m.paste();  // into More, after its copies
+  click(PM::kGroups, 1);
+  m.moveUp();  // Factory becomes group 1
+  m.ok();
+
+  stop();
+  start();  // a new plug-in reads the library from disk
+  const auto basics = renderCategory(*instance, view().editor(), 1, 0);
+  const auto more = renderCategory(*instance, view().editor(), 1, 1);
+  EXPECT_EQ(treeOnDisk()[6], "Factory/Basics/Slow Pad");
+  EXPECT_EQ(treeOnDisk()[7], "Factory/Basics/Deep Bass");
+  const std::pair<std::vector<double>, std::string> takes[] = {
+      {basics.at("Slow Pad"), "Slow Pad"}, {basics.at("Deep Bass"), "Round Bass"}, {more.at("Singing Lead"), "Singing Lead"}};
+  for (const auto& [take, own] : takes) {
+    std::string nearest;
+    double best = 1e9;
+    for (const auto& [name, reference] : original)
+      if (distance(take, reference) < best) best = distance(take, reference), nearest = name;
+    EXPECT_EQ(nearest, own);
+  }
+}
+
 // --- archives -----------------------------------------------------------------------------
 
 TEST_F(PatchManager, ExportThenImportRoundTripsAGroupThroughTheFileDialogs) {

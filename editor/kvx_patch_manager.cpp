@@ -164,7 +164,8 @@ KVXPatchManagerInternal::KVXPatchManagerInternal(CAUGuiCanvas* canvas, const Gui
 }
 
 KVXPatchManagerInternal::~KVXPatchManagerInternal() {
-  if (open_) editor_.holdProgramChanges(false);
+  // The editor closed over the open dialog: as Cancel, nothing unconfirmed stays behind.
+  if (open_) cancel();
 }
 
 void KVXPatchManagerInternal::setEnabled(int which, bool on) {

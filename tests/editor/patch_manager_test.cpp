@@ -197,14 +197,15 @@ class PatchManager : public DataFolderTest {
     driver().mouseUp(p);
   }
 
-  std::vector<std::string> tree() {
-    EditorInterface::PatchHold hold(view().editor());
-    return treeOf(*hold.library());
-  }
+  // The plug-in's library under its patch lock (with or without an open editor).
   template <class Fn>
   auto withLibrary(Fn&& fn) {
-    EditorInterface::PatchHold hold(view().editor());
+    EditorInterface editor(plugin());
+    EditorInterface::PatchHold hold(editor);
     return fn(*hold.library());
+  }
+  std::vector<std::string> tree() {
+    return withLibrary([](PatchLibrary& lib) { return treeOf(lib); });
   }
   // The tree a new plug-in reads from the data folder.
   std::vector<std::string> treeOnDisk() const {
@@ -263,6 +264,44 @@ TEST_F(PatchManager, SelectingGroupsAndCategoriesFillsAndEmptiesTheLists) {
   EXPECT_TRUE(m.list(PM::kCategories)->items().empty());
   EXPECT_TRUE(m.list(PM::kCategories)->selection().empty());
   EXPECT_FALSE(m.button(PM::kRename)->isEnabled());
+}
+
+TEST_F(PatchManager, PasteIsOfferedWhereTheClipboardFits) {
+  // Per clipboard type: paste after a click on a group, on a category, on a patch.
+  struct Case {
+    const char* type;
+    bool group, category, patch;
+  } cases[] = {{"0", true, true, true}, {"1", true, true, true}, {"2", false, true, true}};
+  for (const Case& c : cases) {
+    writeBytes("clipboardtype", c.type);
+    PM& m = openManager();
+    EXPECT_TRUE(m.button(PM::kPaste)->isEnabled()) << c.type;
+    click(PM::kGroups, 0);
+    EXPECT_EQ(m.button(PM::kPaste)->isEnabled(), c.group) << c.type;
+    click(PM::kCategories, 0);
+    EXPECT_EQ(m.button(PM::kPaste)->isEnabled(), c.category) << c.type;
+    click(PM::kPatches, 0);
+    EXPECT_EQ(m.button(PM::kPaste)->isEnabled(), c.patch) << c.type;
+    click(PM::kGroups, 0);
+    click(PM::kGroups, 1, true);
+    EXPECT_EQ(m.button(PM::kPaste)->isEnabled(), std::string(c.type) == "0") << c.type << ": groups only";
+    m.cancel();
+  }
+}
+
+TEST_F(PatchManager, SelectLoadsTheChosenPatchAndWritesTheLibrary) {
+  PM& m = openManager();
+  EXPECT_FALSE(m.button(PM::kSelect)->isEnabled());
+  click(PM::kPatches, 0);
+  m.moveDown();  // Singing Lead, Round Bass, Slow Pad
+  click(PM::kPatches, 2);
+  ASSERT_TRUE(m.button(PM::kSelect)->isEnabled());
+  press(PM::kSelect);
+  EXPECT_EQ(view().canvas()->modal(), nullptr);
+  EXPECT_EQ(treeOnDisk()[0], "Factory/Basics/Singing Lead");
+  char name[64] = {};
+  instance->dispatch(effGetProgramName, 0, 0, name);
+  EXPECT_STREQ(name, "Slow Pad");
 }
 
 // --- cut and delete per level ---------------------------------------------------------------
@@ -700,6 +739,21 @@ TEST_F(PatchManager, ProgramChangesWaitWhileTheManagerIsOpen) {
     EXPECT_EQ(lib.currentPatch()->name, "Slow Pad") << "the held change plays once the dialog is closed";
     return 0;
   });
+}
+
+TEST_F(PatchManager, ClosingTheEditorOverTheDialogDropsItsEditsAndLiftsTheHold) {
+  PM& m = openManager();
+  clickRows(PM::kPatches, {0, 1});
+  m.cut();
+  instance->dispatch(effEditClose);
+  EXPECT_FALSE(plugin().programChangeHold().holding());
+  EXPECT_EQ(tree(), treeOnDisk());
+  EXPECT_EQ(treeOnDisk().size(), 12u);
+  withLibrary([](PatchLibrary& lib) {
+    EXPECT_EQ(lib.groups[0]->categories[0]->patchCount(), 3) << "the cut is read back, not kept half-done";
+    return 0;
+  });
+  ASSERT_EQ(instance->dispatch(effEditOpen, 0, 0, host->parentHandle()), 1);
 }
 
 TEST_F(PatchManager, EnterIsOkAndEscapeIsCancel) {

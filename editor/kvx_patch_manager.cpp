@@ -168,7 +168,7 @@ KVXPatchManagerInternal::~KVXPatchManagerInternal() {
   if (open_) cancel();
 }
 
-void KVXPatchManagerInternal::setEnabled(int which, bool on) {
+void KVXPatchManagerInternal::enableButton(int which, bool on) {
   CAUGuiButton* b = buttons_[which];
   if (b->isEnabled() == on) return;
   b->setEnabled(on);
@@ -187,10 +187,10 @@ int KVXPatchManagerInternal::open() {
   saved_ = {library->currentGroupIndex(), library->currentCategoryIndex(), library->currentPatchIndex(),
             library->currentPatch()};
   fillAll(*library);
-  for (int i = 0; i < kButtonCount; ++i) setEnabled(i, true);
-  setEnabled(kPaste, pasteAllowed(0, 2));
-  setEnabled(kSelect, false);
-  setEnabled(kRename, false);
+  for (int i = 0; i < kButtonCount; ++i) enableButton(i, true);
+  enableButton(kPaste, pasteAllowed(0, 2));
+  enableButton(kSelect, false);
+  enableButton(kRename, false);
   open_ = true;
   if (CAUGuiCtrl* pane = canvas_->topPane()) pane->setActiveChild(this);
   canvas_->setModal(this);
@@ -262,27 +262,27 @@ void KVXPatchManagerInternal::onSelectionChanged(KVXTextList* changed, const std
     sliders_[level]->redraw();
   };
   if (changed == lists_[kGroups]) {
-    setEnabled(kRename, one);
-    setEnabled(kPaste, pasteAllowed(0, 0));
-    setEnabled(kSelect, false);
-    for (int b : {kExport, kCut, kCopy, kUp, kDown, kDelete}) setEnabled(b, some);
+    enableButton(kRename, one);
+    enableButton(kPaste, pasteAllowed(0, 0));
+    enableButton(kSelect, false);
+    for (int b : {kExport, kCut, kCopy, kUp, kDown, kDelete}) enableButton(b, some);
     if (one) {
       library->selectGroup(selection[0]);
       lists_[kCategories]->setItems(library->getCategoryNames());
       lists_[kCategories]->selectOnly(-1);
       lists_[kCategories]->redraw();
       empty(kPatches);
-      setEnabled(kPaste, pasteAllowed(0, 1));
+      enableButton(kPaste, pasteAllowed(0, 1));
     } else {
       empty(kCategories);
       empty(kPatches);
     }
   } else if (changed == lists_[kCategories]) {
-    setEnabled(kRename, one);
-    setEnabled(kPaste, pasteAllowed(0, 1));
-    setEnabled(kSelect, false);
+    enableButton(kRename, one);
+    enableButton(kPaste, pasteAllowed(0, 1));
+    enableButton(kSelect, false);
     if (one) {
-      setEnabled(kPaste, pasteAllowed(0, 2));
+      enableButton(kPaste, pasteAllowed(0, 2));
       library->selectCategory(selection[0]);
       lists_[kPatches]->setItems(library->patchNames());
       lists_[kPatches]->selectOnly(-1);
@@ -294,8 +294,8 @@ void KVXPatchManagerInternal::onSelectionChanged(KVXTextList* changed, const std
   } else if (changed == lists_[kPatches]) {
     // The placeholder row of an empty category is no patch: nothing to select or rename.
     const bool realRow = one && selection[0] >= 0 && selection[0] < currentPatchCount(*library);
-    setEnabled(kRename, realRow);
-    setEnabled(kSelect, realRow);
+    enableButton(kRename, realRow);
+    enableButton(kSelect, realRow);
     if (realRow) library->selectPatch(selection[0]);
   }
   invalidate(bounds_);
@@ -400,7 +400,7 @@ int KVXPatchManagerInternal::writeClipboard(PatchLibrary& library, const Rows& r
   if (kind < 0) return -1;
   if (!library.writeClipboardType(kind)) return -1;
   clipboardType_ = kind;
-  setEnabled(kPaste, true);
+  enableButton(kPaste, true);
   return kind;
 }
 

@@ -111,7 +111,7 @@ class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler {
   void writeLibrary(PatchLibrary& library);
   // Ends the dialog: the modal pop-up closes and program changes flow again.
   void finish();
-  void setEnabled(int which, bool on);
+  void enableButton(int which, bool on);
   bool pasteAllowed(int lowest, int highest) const { return clipboardType_ >= lowest && clipboardType_ <= highest; }
 
   Quorvane_VSTEdit& plugin_;

@@ -72,7 +72,8 @@ class PatchLibrary {
   // ---- Patch manager edits (library_manager.cpp) ----
   // Renames a group, category or patch of the tree. The name is trimmed and cut to
   // kMaxEntryNameLength characters; a blank name or an index that names nothing is refused
-  // (false). The container is marked dirty, with its children, so the next sync writes them.
+  // (false). What holds the name is marked dirty (the list of the container, and for a
+  // patch its file) so that the next sync writes it.
   bool renameGroup(int group, const std::string& name);
   bool renameCategory(int group, int category, const std::string& name);
   bool renamePatch(int group, int category, int patch, const std::string& name);

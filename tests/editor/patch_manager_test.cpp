@@ -708,10 +708,11 @@ TEST_F(PatchManager, ADiskThatRefusesTheRescueIsLeftUntouched) {
 // --- program changes while open -----------------------------------------------------------
 
 TEST_F(PatchManager, ProgramChangesWaitWhileTheManagerIsOpen) {
-  // Slot 5 of group 0 plays Slow Pad.
+  // Slot 5 of group 0 plays Slow Pad, of group 1 Slow Pad 4.
   withLibrary([](PatchLibrary& lib) {
     lib.groups[0]->categories[0]->patches[2]->programSlot = 5;
-    lib.groups[0]->rebuildProgramMap();
+    lib.groups[1]->categories[1]->patches[2]->programSlot = 5;
+    for (auto& g : lib.groups) g->rebuildProgramMap();
     lib.publishProgramMaps();
     return 0;
   });
@@ -737,6 +738,25 @@ TEST_F(PatchManager, ProgramChangesWaitWhileTheManagerIsOpen) {
   }
   withLibrary([](PatchLibrary& lib) {
     EXPECT_EQ(lib.currentPatch()->name, "Slow Pad") << "the held change plays once the dialog is closed";
+    return 0;
+  });
+
+  // A bank select and a program change, both held and played in their order.
+  openManager();
+  plugintest::sendMidi(instance->effect(), {{0xB0, 0, 1}, {0xC0, 5, 0}});
+  for (int i = 0; i < 40; ++i) {
+    block();
+    idle();
+  }
+  EXPECT_EQ(withLibrary([](PatchLibrary& lib) { return lib.currentGroupIndex(); }), 0);
+  manager().ok();
+  for (int i = 0; i < 40; ++i) {
+    block();
+    idle();
+  }
+  withLibrary([](PatchLibrary& lib) {
+    EXPECT_EQ(lib.currentGroupIndex(), 1);
+    EXPECT_EQ(lib.currentPatch()->name, "Slow Pad 4");
     return 0;
   });
 }

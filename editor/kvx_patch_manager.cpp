@@ -5,7 +5,6 @@
 
 #include "gui/cauguibutton.h"
 #include "gui/cauguicanvas.h"
-#include "gui/cauguigraphic.h"
 #include "gui/kvxtext.h"
 #include "library/patch_library.h"
 #include "platform/gui.h"
@@ -45,6 +44,7 @@ struct ListSpec {
 };
 constexpr ListSpec kLists[] = {{"Groups:", 105}, {"Categories:", 279}, {"Patches:", 453}};
 constexpr int kListTop = 54, kListWidth = 160, kListHeight = 267, kSliderWidth = 14;
+constexpr int kRenameX = 300, kRenameY = 54, kRenameWidth = 340, kRenameHeight = 210;
 
 using Action = void (KVXPatchManagerInternal::*)();
 constexpr Action kActions[KVXPatchManagerInternal::kButtonCount] = {
@@ -139,19 +139,12 @@ KVXPatchManagerInternal::KVXPatchManagerInternal(CAUGuiCanvas* canvas, const Gui
                                                  platform::Window* window)
     : KVXInternalPopup(canvas, rect, background, covered), plugin_(plugin), editor_(editor), window_(window) {
   for (const ButtonSpec& s : kButtons) {
-    auto* image = new CAUGuiGraphic(s.image, 2);
-    canvas->addGraphic(image);
-    auto* b = new CAUGuiButton(canvas, 1, s.rect, image, nullptr, CAUGuiButton::kMomentary);
-    b->setCallback(onButton, this);
-    buttons_[s.which] = b;
-    addChild(b);
+    buttons_[s.which] = makeDialogButton(canvas, s.rect, images_.get(s.image, 2), onButton, this);
+    addChild(buttons_[s.which]);
   }
   for (int level = 0; level < 3; ++level) {
     const ListSpec& s = kLists[level];
-    auto* label = new KVXTextCtrl(canvas, GuiRect{s.x, 30, 100, 20});
-    label->setFontHeight(16);
-    label->setText(s.label);
-    addChild(label);
+    addChild(makeDialogLabel(canvas, GuiRect{s.x, 30, 100, 20}, 16, s.label, kTextFormat));
     lists_[level] = new KVXTextList(canvas, GuiRect{s.x, kListTop, kListWidth, kListHeight});
     lists_[level]->setHandler(this);
     addChild(lists_[level]);
@@ -160,12 +153,20 @@ KVXPatchManagerInternal::KVXPatchManagerInternal(CAUGuiCanvas* canvas, const Gui
     addChild(sliders_[level]);
   }
   for (CAUGuiCtrl* c = firstChild(); c; c = c->nextCtrl()) c->moveBy(kShiftX, kShiftY);
+  renamePopup_ = std::make_unique<KVXRenameInternal>(
+      canvas, GuiRect{bounds_.x + kRenameX + kShiftX, bounds_.y + kRenameY + kShiftY, kRenameWidth, kRenameHeight},
+      images_.get("microselect.png"), this, this);
   setShown(false);
 }
 
 KVXPatchManagerInternal::~KVXPatchManagerInternal() {
   // The editor closed over the open dialog: as Cancel, nothing unconfirmed stays behind.
   if (open_) cancel();
+  // The prompt clears this dialog's child pop-up as it leaves; the controls go before the
+  // images they show.
+  renamePopup_.reset();
+  delete firstChild_;
+  firstChild_ = nullptr;
 }
 
 void KVXPatchManagerInternal::enableButton(int which, bool on) {
@@ -211,15 +212,11 @@ void KVXPatchManagerInternal::finish() {
 }
 
 int KVXPatchManagerInternal::keyDown(uint8_t key, int) {
-  if (key == 10 || key == 13) {
-    ok();
-    return kHandled;
+  switch (dialogKey(key)) {
+    case DialogKey::Ok: ok(); return kHandled;
+    case DialogKey::Cancel: cancel(); return kHandled;
+    default: return kNotHandled;
   }
-  if (key == 27) {
-    cancel();
-    return kHandled;
-  }
-  return kNotHandled;
 }
 
 // --- lists --------------------------------------------------------------------------------
@@ -534,8 +531,25 @@ void KVXPatchManagerInternal::rename() {
   const Rows rows = takeRows();
   if (rows.groups.empty()) return;
   const int level = rows.level();
-  if (level == kPatches && realPatchRows(*library, rows).empty()) return;
-  // The rename pop-up arrives with the save-as dialogs; until then the name stays.
+  const int g = rows.groups[0];
+  const PatchGroup& group = *library->groups[static_cast<std::size_t>(g)];
+  std::string name;
+  if (level == kPatches) {
+    const std::vector<int> patches = realPatchRows(*library, rows);
+    if (patches.empty()) return;  // the placeholder row names no patch
+    name = group.categories[static_cast<std::size_t>(rows.categories[0])]->patches[static_cast<std::size_t>(patches[0])]->name;
+  } else if (level == kCategories) {
+    name = group.categoryNames[static_cast<std::size_t>(rows.categories[0])];
+  } else {
+    name = group.displayName;
+  }
+  setChildPopup(renamePopup_.get());
+  renamePopup_->open(name, level);
+}
+
+void KVXPatchManagerInternal::onRenameDone(KVXRenameInternal* prompt) {
+  // The whole text: the library trims it and keeps what its files hold.
+  renameDone(prompt->renameType(), prompt->editor()->text());
 }
 
 void KVXPatchManagerInternal::renameDone(int type, const std::string& text) {

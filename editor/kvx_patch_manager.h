@@ -7,9 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "editor/dialog_parts.h"
+#include "editor/kvxnameprompts.h"
 #include "gui/kvxinternalpopup.h"
 #include "gui/kvxlists.h"
 
@@ -36,13 +39,13 @@ ListMove planMoveDown(int count, const std::vector<int>& rows);
 // The path an export writes: the chosen one when its file name has a dot, else with ".kvx".
 std::string exportPathFor(const std::string& chosen);
 
-class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler {
+class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler, public KVXRenameHandler {
  public:
   enum Level : int { kGroups = 0, kCategories = 1, kPatches = 2 };
   enum Button : int { kOk, kCancel, kImport, kExport, kUp, kDown, kCut, kCopy, kPaste, kRename, kDelete, kSelect, kButtonCount };
 
-  // Builds the dialog's controls at its rectangle's origin; images come from the canvas's
-  // resources and are owned by the canvas. Hidden until open.
+  // Builds the dialog's controls at its rectangle's origin, with images of its own, and its
+  // rename prompt. Hidden until open.
   KVXPatchManagerInternal(CAUGuiCanvas* canvas, const GuiRect& rect, CAUGuiGraphic* background, CAUGuiCtrl* covered,
                           Quorvane_VSTEdit& plugin, EditorInterface& editor, platform::Window* window);
   ~KVXPatchManagerInternal() override;
@@ -53,6 +56,8 @@ class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler {
   bool isOpen() const { return open_; }
   int keyDown(uint8_t key, int modifiers) override;
   void onSelectionChanged(KVXTextList* list, const std::vector<int>& selection) override;
+  // The rename prompt's OK: the typed name goes to renameDone.
+  void onRenameDone(KVXRenameInternal* prompt) override;
 
   // The buttons' actions.
   void ok();
@@ -67,12 +72,13 @@ class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler {
   void paste();
   void rename();
   void deleteSelection();
-  // The rename pop-up's answer for the entry rename() named: a blank name is refused with a
-  // message; a long one is cut to the library's limit.
+  // The new name of the first selected entry of the level (type 0 group, 1 category, 2
+  // patch): a blank name is refused with a message; a long one is cut to the library's limit.
   void renameDone(int type, const std::string& text);
 
   KVXTextList* list(int level) const { return lists_[level]; }
   CAUGuiButton* button(int which) const { return buttons_[which]; }
+  KVXRenameInternal* renamePrompt() const { return renamePopup_.get(); }
   int clipboardType() const { return clipboardType_; }
   const Patch* savedPatch() const { return saved_.patch; }
 
@@ -114,6 +120,7 @@ class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler {
   void enableButton(int which, bool on);
   bool pasteAllowed(int lowest, int highest) const { return clipboardType_ >= lowest && clipboardType_ <= highest; }
 
+  DialogImages images_;  // declared first: freed after the controls that show them
   Quorvane_VSTEdit& plugin_;
   EditorInterface& editor_;
   platform::Window* window_;
@@ -129,4 +136,5 @@ class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler {
   };
   Saved saved_;
   bool open_ = false;
+  std::unique_ptr<KVXRenameInternal> renamePopup_;
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "editor/kvxsaveas.h"
 #include "editor/panel_geometry.h"
 #include "editor/kvx_patch_manager.h"
 #include "editor/panel_jack.h"
@@ -191,6 +192,7 @@ Quorvane_VSTView::~Quorvane_VSTView() {
   if (canvas_ && canvas_->modal() == patchManager_.get()) canvas_->closeModal();
   aboutBox_.reset();
   patchManager_.reset();
+  saveAs_.reset();
   canvas_.reset();
 }
 
@@ -229,6 +231,11 @@ void Quorvane_VSTView::buildPanel(float x, float y) {
     const panel::Popup& p = panel::kPopups[i];
     if (std::strcmp(p.className, "KVXAboutBox") == 0)
       aboutBox_ = std::make_unique<KVXAboutBox>(canvas_.get(), toGui(p.rect), image(p.background), pane_);
+    if (std::strcmp(p.className, "KVXSaveAsInternal") == 0)
+      saveAs_ = std::make_unique<KVXSaveAsInternal>(canvas_.get(), toGui(p.rect), image(p.background), pane_, editor_);
+    if (std::strcmp(p.className, "KVXPatchManagerInternal") == 0)
+      patchManager_ = std::make_unique<KVXPatchManagerInternal>(canvas_.get(), toGui(p.rect), image(p.background), pane_,
+                                                                plugin_, editor_, window_);
   }
 
   addFixedControls();
@@ -426,21 +433,15 @@ void Quorvane_VSTView::logoButton() {
 }
 
 void Quorvane_VSTView::saveAsButton() {
-  // The save-as pop-up is absent; with one, a modal pop-up already up would keep it shut.
+  if (canvas_->modal() || !saveAs_) return;
+  pane_->setActiveChild(saveAs_.get());
+  canvas_->setModal(saveAs_.get());
+  saveAs_->open();
 }
 
 void Quorvane_VSTView::patchManagerButton() {
-  if (canvas_->modal()) return;
-  // Built at its first use, with images of its own that the canvas then keeps.
-  for (std::size_t i = 0; i < panel::kPopupCount && !patchManager_; ++i) {
-    const panel::Popup& p = panel::kPopups[i];
-    if (std::strcmp(p.className, "KVXPatchManagerInternal") != 0) continue;
-    auto* background = new CAUGuiGraphic(p.background, 1);
-    canvas_->addGraphic(background);
-    patchManager_ = std::make_unique<KVXPatchManagerInternal>(canvas_.get(), toGui(p.rect), background, pane_, plugin_,
-                                                              editor_, window_);
-  }
-  if (patchManager_) patchManager_->open();
+  if (canvas_->modal() || !patchManager_) return;
+  patchManager_->open();
 }
 
 void Quorvane_VSTView::saveButton() {

@@ -2,9 +2,9 @@
 // built from the geometry tables, the logo button's menu, the about box, the panel buttons'
 // actions and the bridge the canvas talks to the plug-in through. GUI thread only.
 //
-// The dialogs behind the patch manager, save-as, MIDI map, microtuning and MIDI beat
-// buttons are not part of the panel yet: their pop-ups are absent and every action that
-// would open one checks for it and does nothing.
+// The dialogs behind the patch manager, MIDI map, microtuning and MIDI beat buttons are not
+// part of the panel yet: their pop-ups are absent and every action that would open one
+// checks for it and does nothing.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,7 @@ class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
 class KVXPatchManagerInternal;
+class KVXSaveAsInternal;
 class KVXTextCtrl;
 class PanelJack;
 class Quorvane_VSTEdit;
@@ -106,6 +107,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
   KVXPatchManagerInternal* patchManager() const { return patchManager_.get(); }
+  KVXSaveAsInternal* saveAsDialog() const { return saveAs_.get(); }
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
   PanelJack* jack(int jackIndex) const;  // 1..89
   bool showTips() const { return showTips_; }
@@ -141,6 +143,7 @@ class Quorvane_VSTView : private CanvasPlugin {
   std::unique_ptr<LogoMenu> logoMenu_;
   std::unique_ptr<KVXAboutBox> aboutBox_;
   std::unique_ptr<KVXPatchManagerInternal> patchManager_;
+  std::unique_ptr<KVXSaveAsInternal> saveAs_;
   CAUGuiPane* pane_ = nullptr;
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;

@@ -45,6 +45,10 @@ class PatchGroup {
   // order, then patch order) that claims a program keeps it; later claimants lose their
   // slot in memory. Slots outside 0..127 are ignored.
   void rebuildProgramMap();
+  // Gives a patch of this group a program slot (-1: none) and marks it dirty; a patch that
+  // gives a slot up shows its name alone again. The caller rebuilds the program map. False
+  // when the patch is not in the group.
+  bool setProgramSlot(Patch& patch, int32_t slot);
 
   // The archive block of the group: "Group Dump: ", its category blocks, the end line.
   void appendDump(std::string& out) const;

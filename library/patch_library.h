@@ -132,6 +132,9 @@ class PatchLibrary {
   bool selectProgram(int program);
   // Rebuilds the current group's program map and publishes the program snapshot.
   void rebuildProgramMap();
+  // Gives a patch of the current group a program slot (-1: none), marked dirty, and
+  // rebuilds that group's program map. False when the patch is not in the current group.
+  bool setProgramSlot(Patch& patch, int32_t slot);
   // Publishes every group's program map to the audio thread.
   void publishProgramMaps();
 

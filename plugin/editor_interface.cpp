@@ -70,3 +70,4 @@ EditorInterface::PatchHold::~PatchHold() = default;
 PatchLibrary* EditorInterface::PatchHold::library() const { return held_->hold.library(); }
 
 void EditorInterface::PatchHold::markEngineOutsideLibrary() { held_->hold.markEngineOutsideLibrary(); }
+bool EditorInterface::PatchHold::storeEngine(Patch& target) { return held_->hold.storeEngine(target); }

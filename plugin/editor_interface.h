@@ -15,6 +15,7 @@
 #include "plugin/aeffeditor.h"
 #include "plugin/published_keys.h"
 
+class Patch;
 class PatchLibrary;
 class Quorvane_VSTEdit;
 
@@ -100,6 +101,10 @@ class EditorInterface {
     PatchLibrary* library() const;
     // The engine's patch is no longer in the library: Save goes through Save As.
     void markEngineOutsideLibrary();
+    // Save As: the engine's state into `target`, a library patch just made current, and its
+    // file written; the engine then holds that patch (Save writes it again). False when the
+    // file could not be written.
+    bool storeEngine(Patch& target);
 
    private:
     struct Held;

@@ -136,6 +136,12 @@ class Quorvane_VST : public AudioEffectX {
     // The patch the engine holds left the library: Save then goes through Save As instead
     // of storing the sound over the patch now current.
     void markEngineOutsideLibrary();
+    // Save As: stores the engine's state in `target` (a patch of the library, which the
+    // caller has just made current) and writes its file. From then on the engine holds that
+    // patch: the last change counts as a library change, so Save writes it again, and the
+    // chunk carries its texts. False when the file could not be written (the record keeps
+    // the state and its dirty mark, for the next synchronisation).
+    bool storeEngine(Patch& target);
 
    private:
     Quorvane_VST& plugin_;

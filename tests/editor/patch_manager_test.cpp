@@ -17,6 +17,7 @@
 #include "editor/quorvane_window.h"
 #include "gui/cauguibutton.h"
 #include "gui/cauguicanvas.h"
+#include "gui/kvxtext.h"
 #include "library/name_list.h"
 #include "library/patch_library.h"
 #include "platform/headless.h"
@@ -469,6 +470,69 @@ TEST_F(PatchManager, RenameRefusesBlankNamesAndCapsLongOnes) {
   EXPECT_EQ(disk[1], "Factory/Basics/" + std::string(254, 'x'));
   EXPECT_EQ(disk[3], "Factory/Leads/Round Bass 2");
   EXPECT_EQ(disk[6], "Live/Other/Round Bass 3");
+}
+
+TEST_F(PatchManager, RenameOpensThePromptWithTheNameAndTheTypedNameReachesTheDisk) {
+  struct Case {
+    int level;
+    std::vector<int> groups, categories, patches;
+    const char* prompt;
+    const char* oldName;
+    const char* typed;
+    std::size_t diskRow;
+    const char* onDisk;
+  } cases[] = {
+      {PM::kPatches, {0}, {0}, {1}, "Please Enter The New Patch Name:", "Singing Lead", "Sung Lead", 1,
+       "Factory/Basics/Sung Lead"},
+      {PM::kCategories, {0}, {1}, {}, "Please Enter The New Category Name:", "More", "Copies", 3,
+       "Factory/Copies/Round Bass 2"},
+      {PM::kGroups, {1}, {}, {}, "Please Enter The New Group Name:", "Second", "Live", 6, "Live/Other/Round Bass 3"},
+  };
+  for (const Case& c : cases) {
+    PM& m = openManager();
+    clickRows(PM::kGroups, c.groups);
+    if (!c.categories.empty()) clickRows(PM::kCategories, c.categories);
+    if (!c.patches.empty()) clickRows(PM::kPatches, c.patches);
+    ASSERT_TRUE(m.button(PM::kRename)->isEnabled());
+    press(PM::kRename);
+    KVXRenameInternal* prompt = m.renamePrompt();
+    ASSERT_EQ(m.getChildPopup(), prompt);
+    EXPECT_EQ(prompt->promptLabel()->text(), c.prompt);
+    EXPECT_EQ(prompt->editor()->text(), c.oldName);
+    // A click into the field opens its native box with the name selected; typing replaces it.
+    const GuiRect f = prompt->editor()->bounds();
+    const platform::Point at{static_cast<int16_t>(f.x + f.w / 2), static_cast<int16_t>(f.y + f.h / 2)};
+    driver().mouseDown(at);
+    driver().mouseUp(at);
+    ASSERT_TRUE(driver().typeText(c.typed));
+    driver().key(platform::key::kEnter);
+    EXPECT_EQ(m.getChildPopup(), nullptr) << "Enter closes the prompt";
+    EXPECT_EQ(view().canvas()->modal(), &m) << "the manager stays open";
+    press(PM::kOk);
+    EXPECT_EQ(treeOnDisk()[c.diskRow], c.onDisk);
+  }
+  driver().paintAll();
+}
+
+TEST_F(PatchManager, APromptCancelledOrLeftBlankRenamesNothing) {
+  PM& m = openManager();
+  click(PM::kPatches, 2);
+  press(PM::kRename);
+  m.renamePrompt()->cancel();
+  EXPECT_EQ(m.getChildPopup(), nullptr);
+  EXPECT_EQ(m.list(PM::kPatches)->items()[2], "3: Slow Pad");
+  press(PM::kRename);
+  driver().paintAll();
+  ASSERT_TRUE(driver().saveScreenshot(path("rename.png")));
+  const GuiRect f = m.renamePrompt()->editor()->bounds();
+  const platform::Point at{static_cast<int16_t>(f.x + 5), static_cast<int16_t>(f.y + 5)};
+  driver().mouseDown(at);
+  driver().mouseUp(at);
+  ASSERT_TRUE(driver().typeText("   "));
+  hl::clearShownMessages();
+  driver().key(platform::key::kEnter);
+  EXPECT_EQ(messages(), std::vector<std::string>{PM::kBlankName});
+  EXPECT_EQ(m.list(PM::kPatches)->items()[2], "3: Slow Pad");
 }
 
 // --- up, down, OK and the disk ---------------------------------------------------------------

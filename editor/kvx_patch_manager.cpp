@@ -313,6 +313,15 @@ KVXPatchManagerInternal::Rows KVXPatchManagerInternal::takeRows() {
   return rows;
 }
 
+template <class Fn>
+void KVXPatchManagerInternal::withSelection(Fn&& fn) {
+  EditorInterface::PatchHold hold(editor_);
+  PatchLibrary* library = hold.library();
+  if (!library) return;
+  const Rows rows = takeRows();
+  if (!rows.groups.empty()) fn(*library, rows);
+}
+
 std::vector<int> KVXPatchManagerInternal::realPatchRows(PatchLibrary& library, const Rows& rows) const {
   if (rows.groups.empty() || rows.categories.empty()) return {};
   const int g = rows.groups[0], c = rows.categories[0];
@@ -329,60 +338,59 @@ std::vector<int> KVXPatchManagerInternal::realPatchRows(PatchLibrary& library, c
 // --- up and down --------------------------------------------------------------------------
 
 void KVXPatchManagerInternal::move(bool up) {
-  EditorInterface::PatchHold hold(editor_);
-  PatchLibrary* library = hold.library();
-  if (!library) return;
-  const Rows rows = takeRows();
+  withSelection([&](PatchLibrary& lib, const Rows& rows) { move(lib, rows, up); });
+}
+
+void KVXPatchManagerInternal::move(PatchLibrary& library, const Rows& rows, bool up) {
   const int level = rows.level();
-  if (rows.groups.empty()) return;
   const int g = rows.groups[0];
   const int c = rows.categories.empty() ? 0 : rows.categories[0];
   int count = 0;
   std::vector<int> selected;
   switch (level) {
     case kGroups:
-      count = static_cast<int>(library->groups.size());
+      count = static_cast<int>(library.groups.size());
       selected = rows.groups;
       break;
     case kCategories:
-      count = library->groups[static_cast<std::size_t>(g)]->categoryCount();
+      count = library.groups[static_cast<std::size_t>(g)]->categoryCount();
       selected = rows.categories;
       break;
     default:
-      selected = realPatchRows(*library, rows);
+      selected = realPatchRows(library, rows);
       if (selected.empty()) return;  // the placeholder row moves nothing
-      count = library->groups[static_cast<std::size_t>(g)]->categories[static_cast<std::size_t>(c)]->patchCount();
+      count = library.groups[static_cast<std::size_t>(g)]->categories[static_cast<std::size_t>(c)]->patchCount();
       break;
   }
   const ListMove plan = up ? planMoveUp(count, selected) : planMoveDown(count, selected);
   for (const auto& [from, to] : plan.steps) {
     if (level == kGroups)
-      library->moveGroup(from, to);
+      library.moveGroup(from, to);
     else if (level == kCategories)
-      library->moveCategory(g, from, to);
+      library.moveCategory(g, from, to);
     else
-      library->movePatch(g, c, from, to);
+      library.movePatch(g, c, from, to);
   }
   // Every entry of the container is written under its new number at the next sync.
   if (level == kGroups) {
-    library->setDirty(1);
-    lists_[kGroups]->setItems(library->getGroupNames());
+    library.setDirty(1);
+    lists_[kGroups]->setItems(library.getGroupNames());
   } else if (level == kCategories) {
-    library->groups[static_cast<std::size_t>(g)]->setDirty(1);
-    lists_[kCategories]->setItems(library->groups[static_cast<std::size_t>(g)]->categoryNames);
+    library.groups[static_cast<std::size_t>(g)]->setDirty(1);
+    lists_[kCategories]->setItems(library.groups[static_cast<std::size_t>(g)]->categoryNames);
   } else {
-    PatchCategory& cat = *library->groups[static_cast<std::size_t>(g)]->categories[static_cast<std::size_t>(c)];
+    PatchCategory& cat = *library.groups[static_cast<std::size_t>(g)]->categories[static_cast<std::size_t>(c)];
     cat.setDirty(1);
     lists_[kPatches]->setItems(cat.labels);
   }
   lists_[level]->setSelection(plan.selection);
   if (plan.selection.size() == 1) {
     if (level == kGroups)
-      library->selectGroup(plan.selection[0]);
+      library.selectGroup(plan.selection[0]);
     else if (level == kCategories)
-      library->selectCategory(plan.selection[0]);
+      library.selectCategory(plan.selection[0]);
     else
-      library->selectPatch(plan.selection[0]);
+      library.selectPatch(plan.selection[0]);
   }
   lists_[level]->redraw();
   invalidate(bounds_);
@@ -478,16 +486,15 @@ void KVXPatchManagerInternal::paste() {
 // --- delete -------------------------------------------------------------------------------
 
 void KVXPatchManagerInternal::deleteSelection() {
-  EditorInterface::PatchHold hold(editor_);
-  PatchLibrary* library = hold.library();
-  if (!library) return;
-  const Rows rows = takeRows();
-  if (rows.groups.empty()) return;
-  const PatchGroup& group = *library->groups[static_cast<std::size_t>(rows.groups[0])];
+  withSelection([&](PatchLibrary& lib, const Rows& rows) { deleteSelection(lib, rows); });
+}
+
+void KVXPatchManagerInternal::deleteSelection(PatchLibrary& library, const Rows& rows) {
+  const PatchGroup& group = *library.groups[static_cast<std::size_t>(rows.groups[0])];
   std::string question;
   switch (rows.level()) {
     case kPatches: {
-      const std::vector<int> patches = realPatchRows(*library, rows);
+      const std::vector<int> patches = realPatchRows(library, rows);
       if (patches.empty()) return;  // the placeholder row deletes nothing
       const int n = static_cast<int>(patches.size());
       question = format("Are you sure you want to delete %d Patch%s from Category %s of Group %s?", n, n == 1 ? "" : "es",
@@ -505,7 +512,7 @@ void KVXPatchManagerInternal::deleteSelection() {
     }
     default: {
       const int n = static_cast<int>(rows.groups.size());
-      if (rows.groups.size() >= library->groups.size()) {
+      if (rows.groups.size() >= library.groups.size()) {
         show(kCannotDeleteGroups);
         return;
       }
@@ -515,27 +522,26 @@ void KVXPatchManagerInternal::deleteSelection() {
     }
   }
   if (ask(question))
-    removeSelection(*library, rows, kCannotDeleteGroups, kCannotDeleteCategories);
+    removeSelection(library, rows, kCannotDeleteGroups, kCannotDeleteCategories);
   else
     show(kDeletionCanceled);
-  fill(*library, kPatches);
+  fill(library, kPatches);
   invalidate(bounds_);
 }
 
 // --- rename -------------------------------------------------------------------------------
 
 void KVXPatchManagerInternal::rename() {
-  EditorInterface::PatchHold hold(editor_);
-  PatchLibrary* library = hold.library();
-  if (!library) return;
-  const Rows rows = takeRows();
-  if (rows.groups.empty()) return;
+  withSelection([&](PatchLibrary& lib, const Rows& rows) { rename(lib, rows); });
+}
+
+void KVXPatchManagerInternal::rename(PatchLibrary& library, const Rows& rows) {
   const int level = rows.level();
   const int g = rows.groups[0];
-  const PatchGroup& group = *library->groups[static_cast<std::size_t>(g)];
+  const PatchGroup& group = *library.groups[static_cast<std::size_t>(g)];
   std::string name;
   if (level == kPatches) {
-    const std::vector<int> patches = realPatchRows(*library, rows);
+    const std::vector<int> patches = realPatchRows(library, rows);
     if (patches.empty()) return;  // the placeholder row names no patch
     name = group.categories[static_cast<std::size_t>(rows.categories[0])]->patches[static_cast<std::size_t>(patches[0])]->name;
   } else if (level == kCategories) {
@@ -553,28 +559,27 @@ void KVXPatchManagerInternal::onRenameDone(KVXRenameInternal* prompt) {
 }
 
 void KVXPatchManagerInternal::renameDone(int type, const std::string& text) {
-  EditorInterface::PatchHold hold(editor_);
-  PatchLibrary* library = hold.library();
-  if (!library) return;
-  const Rows rows = takeRows();
-  if (rows.groups.empty()) return;
+  withSelection([&](PatchLibrary& lib, const Rows& rows) { renameDone(lib, rows, type, text); });
+}
+
+void KVXPatchManagerInternal::renameDone(PatchLibrary& library, const Rows& rows, int type, const std::string& text) {
   const int g = rows.groups[0];
   bool done = false;
   if (type == kGroups) {
-    done = library->renameGroup(g, text);
-    if (done) fill(*library, kGroups);
+    done = library.renameGroup(g, text);
+    if (done) fill(library, kGroups);
   } else if (type == kCategories && !rows.categories.empty()) {
-    done = library->renameCategory(g, rows.categories[0], text);
+    done = library.renameCategory(g, rows.categories[0], text);
     if (done) {
-      lists_[kCategories]->setItems(library->groups[static_cast<std::size_t>(g)]->categoryNames);
+      lists_[kCategories]->setItems(library.groups[static_cast<std::size_t>(g)]->categoryNames);
       lists_[kCategories]->redraw();
     }
   } else if (type == kPatches) {
-    const std::vector<int> patches = realPatchRows(*library, rows);
+    const std::vector<int> patches = realPatchRows(library, rows);
     if (patches.empty()) return;
-    done = library->renamePatch(g, rows.categories[0], patches[0], text);
+    done = library.renamePatch(g, rows.categories[0], patches[0], text);
     if (done) {
-      lists_[kPatches]->setItems(library->groups[static_cast<std::size_t>(g)]->categories[static_cast<std::size_t>(rows.categories[0])]->labels);
+      lists_[kPatches]->setItems(library.groups[static_cast<std::size_t>(g)]->categories[static_cast<std::size_t>(rows.categories[0])]->labels);
       lists_[kPatches]->redraw();
     }
   }

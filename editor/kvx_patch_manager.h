@@ -101,6 +101,14 @@ class KVXPatchManagerInternal : public KVXInternalPopup, public KVXListHandler, 
     int level() const { return categories.empty() ? kGroups : patches.empty() ? kCategories : kPatches; }
   };
   Rows takeRows();
+  // fn(library, rows) under the patch lock, with the lists' selections; nothing without a
+  // library or a selected group.
+  template <class Fn>
+  void withSelection(Fn&& fn);
+  void move(PatchLibrary& library, const Rows& rows, bool up);
+  void deleteSelection(PatchLibrary& library, const Rows& rows);
+  void rename(PatchLibrary& library, const Rows& rows);
+  void renameDone(PatchLibrary& library, const Rows& rows, int type, const std::string& text);
   // The patch rows that name patches (the placeholder row of an empty category names none).
   std::vector<int> realPatchRows(PatchLibrary& library, const Rows& rows) const;
   void fill(PatchLibrary& library, int level);

@@ -2,9 +2,9 @@
 // built from the geometry tables, the logo button's menu, the about box, the panel buttons'
 // actions and the bridge the canvas talks to the plug-in through. GUI thread only.
 //
-// The dialogs behind the patch manager, MIDI map, microtuning and MIDI beat buttons are not
-// part of the panel yet: their pop-ups are absent and every action that would open one
-// checks for it and does nothing.
+// The dialogs behind the MIDI map, microtuning and MIDI beat items are not part of the panel
+// yet: their pop-ups are absent and every action that would open one checks for it and does
+// nothing.
 #pragma once
 
 #include <cstdint>

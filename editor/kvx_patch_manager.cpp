@@ -46,20 +46,30 @@ constexpr ListSpec kLists[] = {{"Groups:", 105}, {"Categories:", 279}, {"Patches
 constexpr int kListTop = 54, kListWidth = 160, kListHeight = 267, kSliderWidth = 14;
 constexpr int kRenameX = 300, kRenameY = 54, kRenameWidth = 340, kRenameHeight = 210;
 
-using Action = void (KVXPatchManagerInternal::*)();
-constexpr Action kActions[KVXPatchManagerInternal::kButtonCount] = {
-    &KVXPatchManagerInternal::ok,       &KVXPatchManagerInternal::cancel,  &KVXPatchManagerInternal::importArchive,
-    &KVXPatchManagerInternal::exportArchive, &KVXPatchManagerInternal::moveUp, &KVXPatchManagerInternal::moveDown,
-    &KVXPatchManagerInternal::cut,      &KVXPatchManagerInternal::copy,    &KVXPatchManagerInternal::paste,
-    &KVXPatchManagerInternal::rename,   &KVXPatchManagerInternal::deleteSelection, &KVXPatchManagerInternal::select,
-};
-
-KVXPatchManagerInternal* managerOf(void* context) { return static_cast<KVXPatchManagerInternal*>(context); }
+// The action of a released button.
+void act(KVXPatchManagerInternal& m, int which) {
+  using PM = KVXPatchManagerInternal;
+  switch (which) {
+    case PM::kOk: m.ok(); break;
+    case PM::kCancel: m.cancel(); break;
+    case PM::kImport: m.importArchive(); break;
+    case PM::kExport: m.exportArchive(); break;
+    case PM::kUp: m.moveUp(); break;
+    case PM::kDown: m.moveDown(); break;
+    case PM::kCut: m.cut(); break;
+    case PM::kCopy: m.copy(); break;
+    case PM::kPaste: m.paste(); break;
+    case PM::kRename: m.rename(); break;
+    case PM::kDelete: m.deleteSelection(); break;
+    case PM::kSelect: m.select(); break;
+    default: break;
+  }
+}
 
 void onButton(int, CAUGuiButton* button, void* context) {
-  KVXPatchManagerInternal* m = managerOf(context);
+  auto* m = static_cast<KVXPatchManagerInternal*>(context);
   for (int i = 0; i < KVXPatchManagerInternal::kButtonCount; ++i)
-    if (m->button(i) == button) (m->*kActions[i])();
+    if (m->button(i) == button) return act(*m, i);
 }
 
 // The number of patches of the library's current category (0 when it has none).

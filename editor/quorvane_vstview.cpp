@@ -8,6 +8,7 @@
 #include "editor/kvx_midimap_internals.h"
 #include "editor/panel_geometry.h"
 #include "editor/quorvane_cable.h"
+#include "editor/kvx_patch_manager.h"
 #include "gui/canvas_window.h"
 #include "gui/cauguibutton.h"
 #include "gui/cauguicanvas.h"
@@ -204,6 +205,7 @@ Quorvane_VSTView::~Quorvane_VSTView() {
   midiBeat_.reset();
   loadMidiMap_.reset();
   aboutBox_.reset();
+  patchManager_.reset();
   saveAs_.reset();
   canvas_.reset();
 }
@@ -269,6 +271,8 @@ void Quorvane_VSTView::addPopups() {
       saveMidiMap_ = std::make_unique<KVXSaveMidiMapInternal>(c, r, back, pane_, images, this);
     } else if (name == "KVXSaveAsInternal") {
       saveAs_ = std::make_unique<KVXSaveAsInternal>(c, r, back, pane_, editor_);
+    } else if (name == "KVXPatchManagerInternal") {
+      patchManager_ = std::make_unique<KVXPatchManagerInternal>(c, r, back, pane_, plugin_, editor_, window_);
     } else if (name == "KVXTuningsInternal") {
       tunings_ = std::make_unique<KVXTuningsInternal>(c, r, back, pane_, images, this);
     }
@@ -498,7 +502,8 @@ void Quorvane_VSTView::saveAsButton() {
 }
 
 void Quorvane_VSTView::patchManagerButton() {
-  // The patch manager pop-up is absent.
+  if (canvas_->modal() || !patchManager_) return;
+  patchManager_->open();
 }
 
 void Quorvane_VSTView::saveButton() {

@@ -1,9 +1,6 @@
 // The panel view of one open editor: the canvas with every control of the 1010 x 623 panel
 // built from the geometry tables, the logo button's menu, the about box, the panel buttons'
 // actions and the bridge the canvas talks to the plug-in through. GUI thread only.
-//
-// The dialog behind the patch manager button is not part of the panel yet: its pop-up is
-// absent and the button checks for it and does nothing.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +19,7 @@ class CAUGuiCanvas;
 class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
+class KVXPatchManagerInternal;
 class KVXSaveAsInternal;
 class KVXMidiMapInternals;
 class KVXTextCtrl;
@@ -112,6 +110,7 @@ class Quorvane_VSTView : private CanvasPlugin,
   CAUGuiButton* bypassSwitch() const { return bypassSwitch_; }
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
+  KVXPatchManagerInternal* patchManager() const { return patchManager_.get(); }
   KVXSaveAsInternal* saveAsDialog() const { return saveAs_.get(); }
   KVXMidiMapInternals* midiMapEditor() const { return midiMapEditor_.get(); }
   KVXLoadMidiMapInternal* loadMidiMapDialog() const { return loadMidiMap_.get(); }
@@ -169,6 +168,7 @@ class Quorvane_VSTView : private CanvasPlugin,
   std::unique_ptr<CanvasWindowLink> link_;
   std::unique_ptr<LogoMenu> logoMenu_;
   std::unique_ptr<KVXAboutBox> aboutBox_;
+  std::unique_ptr<KVXPatchManagerInternal> patchManager_;
   std::unique_ptr<KVXSaveAsInternal> saveAs_;
   std::unique_ptr<KVXMidiBeatInternal> midiBeat_;
   std::unique_ptr<KVXMidiMapInternals> midiMapEditor_;

@@ -50,9 +50,7 @@ int PatchLibrary::writeDump(const std::string& path, std::vector<int> groupIndex
                             : nullptr;
   if (nc == 0 && g) {
     kind = dump::kGroups;
-    dump::appendLine(out, dump::kMultiGroup, std::to_string(ng));
-    for (int i : groupIndexes) groups[static_cast<std::size_t>(i)]->appendDump(out);
-    dump::appendLine(out, dump::kEndMultiGroup);
+    out = groupsDump(groupIndexes);
     message = counted(static_cast<int>(ng), "Group", "", "s") + ' ' + where + '.';
   } else if (g && nc > 0 && allInRange(categoryIndexes, g->categories.size()) &&
              (nc >= 2 || np == 0)) {
@@ -86,6 +84,14 @@ int PatchLibrary::writeDump(const std::string& path, std::vector<int> groupIndex
   }
   report(message);
   return kind;
+}
+
+std::string PatchLibrary::groupsDump(const std::vector<int>& groupIndexes) const {
+  std::string out(dump::kHeader);
+  dump::appendLine(out, dump::kMultiGroup, std::to_string(groupIndexes.size()));
+  for (int i : groupIndexes) groups[static_cast<std::size_t>(i)]->appendDump(out);
+  dump::appendLine(out, dump::kEndMultiGroup);
+  return out;
 }
 
 bool PatchLibrary::readArchive(const std::string& path, std::string& text,

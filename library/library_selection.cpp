@@ -161,13 +161,7 @@ bool PatchLibrary::applyAudioSelection() {
   }
   // The record is compared by identity only; it is dereferenced only when still in the tree.
   const Patch* p = requestedPatch_.exchange(nullptr);
-  if (!p) return changed;
-  for (const auto& grp : groups)
-    for (const auto& c : grp->categories)
-      for (const auto& q : c->patches)
-        if (q.get() == p) {
-          selectPatchObject(p);
-          return true;
-        }
-  return changed;
+  if (!containsPatch(p)) return changed;
+  selectPatchObject(p);
+  return true;
 }

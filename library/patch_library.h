@@ -69,12 +69,31 @@ class PatchLibrary {
   bool moveCategory(int group, int from, int to);
   bool movePatch(int group, int category, int from, int to);
 
+  // ---- Patch manager edits (library_manager.cpp) ----
+  // Renames a group, category or patch of the tree. The name is trimmed and cut to
+  // kMaxEntryNameLength characters; a blank name or an index that names nothing is refused
+  // (false). What holds the name is marked dirty (the list of the container, and for a
+  // patch its file) so that the next sync writes it.
+  bool renameGroup(int group, const std::string& name);
+  bool renameCategory(int group, int category, const std::string& name);
+  bool renamePatch(int group, int category, int patch, const std::string& name);
+  // Whether the record is one of the tree's patches now (compared by identity only).
+  bool containsPatch(const Patch* patch) const;
+  // sync() with a rescue archive of the whole library written first to rescuePath. When the
+  // archive cannot be written nothing is synced (the disk is untouched); when the sync then
+  // fails the archive stays and holds every patch of the library; else it is removed.
+  enum class SafeSyncResult { Synced, NothingWritten, RescueKept };
+  SafeSyncResult syncWithRescue(const std::string& rescuePath);
+  static constexpr std::size_t kMaxEntryNameLength = 254;
+
   // ---- Archives (library_dump.cpp) ----
   // Writes the selection as a dump and reports it. Returns the dump's kind (0 groups,
   // 1 categories, 2 patches), or -1 when nothing was written (selection error, write error).
   int writeDump(const std::string& path, std::vector<int> groupIndexes,
                 std::vector<int> categoryIndexes, std::vector<int> patchIndexes,
                 bool clipboard);
+  // The archive text of the groups (indexes checked by the caller).
+  std::string groupsDump(const std::vector<int>& groupIndexes) const;
   // Adds a dump's content as new groups. Returns the number of groups added.
   int importDump(const std::string& path, bool quiet);
   // Adds one group from a group block's text; returns the rest of the text after it.

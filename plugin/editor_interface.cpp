@@ -77,6 +77,7 @@ bool EditorInterface::loadMidiMap(int index) {
 bool EditorInterface::saveMidiMap(const std::string& name) { return plugin_.midiMaps().saveMidiMap(name); }
 
 bool EditorInterface::loadTuning(int index) { return plugin_.noteTable().loadTuning(index); }
+void EditorInterface::holdProgramChanges(bool on) { plugin_.programChangeHold().setHolding(on); }
 
 struct EditorInterface::PatchHold::Held {
   explicit Held(Quorvane_VST& plugin) : hold(plugin) {}
@@ -89,4 +90,5 @@ EditorInterface::PatchHold::~PatchHold() = default;
 
 PatchLibrary* EditorInterface::PatchHold::library() const { return held_->hold.library(); }
 
+void EditorInterface::PatchHold::markEngineOutsideLibrary() { held_->hold.markEngineOutsideLibrary(); }
 bool EditorInterface::PatchHold::storeEngine(Patch& target) { return held_->hold.storeEngine(target); }

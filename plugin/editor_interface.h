@@ -111,6 +111,9 @@ class EditorInterface {
   // patch is applied and the output fades back in. Waits for the fade (at most about 5 s;
   // not at all while no audio runs). GUI thread.
   void loadLibraryPatch();
+  // While on, MIDI bank selects and program changes wait and are played when it goes off,
+  // so the library does not change under a dialog that edits it. GUI thread.
+  void holdProgramChanges(bool on);
 
   // The plug-in's patch lock, the one every patch change, getChunk and setChunk take: while
   // a hold lives, the editor alone reads and edits the library's tree, selection and
@@ -124,6 +127,8 @@ class EditorInterface {
     PatchHold& operator=(const PatchHold&) = delete;
     // The library; null when the plug-in has none (it is then silent).
     PatchLibrary* library() const;
+    // The engine's patch is no longer in the library: Save goes through Save As.
+    void markEngineOutsideLibrary();
     // Save As: the engine's state into `target`, a library patch just made current, and its
     // file written; the engine then holds that patch (Save writes it again). False when the
     // file could not be written.

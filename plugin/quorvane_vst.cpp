@@ -115,9 +115,17 @@ void Quorvane_VST::processReplacing(float** inputs, float** outputs, int32_t sam
   float* out2 = cEffect_.numOutputs > 1 ? outputs[1] : nullptr;
   double ppq = 0.0;
   blockFrames_.store(sampleFrames, std::memory_order_relaxed);
+  playHeldProgramChange();
   engine_.processBlock(in1, in2, out1, out2, sampleFrames, hostMusicalPosition(ppq));
   if (isReady()) applyAudioProgramChange();
   publishKeys();
+}
+
+void Quorvane_VST::playHeldProgramChange() {
+  int bank = -1, program = -1;
+  if (!library_ || !programHold_.takeHeld(bank, program)) return;
+  if (bank >= 0) library_->audioSelectGroup(bank);
+  if (program >= 0) receiveProgramChange(0, program);
 }
 
 void Quorvane_VST::getProgramName(char* name) {

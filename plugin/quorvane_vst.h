@@ -31,6 +31,7 @@
 #include "plugin/midi_map.h"
 #include "plugin/midi_map_files.h"
 #include "plugin/note_table.h"
+#include "plugin/program_change_hold.h"
 #include "plugin/published_keys.h"
 
 class PatchLibrary;
@@ -132,6 +133,9 @@ class Quorvane_VST : public AudioEffectX {
     PatchHold(const PatchHold&) = delete;
     PatchHold& operator=(const PatchHold&) = delete;
     PatchLibrary* library() const { return plugin_.library(); }
+    // The patch the engine holds left the library: Save then goes through Save As instead
+    // of storing the sound over the patch now current.
+    void markEngineOutsideLibrary();
     // Save As: stores the engine's state in `target` (a patch of the library, which the
     // caller has just made current) and writes its file. From then on the engine holds that
     // patch: the last change counts as a library change, so Save writes it again, and the
@@ -163,6 +167,10 @@ class Quorvane_VST : public AudioEffectX {
   virtual void receiveChannelPressure(int channel, int value, int deltaFrames);
   virtual void receiveProgramChange(int channel, int program);
   virtual void receivePolyPressure(int channel, int key, int value, int deltaFrames);
+  // Bank selects and program changes wait here while the patch manager is open. Any thread.
+  ProgramChangeHold& programChangeHold() { return programHold_; }
+  // Audio thread, at a block's start: plays what the hold kept once it is lifted.
+  void playHeldProgramChange();
   // Source appliers (audio thread): every map entry with the source sets its parameter.
   void applyModWheelMaps(int value);
   void applyAftertouchMaps(int value);
@@ -367,6 +375,7 @@ class Quorvane_VST : public AudioEffectX {
   // audio thread never takes it); changeState_ is the word the audio thread shares.
   std::mutex patchMutex_;
   std::atomic<uint32_t> changeState_{0};
+  ProgramChangeHold programHold_;
   Patch mailbox_;                    // a copy of the record being applied (patchMutex_)
   std::atomic<const Patch*> audioRecord_{nullptr};  // the library's held record of a program change
   std::atomic<bool> audioRunning_{false};  // between the host's resume and suspend

@@ -65,7 +65,7 @@ void Quorvane_VST::handleMidiEvent(const VstMidiEvent& event) {
       break;
     case 0xB0:
       engine_.setLearnWord(data1);
-      if (data1 == kControllerBankSelect && library_) library_->audioSelectGroup(data2);
+      if (data1 == kControllerBankSelect && library_ && !programHold_.holdBank(data2)) library_->audioSelectGroup(data2);
       if (data1 == kControllerAllNotesOff || data1 == kControllerAllSoundOff) releaseEveryKey();
       receiveController(channel, data1, data2, event.deltaFrames);
       break;
@@ -109,7 +109,7 @@ void Quorvane_VST::receiveChannelPressure(int, int value, int) { applyAftertouch
 void Quorvane_VST::receivePolyPressure(int, int key, int value, int) { applyPolyPressureMaps(key, value); }
 
 void Quorvane_VST::receiveProgramChange(int, int program) {
-  if (!library_) return;
+  if (!library_ || programHold_.holdProgram(program)) return;
   audioRecord_.store(library_->audioSelectProgram(program), std::memory_order_release);
   changeState_.fetch_or(patchstate::kRequested, std::memory_order_acq_rel);  // the block end goes on
 }

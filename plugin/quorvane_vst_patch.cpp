@@ -69,6 +69,12 @@ Quorvane_VST::PatchHold::PatchHold(Quorvane_VST& plugin)
 
 Quorvane_VST::PatchHold::~PatchHold() = default;
 
+void Quorvane_VST::PatchHold::markEngineOutsideLibrary() {
+  if (plugin_.lastChangeSource_ != kChangeLibraryPatch) return;  // already no library patch
+  plugin_.lastChangeSource_ = kChangeResetPatch;
+  if (plugin_.library_) plugin_.library_->lastChangeSource = kChangeResetPatch;
+}
+
 bool Quorvane_VST::patchWorkOnThisThread() { return PatchWork::depthOnThisThread() > 0; }
 
 void Quorvane_VST::beginChange() {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
@@ -113,7 +114,17 @@ bool isDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+namespace {
+// Renames left before the injected failures start; -1 when none are injected.
+std::atomic<int> gRenamesBeforeFailure{-1};
+}  // namespace
+
 bool renameReplacing(const std::string& from, const std::string& to) {
+  int left = gRenamesBeforeFailure.load();
+  while (left >= 0) {
+    if (left == 0) return false;
+    if (gRenamesBeforeFailure.compare_exchange_weak(left, left - 1)) break;
+  }
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
@@ -132,6 +143,8 @@ void beep(int, int) {
 }
 
 namespace headless {
+
+void failRenamesAfter(int renames) { gRenamesBeforeFailure.store(renames < 0 ? -1 : renames); }
 
 void scriptMessageAnswers(std::vector<MessageAnswer> answers) {
   std::lock_guard<std::mutex> lock(gMutex);

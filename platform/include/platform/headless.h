@@ -25,6 +25,10 @@ void clearShownMessages();
 int beepCount();
 void clearBeeps();
 
+// A failing disk: after `renames` more renames succeed, every rename fails (so every
+// replaceFile fails and keeps the old file) until the failures are lifted with -1.
+void failRenamesAfter(int renames);
+
 // Adds a resource that findResource finds (before the linked-in ones), so tests can give
 // the toolkit images of their own. Its bytes stay valid until the process ends.
 void addResource(const std::string& name, const std::string& type, std::vector<unsigned char> bytes);

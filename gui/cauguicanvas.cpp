@@ -234,7 +234,7 @@ void CAUGuiCanvas::idle() {
     const bool valid = std::isfinite(heard) && std::fabs(heard) < 1e9f;
     const int word = valid ? static_cast<int>(heard) : 0;
     learnedChannel_ = (word >> 8) & 0xF;
-    learnedNumber_ = (word & 0xF000) ? 128 : word & 0xFFF;
+    learnedNumber_ = (word & 0xF000) ? 128 : word & 0xFF;
     if (valid && heard != 0.0f) learnTarget_->learnControl()->midiLearned(word >> 8, learnedNumber_);
   }
 

@@ -20,6 +20,9 @@ constexpr int kControllerModWheel = 1;
 constexpr int kControllerAllSoundOff = 120;
 constexpr int kControllerAllNotesOff = 123;
 constexpr int32_t kLearnPitchBend = 0xE000;
+// The learn word carries the event's channel in bits 8..11 beside its data byte, so MIDI
+// learn captures the channel the controller was moved on.
+constexpr int32_t learnWord(int channel, int data1) { return (channel << 8) | data1; }
 
 }  // namespace
 
@@ -64,13 +67,13 @@ void Quorvane_VST::handleMidiEvent(const VstMidiEvent& event) {
       noteToHandler(data1, data2);
       break;
     case 0xB0:
-      engine_.setLearnWord(data1);
+      engine_.setLearnWord(learnWord(channel, data1));
       if (data1 == kControllerBankSelect && library_ && !programHold_.holdBank(data2)) library_->audioSelectGroup(data2);
       if (data1 == kControllerAllNotesOff || data1 == kControllerAllSoundOff) releaseEveryKey();
       receiveController(channel, data1, data2, event.deltaFrames);
       break;
     case 0xE0:
-      engine_.setLearnWord(kLearnPitchBend + data1);
+      engine_.setLearnWord(kLearnPitchBend + learnWord(channel, data1));
       receivePitchBend(channel, data1, data2, event.deltaFrames);
       break;
     case 0xC0:

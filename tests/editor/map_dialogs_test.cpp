@@ -241,6 +241,12 @@ TEST_F(MapDialogs, LearnFromAControllerThePlugInHears) {
   e.instance.effect()->processReplacing(e.instance.effect(), nullptr, out, 64);
   e.idle();
   EXPECT_EQ(d.controllerEditor()->text(), "7");
+  EXPECT_EQ(d.channelEditor()->text(), "1");
+  plugintest::sendMidi(e.instance.effect(), {{0xB4, 21, 100, 0}});
+  e.instance.effect()->processReplacing(e.instance.effect(), nullptr, out, 64);
+  e.idle();
+  EXPECT_EQ(d.controllerEditor()->text(), "21");
+  EXPECT_EQ(d.channelEditor()->text(), "5") << "the channel the controller moved on";
   plugintest::sendMidi(e.instance.effect(), {{0xE0, 0, 64, 0}});
   e.instance.effect()->processReplacing(e.instance.effect(), nullptr, out, 64);
   e.idle();

@@ -170,7 +170,7 @@ TEST(Canvas, ShiftClickArmsMidiLearn) {
   EXPECT_EQ(learn.popup.heard[0], std::make_pair(0xE0, 128));
   f.plugin.learnWord = static_cast<float>(0x0307);  // channel 3, controller 7
   f.canvas->idle();
-  EXPECT_EQ(learn.popup.heard.back(), std::make_pair(0x03, 0x307));
+  EXPECT_EQ(learn.popup.heard.back(), std::make_pair(0x03, 7));
   EXPECT_EQ(f.canvas->learnedChannel(), 3);
 
   f.canvas->closeModal();

@@ -1,10 +1,11 @@
 #include "editor/quorvane_vstview.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "editor/panel_geometry.h"
-#include "editor/panel_jack.h"
+#include "editor/quorvane_cable.h"
 #include "gui/canvas_window.h"
 #include "gui/cauguibutton.h"
 #include "gui/cauguicanvas.h"
@@ -25,6 +26,8 @@ static_assert(panel::kSharedImageCount == 29, "the view keeps every shared image
 namespace {
 
 constexpr int kBypassParam = 1;
+// The board's key bed ends here, with the top key; the keyboard reaches it.
+constexpr int kKeyBedRight = 1006;
 
 GuiRect toGui(const panel::Rect& r) { return {r.x, r.y, r.w, r.h}; }
 
@@ -268,11 +271,16 @@ void Quorvane_VSTView::addFixedControls() {
       case panel::FixedKind::MidiLight:
         c = new CAUGuiMeter(canvas_.get(), f.id, r, f.maxPosition, image(f.image), nullptr, CAUGuiMeter::kRaw);
         break;
-      case panel::FixedKind::PatchMenu:
-      case panel::FixedKind::VoicesMenu:
       case panel::FixedKind::Keyboard:
-        // The patch, category, group and voices menus and the keyboard join the panel with
-        // their own controls.
+        keyboard_ = new Quorvane_Keyboard(canvas_.get(), GuiRect{r.x, r.y, kKeyBedRight - r.x, r.h}, &panelKeys_, r.w);
+        keyboard_->setRange(panel::kKeyboardHighKey, panel::kKeyboardLowKey);
+        c = keyboard_;
+        break;
+      case panel::FixedKind::PatchMenu:
+        c = patchMenus_[std::clamp(f.level, 0, 2)] = new PatchMenu(canvas_.get(), r, f.id, &patchChooser_, f.level);
+        break;
+      case panel::FixedKind::VoicesMenu:
+        c = voicesMenu_ = new VoicesMenu(canvas_.get(), bindingFor(f.id, this), r);
         break;
     }
     if (!c) continue;
@@ -329,10 +337,9 @@ void Quorvane_VSTView::addBoundControls() {
 
 void Quorvane_VSTView::addJacks() {
   for (const panel::Jack& j : panel::kJacks) {
-    auto* jack = new PanelJack(canvas_.get(), bindingFor(j.param, this), toGui(j.rect()), image("cableend.png"),
-                               image("goldplug.png"), j.code, j.kind);
-    pane_->addChild(jack);
-    canvas_->addCable(jack);
+    // Each jack takes the next jack index as it is made: the table's order is the plug-in's.
+    pane_->addChild(new Quorvane_Cable(canvas_.get(), bindingFor(j.param, this), toGui(j.rect()), 100,
+                                       image("cableend.png"), image("goldplug.png"), j.code, j.kind));
   }
 }
 
@@ -344,14 +351,13 @@ void Quorvane_VSTView::loadFromPlugin() {
     powerLight_->setValue(bypassSwitch_->value());
     canvas_->setHostUpdate(false);
   }
-  rebuildCords();
   showTips_ = true;
   canvas_->setShowTips(true);
   canvas_->refreshPatchMenu(0);
 }
 
-PanelJack* Quorvane_VSTView::jack(int jackIndex) const {
-  return dynamic_cast<PanelJack*>(canvas_->cable(jackIndex - 1));
+Quorvane_Cable* Quorvane_VSTView::jack(int jackIndex) const {
+  return dynamic_cast<Quorvane_Cable*>(canvas_->cable(jackIndex - 1));
 }
 
 void Quorvane_VSTView::hostValue(int32_t index, float normalised) {
@@ -363,28 +369,9 @@ void Quorvane_VSTView::hostValue(int32_t index, float normalised) {
     canvas_->setHostUpdate(false);
     if (!canvas_->modal()) powerLight_->redraw();
   }
-  if (index >= kFirstCordParam) cordsDirty_ = true;
-}
-
-void Quorvane_VSTView::rebuildCords() {
-  cordsDirty_ = false;
-  const int count = canvas_->cableCount();
-  bool used[CAUGuiCanvas::kJackPlaces + 1] = {};
-  for (int i = 1; i <= count; ++i) {
-    const PanelJack* j = jack(i);
-    if (!j) continue;
-    const int peer = static_cast<int>(std::lround(j->value()));
-    if (peer >= 1 && peer <= count) {
-      used[i] = true;
-      used[peer] = true;
-    }
-  }
-  for (int i = 1; i <= count; ++i)
-    if (PanelJack* j = jack(i)) j->setConnected(used[i]);
 }
 
 void Quorvane_VSTView::idle() {
-  if (cordsDirty_) rebuildCords();
   canvas_->idle();
 }
 

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "gui/canvas_plugin.h"
+#include "editor/patch_menus.h"
+#include "editor/quorvane_keyboard.h"
 #include "gui/kvxinternalpopup.h"
 #include "plugin/editor_interface.h"
 
@@ -21,7 +23,7 @@ class CAUGuiGraphic;
 class CAUGuiPane;
 class CanvasWindowLink;
 class KVXTextCtrl;
-class PanelJack;
+class Quorvane_Cable;
 class Quorvane_VSTEdit;
 namespace platform {
 class PopupMenu;
@@ -84,10 +86,8 @@ class Quorvane_VSTView : private CanvasPlugin {
   virtual void buildPanel(float x, float y);
 
   // A parameter's normalised value as the plug-in now holds it: the bound control (both
-  // for Master Bypass) moves; a cord value rebuilds the jacks' cord display. GUI thread.
+  // for Master Bypass) moves; a jack re-points its cord. GUI thread.
   void hostValue(int32_t index, float normalised);
-  // Rebuilds which jacks a cord uses from the 89 cord values.
-  void rebuildCords();
   void idle();
 
   // The two Master Bypass controls show the one that changed.
@@ -105,7 +105,10 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* powerLight() const { return powerLight_; }
   KVXAboutBox* aboutBox() const { return aboutBox_.get(); }
   LogoMenu* logoMenu() const { return logoMenu_.get(); }
-  PanelJack* jack(int jackIndex) const;  // 1..89
+  Quorvane_Cable* jack(int jackIndex) const;  // 1..89
+  Quorvane_Keyboard* keyboard() const { return keyboard_; }
+  PatchMenu* patchMenu(int level) const { return level >= 0 && level < 3 ? patchMenus_[level] : nullptr; }
+  VoicesMenu* voicesMenu() const { return voicesMenu_; }
   bool showTips() const { return showTips_; }
   // The plug-in through its editor interface; the patch buttons use the plug-in itself.
   EditorInterface& editor() { return editor_; }
@@ -132,6 +135,8 @@ class Quorvane_VSTView : private CanvasPlugin {
 
   Quorvane_VSTEdit& plugin_;
   EditorInterface editor_;
+  EditorPanelKeys panelKeys_{editor_};
+  EditorPatchChooser patchChooser_{editor_};
   platform::Window* window_;
   bool showTips_ = false;
   std::unique_ptr<CAUGuiCanvas> canvas_;
@@ -142,6 +147,8 @@ class Quorvane_VSTView : private CanvasPlugin {
   CAUGuiButton* bypassSwitch_ = nullptr;
   CAUGuiButton* powerLight_ = nullptr;
   CAUGuiButton* logoButton_ = nullptr;
-  bool cordsDirty_ = false;
+  Quorvane_Keyboard* keyboard_ = nullptr;
+  PatchMenu* patchMenus_[3] = {};  // by level
+  VoicesMenu* voicesMenu_ = nullptr;
   CAUGuiGraphic* images_[29] = {};  // the shared images, in creation order
 };

@@ -56,6 +56,8 @@ void EditorInterface::triggerEnvelopes(bool pressed) { plugin_.triggerEnvelopes(
 
 void EditorInterface::setPortamento(bool pressed) { plugin_.setPortamento(pressed); }
 
+void EditorInterface::loadLibraryPatch() { plugin_.changePatch(kChangeLibraryPatch, true); }
+
 struct EditorInterface::PatchHold::Held {
   explicit Held(Quorvane_VST& plugin) : hold(plugin) {}
   Quorvane_VST::PatchHold hold;

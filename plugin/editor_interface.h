@@ -82,6 +82,11 @@ class EditorInterface {
 
   // --- The patch library ---
 
+  // Loads the library's current patch: held notes are released, the output fades out, the
+  // patch is applied and the output fades back in. Waits for the fade (at most about 5 s;
+  // not at all while no audio runs). GUI thread.
+  void loadLibraryPatch();
+
   // The plug-in's patch lock, the one every patch change, getChunk and setChunk take: while
   // a hold lives, the editor alone reads and edits the library's tree, selection and
   // records. Taking it waits for a patch change another thread is applying (never for the

@@ -13,6 +13,29 @@ namespace {
 
 constexpr const char* kFrameClass = "QuorvaneHostFrame";
 
+// Answers the next pop-up menu the way a user does at the keyboard, from another thread
+// while the GUI thread is inside the menu's loop: once the menu is shown, Down as often as
+// the answer counts (the answer is the item's place among the menu's items; the editor's
+// patch and voices menus number their items so) and Enter, or Escape for 0.
+DWORD WINAPI answerMenu(LPVOID parameter) {
+  const int answer = static_cast<int>(reinterpret_cast<INT_PTR>(parameter));
+  HWND menu = nullptr;
+  for (int i = 0; i < 300; ++i, Sleep(10)) {
+    menu = FindWindowA("#32768", nullptr);
+    if (menu && IsWindowVisible(menu)) break;
+    menu = nullptr;
+  }
+  if (!menu) return 0;
+  Sleep(50);
+  if (answer <= 0) {
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return 0;
+  }
+  for (int k = 0; k < answer; ++k) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  return 0;
+}
+
 LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) return 0;  // the tool closes it
   return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -56,10 +79,18 @@ class WinHostFrame final : public HostFrame {
     const LPARAM point = MAKELPARAM(static_cast<WORD>(in.point.x), static_cast<WORD>(in.point.y));
     WPARAM keys = (in.modifiers.shift ? MK_SHIFT : 0) | (in.modifiers.control ? MK_CONTROL : 0);
     switch (in.kind) {
-      case FrameInput::Kind::MouseDown:
+      case FrameInput::Kind::MouseDown: {
         buttonHeld_ = true;
+        HANDLE answering = menuAnswer_ < 0 ? nullptr
+            : CreateThread(nullptr, 0, answerMenu, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(menuAnswer_)), 0, nullptr);
+        menuAnswer_ = -1;
         SendMessageA(child, WM_LBUTTONDOWN, keys | MK_LBUTTON, point);
+        if (answering) {
+          WaitForSingleObject(answering, 5000);
+          CloseHandle(answering);
+        }
         break;
+      }
       case FrameInput::Kind::MouseMove:
         SendMessageA(child, WM_MOUSEMOVE, keys | (buttonHeld_ ? MK_LBUTTON : 0), point);
         break;
@@ -79,7 +110,9 @@ class WinHostFrame final : public HostFrame {
         break;
       }
       case FrameInput::Kind::MenuAnswer:
-        return false;
+        // Taken by the menu the next press opens.
+        menuAnswer_ = in.code;
+        return true;
     }
     pump();
     return !in.modifiers.alt;
@@ -138,6 +171,7 @@ class WinHostFrame final : public HostFrame {
 
   HWND hwnd_;
   bool buttonHeld_ = false;
+  int menuAnswer_ = -1;  // none
 };
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "editor/panel_geometry.h"
-#include "editor/panel_jack.h"
+#include "editor/quorvane_cable.h"
 #include "editor/quorvane_vstview.h"
 #include "editor/quorvane_window.h"
 #include "gui/cauguibutton.h"
@@ -17,33 +17,13 @@
 #include "platform/gui.h"
 #include "platform/host_frame.h"
 #include "platform/headless_gui.h"
+#include "tests/editor/editor_fixture.h"
 #include "tests/plugin/plugin_object_test_util.h"
 
 namespace {
 
+using editortest::Editor;
 namespace hl = platform::headless;
-
-ParameterEditor* makeWindow(Quorvane_VSTEdit& plugin) {
-  return new Quorvane_Window(plugin, Quorvane_Window::kEffectClass);
-}
-
-// One plug-in with its editor and a host window to open it in.
-// The host window outlives the plug-in, as in a DAW, which closes an editor left open
-// before it takes its window down.
-struct Editor {
-  std::unique_ptr<platform::HostFrame> host = platform::HostFrame::create("host", 1010, 623, {0, 0});
-  plugintest::Instance instance{kEffectIdentity, makeWindow};
-
-  Quorvane_VSTEdit& plugin() const { return instance.plugin(); }
-  Quorvane_Window& editor() const { return *static_cast<Quorvane_Window*>(plugin().getEditor()); }
-  Quorvane_VSTView& view() const { return *editor().view(); }
-  CAUGuiCanvas& canvas() const { return *view().canvas(); }
-  hl::WindowDriver& window() const { return hl::driver(*editor().window()); }
-  bool open() const { return instance.dispatch(effEditOpen, 0, 0, host->parentHandle()) == 1; }
-  void idle() const { instance.dispatch(effEditIdle); }
-  void close() const { instance.dispatch(effEditClose); }
-  CAUGuiCtrl* control(int param) const { return canvas().findControlByParameter(param); }
-};
 
 int childCount(const CAUGuiCtrl* c) {
   int n = 0;
@@ -99,9 +79,7 @@ TEST(EditorWindow, FiftyOpensAndClosesLeaveNoWindow) {
 TEST(EditorPanel, CountsJackIndexesAndPlaces) {
   Editor e;
   ASSERT_TRUE(e.open());
-  // 184 controls less the three patch menus, the voices menu and the keyboard, which join
-  // with their own controls.
-  EXPECT_EQ(childCount(e.view().pane()), 178);
+  EXPECT_EQ(childCount(e.view().pane()), 183);
   int images = 0;
   for (CAUGuiItem* g = e.canvas().graphics(); g; g = g->next()) ++images;
   EXPECT_EQ(images, 29);
@@ -118,7 +96,7 @@ TEST(EditorPanel, CountsJackIndexesAndPlaces) {
       {89, 178, "mlt4", {26, 451, 14, 14}},
   };
   for (const auto& j : jacks) {
-    PanelJack* jack = e.view().jack(j.jackIndex);
+    Quorvane_Cable* jack = e.view().jack(j.jackIndex);
     ASSERT_NE(jack, nullptr) << j.code;
     EXPECT_EQ(jack->binding().index, j.param) << j.code;
     EXPECT_STREQ(jack->code(), j.code);
@@ -205,9 +183,9 @@ TEST(EditorPanel, HostChangesReachControlsOnlyInIdle) {
   EXPECT_EQ(e.view().bypassSwitch()->position(), 0);
   EXPECT_EQ(e.view().powerLight()->position(), 0) << "the power light follows parameter 1";
   // The cord shows at both of its ends.
-  EXPECT_TRUE(e.view().jack(31)->connected());
-  EXPECT_TRUE(e.view().jack(30)->connected());
-  EXPECT_FALSE(e.view().jack(32)->connected());
+  EXPECT_TRUE(e.view().jack(31)->isLinkedTo(e.view().jack(30)));
+  EXPECT_TRUE(e.view().jack(30)->isLinkedTo(e.view().jack(31)));
+  EXPECT_TRUE(e.view().jack(32)->peers().empty());
 }
 
 TEST(EditorPanel, EitherBypassControlLeavesBothShowingTheSame) {

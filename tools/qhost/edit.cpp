@@ -91,20 +91,84 @@ double median(std::vector<double> v) {
   return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
+// The left output kept by the audio thread in storage sized before it starts, and after the
+// run its level per window of a fixed length: RMS, rising zero crossings per second and the
+// pitch found by autocorrelation.
+class Levels {
+ public:
+  Levels(double step, double seconds, double rate)
+      : step_(step), rate_(rate), window_(step > 0 ? std::max<int64_t>(1, std::llround(step * rate)) : 0) {
+    if (step > 0) samples_.resize(static_cast<size_t>(std::ceil(seconds * rate)));
+  }
+  void add(int64_t pos, const float* left, int32_t n) {
+    for (int32_t i = 0; i < n && static_cast<size_t>(pos + i) < samples_.size(); ++i)
+      samples_[static_cast<size_t>(pos + i)] = left[i];
+    kept_.store(std::max<int64_t>(kept_.load(std::memory_order_relaxed), pos + n), std::memory_order_release);
+  }
+  // Times are counted from this frame on (the frame playing when the script starts).
+  void setOrigin(int64_t frame) { origin_ = frame; }
+  // "level T: rms R crossings C pitch P" for every whole window the audio thread filled.
+  void print() const {
+    const int64_t kept = std::min<int64_t>(kept_.load(std::memory_order_acquire), static_cast<int64_t>(samples_.size()));
+    for (int64_t start = origin_; window_ > 0 && start + window_ <= kept; start += window_) {
+      const float* x = samples_.data() + start;
+      double squares = 0;
+      long crossings = 0;
+      for (int64_t i = 0; i < window_; ++i) {
+        squares += static_cast<double>(x[i]) * x[i];
+        crossings += i > 0 && x[i - 1] < 0.0f && x[i] >= 0.0f;
+      }
+      std::printf("level %.2f: rms %.6f crossings %.0f pitch %.1f\n", static_cast<double>(start - origin_) / rate_,
+                  std::sqrt(squares / static_cast<double>(window_)), static_cast<double>(crossings) / step_,
+                  pitch(x, window_));
+    }
+  }
+
+ private:
+  // The first autocorrelation peak past the first dip that comes near the highest one, over
+  // the window's second half; 0 when none (lags down to 30 Hz).
+  double pitch(const float* x, int64_t n) const {
+    const int64_t maxLag = std::min<int64_t>(static_cast<int64_t>(rate_ / 30.0), n / 2 - 1), from = n / 2 - maxLag;
+    if (maxLag < 4 || from < 0) return 0.0;
+    std::vector<double> corr(static_cast<size_t>(maxLag + 1));
+    for (int64_t lag = 0; lag <= maxLag; ++lag)
+      for (int64_t i = from; i < from + n / 2 - maxLag; ++i) corr[static_cast<size_t>(lag)] += static_cast<double>(x[i]) * x[i + lag];
+    size_t start = 1;
+    while (start < corr.size() && corr[start] > 0) ++start;
+    if (start + 2 >= corr.size()) return 0.0;
+    const double highest = *std::max_element(corr.begin() + static_cast<long>(start), corr.end());
+    if (!(highest > 0.0)) return 0.0;  // silence
+    for (size_t lag = start + 1; lag + 1 < corr.size(); ++lag)
+      if (corr[lag] >= 0.9 * highest && corr[lag] >= corr[lag - 1] && corr[lag] >= corr[lag + 1])
+        return rate_ / static_cast<double>(lag);
+    return 0.0;
+  }
+
+  double step_, rate_;
+  int64_t window_;
+  int64_t origin_ = 0;
+  std::vector<float> samples_;
+  std::atomic<int64_t> kept_{0};
+};
+
 // Calls processReplacing block by block, each block no earlier than its time, with the
 // scheduled MIDI, until told to stop.
 class AudioThread {
  public:
-  AudioThread(const Plugin& plugin, const RenderOptions& options, double rate)
+  AudioThread(const Plugin& plugin, const RenderOptions& options, double rate, Levels& levels)
       : plugin_(plugin), rate_(rate), block_(options.block),
         schedule_(buildSchedule(options, rate, std::max<int64_t>(1, std::llround(options.seconds * rate)))),
-        thread_([this] { run(); }) {}
+        levels_(levels), start_(Clock::now()), thread_([this] { run(); }) {}
   ~AudioThread() { stop(); }
   void stop() {
     stop_.store(true);
     if (thread_.joinable()) thread_.join();
   }
   long blocks() const { return blocks_.load(); }
+  // The frame the audio thread's schedule plays at wall time t (it catches up on a late start).
+  int64_t frameAt(Clock::time_point t) const {
+    return std::max<int64_t>(0, std::llround(std::chrono::duration<double>(t - start_).count() * rate_));
+  }
 
  private:
   void run() {
@@ -114,7 +178,7 @@ class AudioThread {
     EventBlock events(schedule_.size());
     HostState& host = hostState();
     size_t next = 0;
-    const Clock::time_point start = Clock::now();
+    const Clock::time_point start = start_;
     for (int64_t pos = 0; !stop_.load(); pos += block_) {
       std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
                                                 std::chrono::duration<double>(static_cast<double>(pos) / rate_)));
@@ -125,6 +189,7 @@ class AudioThread {
         e->processReplacing(e, buffers.inPointers.data(), buffers.outPointers.data(), block_);
       else
         e->process(e, buffers.inPointers.data(), buffers.outPointers.data(), block_);
+      if (!buffers.out.empty()) levels_.add(pos, buffers.out[0].data(), block_);
       blocks_.fetch_add(1);
     }
   }
@@ -133,6 +198,8 @@ class AudioThread {
   double rate_;
   int32_t block_;
   std::vector<ScheduledEvent> schedule_;
+  Levels& levels_;
+  Clock::time_point start_;
   std::atomic<bool> stop_{false};
   std::atomic<long> blocks_{0};
   std::thread thread_;
@@ -188,8 +255,10 @@ int runEdit(const EditOptions& options) {
   if (options.cycles > 0) std::printf("editorWindowsLeft: %d\n", windowsLeft);
 #endif
 
+  const double end = std::max(audio.seconds, script.empty() ? 0.0 : script.back().time);
   host.playing = true;
-  AudioThread audioThread(plugin, audio, audio.rate);
+  Levels levels(options.levelStep, end + 3.0, audio.rate);  // room for a slow opening
+  AudioThread audioThread(plugin, audio, audio.rate, levels);
   host.recordingThread = std::this_thread::get_id();
   host.recordAutomations = true;
   const long begun = host.beginEditCalls, ended = host.endEditCalls;
@@ -202,12 +271,12 @@ int runEdit(const EditOptions& options) {
     plugin.dispatch(effEditClose);
     return fail("the editor did not open a window in the host's window");
   }
-  const double end = std::max(audio.seconds, script.empty() ? 0.0 : script.back().time);
   std::vector<double> idleTimes;
   size_t nextEvent = 0;
   int unplayed = 0;
   double openSeconds = 0.0;
   const Clock::time_point t0 = Clock::now();
+  levels.setOrigin(audioThread.frameAt(t0));
   for (long tick = 1;; ++tick) {
     const double t = std::chrono::duration<double>(Clock::now() - t0).count();
     for (; nextEvent < script.size() && script[nextEvent].time <= t; ++nextEvent)
@@ -251,6 +320,7 @@ int runEdit(const EditOptions& options) {
   std::printf("idleMedianUs: %.1f\n", median(idleTimes));
   std::printf("idleMaxUs: %.1f\n", idleTimes.empty() ? 0.0 : *std::max_element(idleTimes.begin(), idleTimes.end()));
   if (unplayed > 0) std::printf("eventsNotPlayed: %d\n", unplayed);
+  levels.print();
   return status;
 }
 

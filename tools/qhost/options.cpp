@@ -162,7 +162,7 @@ bool parseEdit(int argc, char** argv, EditOptions& edit, std::string& error) {
       error = std::string(arg) + " is not an option of edit";
       return false;
     }
-    if (arg != "--events" && arg != "--screenshot" && arg != "--cycles") {
+    if (arg != "--events" && arg != "--screenshot" && arg != "--cycles" && arg != "--levels") {
       rest.push_back(argv[i]);
       continue;
     }
@@ -175,6 +175,11 @@ bool parseEdit(int argc, char** argv, EditOptions& edit, std::string& error) {
       edit.events = value;
     } else if (arg == "--screenshot") {
       edit.screenshot = value;
+    } else if (arg == "--levels") {
+      if (!parseDouble(value, edit.levelStep) || !(edit.levelStep >= 0.01 && edit.levelStep <= 60)) {
+        error = "bad value for --levels: " + std::string(value);
+        return false;
+      }
     } else if (!parseInt(value, edit.cycles) || !inRange(edit.cycles, 0, 1000)) {
       error = "bad value for --cycles: " + std::string(value);
       return false;
@@ -249,7 +254,7 @@ const char* usageText() {
          "               [--chunk-in F] [--chunk-out F] [--input FILE.wav]\n"
          "  qhost edit PLUGIN [--seconds S] [--rate R] [--chunk-in F] [--param INDEX=VALUE]...\n"
          "             [--note KEY:START:LENGTH[:VELOCITY]]... [--cc CHANNEL:CONTROLLER:VALUE:TIME]...\n"
-         "             [--events FILE] [--screenshot OUT.png] [--cycles N]\n"
+         "             [--events FILE] [--screenshot OUT.png] [--cycles N] [--levels STEP]\n"
          "  qhost validate PLUGIN [--level 1|2|3]\n"
          "times and lengths are in seconds; KEY 0..127, VELOCITY 1..127 (default 100);\n"
          "CHANNEL 1..16; --program sends a MIDI program change 0..127 on channel 1;\n"
@@ -259,7 +264,8 @@ const char* usageText() {
          "edit opens the editor while an audio thread plays at real-time pace, sends effEditIdle\n"
          "about every 15 ms and plays the event script, lines of TIME then one of: down X Y [shift]\n"
          "[ctrl] [alt], move X Y, up X Y, key NAME|CODE, text CHARACTERS, menu ID; default\n"
-         "--seconds 1; --cycles opens and closes the editor N times first.\n"
+         "--seconds 1; --cycles opens and closes the editor N times first; --levels prints the\n"
+         "left output's RMS and rising zero crossings per second for each STEP seconds.\n"
          "validate runs host-conformance checks, one PASS/FAIL/SKIP line each, and exits 1 on\n"
          "any failure; --level scales their counts and durations (default 2).\n";
 }

@@ -61,6 +61,7 @@ struct EditOptions {
   std::string events;
   std::string screenshot;
   int cycles = 0;
+  double levelStep = 0;  // > 0: the output's level printed for each step of this many seconds
 };
 
 struct ValidateOptions {

@@ -18,7 +18,7 @@ enum Op : uint8_t {
   kText,       // length8 characters
   kMenu,       // item8: the answer of the next pop-up menu
   kFile,       // length8 characters: the answer of the next file dialog ("" cancels)
-  kIdle,       // count8: idles, each with the paint it causes
+  kIdle,       // count8: 1 + count % kMostIdles idles, each with the paint it causes
   kParam,      // index16 value16: a parameter the host sets (value / 65535)
   kChunk,      // length16 bytes: a program chunk the host loads
   kAudio,      // key8: one audio block, with a note on (key < 128) or off (key >= 128)
@@ -27,6 +27,7 @@ enum Op : uint8_t {
 };
 
 constexpr int kWidth = 1010, kHeight = 623;
+constexpr int kMostIdles = 3;
 
 // Modifier bits.
 constexpr uint8_t kShift = 1, kControl = 2, kAlt = 4;

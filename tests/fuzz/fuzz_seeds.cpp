@@ -147,7 +147,7 @@ void editorSeeds() {
     std::string out;
     double time = 0;
     for (const qhost::ScriptEvent& e : events) {
-      ed::idle(out, std::clamp(static_cast<int>((e.time - time) / 0.015), 0, 8));
+      if (e.time > time) ed::idle(out, std::clamp(static_cast<int>((e.time - time) / 0.015), 1, ed::kMostIdles) - 1);
       time = e.time;
       const uint8_t modifiers = (e.shift ? ed::kShift : 0) | (e.control ? ed::kControl : 0) | (e.alt ? ed::kAlt : 0);
       using Kind = qhost::ScriptEvent::Kind;

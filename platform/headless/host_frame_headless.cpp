@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstddef>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
@@ -13,7 +14,8 @@
 #define QV_SANITIZER_ALLOCATOR 1
 #endif
 #if defined(QV_SANITIZER_ALLOCATOR)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtimes' own count (gcc ships no header that declares it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include "platform/headless_gui.h"

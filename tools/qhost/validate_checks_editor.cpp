@@ -137,21 +137,25 @@ bool showsPluginState(EditorFrame& frame, const std::string& what, CheckResult& 
                               std::to_string(differ) + " pixels");
 }
 
-CheckResult skipWithoutEditor(const ValidateContext& ctx) {
-  return ctx.editor ? CheckResult{} : CheckResult::skipped("the plug-in declares no editor");
-}
-bool skipped(const CheckResult& r) { return !r.skip.empty(); }
+// A check of the editor of one started instance, in a frame of its own.
+using EditorCheck = CheckResult (*)(const ValidateContext&, Instance&, EditorFrame&);
 
-CheckResult rect(const ValidateContext& ctx) {
-  if (CheckResult r = skipWithoutEditor(ctx); skipped(r)) return r;
+template <EditorCheck body>
+CheckResult withEditor(const ValidateContext& ctx) {
+  if (!ctx.editor) return CheckResult::skipped("the plug-in declares no editor");
   Instance instance;
   std::unique_ptr<EditorFrame> frame;
   CheckResult result;
   if (!startWithFrame(instance, frame, ctx, result)) return result;
+  return body(ctx, instance, *frame);
+}
+
+CheckResult rect(const ValidateContext&, Instance& instance, EditorFrame& frame) {
+  CheckResult result;
   for (const char* when : {"before open", "while open", "after close"}) {
     const std::string now = when;
-    if (now == "while open" && !openOrFail(*frame, "for the rectangle", result)) return result;
-    if (now == "after close") frame->close();
+    if (now == "while open" && !openOrFail(frame, "for the rectangle", result)) return result;
+    if (now == "after close") frame.close();
     ERect* r = nullptr;
     if (instance.dispatch(effEditGetRect, 0, 0, &r) == 0 || !r) return CheckResult::fail("no rectangle " + now);
     const int w = r->right - r->left, h = r->bottom - r->top;
@@ -162,15 +166,11 @@ CheckResult rect(const ValidateContext& ctx) {
   return CheckResult::pass();
 }
 
-CheckResult openClose(const ValidateContext& ctx) {
-  if (CheckResult r = skipWithoutEditor(ctx); skipped(r)) return r;
+CheckResult openClose(const ValidateContext&, Instance& instance, EditorFrame& frame) {
   constexpr int kWarm = 5, kCycles = 100;
   // Heap growth allowed over the cycles: a few caches filling up, never a leak per cycle.
   constexpr long long kAllowedGrowth = 1536 * 1024;
-  Instance instance;
-  std::unique_ptr<EditorFrame> frame;
   CheckResult result;
-  if (!startWithFrame(instance, frame, ctx, result)) return result;
   // Close and idle without an open editor.
   instance.dispatch(effEditClose);
   instance.dispatch(effEditIdle);
@@ -183,12 +183,12 @@ CheckResult openClose(const ValidateContext& ctx) {
       memoryBefore = platform::processMemoryInUse();
       systemBefore = platform::guiHandleCounts();
     }
-    if (!openOrFail(*frame, "in cycle " + std::to_string(i + 1), result)) return result;
-    frame->idle();
-    if (i == kWarm) frame->frame().editorObjectCounts(first);
-    if (i == kWarm + kCycles - 1) frame->frame().editorObjectCounts(last);
-    frame->close();
-    if (const int left = frame->windows(); left > 0)
+    if (!openOrFail(frame, "in cycle " + std::to_string(i + 1), result)) return result;
+    frame.idle();
+    if (i == kWarm) frame.frame().editorObjectCounts(first);
+    if (i == kWarm + kCycles - 1) frame.frame().editorObjectCounts(last);
+    frame.close();
+    if (const int left = frame.windows(); left > 0)
       return CheckResult::fail("cycle " + std::to_string(i + 1) + " left " + std::to_string(left) + " windows behind");
   }
   const long long grown = platform::processMemoryInUse() - memoryBefore;
@@ -209,16 +209,16 @@ CheckResult openClose(const ValidateContext& ctx) {
                              std::to_string(systemAfter.systemGdi) + " / " + std::to_string(systemAfter.systemUser));
 
   // A second open without a close leaves one editor, which the close takes away.
-  if (!openOrFail(*frame, "for the double open", result)) return result;
-  frame->idle();
-  const int once = frame->windows();
-  if (!openOrFail(*frame, "when opened twice", result)) return result;
-  frame->idle();
-  if (frame->windows() != once)
-    return CheckResult::fail("a second open without a close left " + std::to_string(frame->windows()) +
+  if (!openOrFail(frame, "for the double open", result)) return result;
+  frame.idle();
+  const int once = frame.windows();
+  if (!openOrFail(frame, "when opened twice", result)) return result;
+  frame.idle();
+  if (frame.windows() != once)
+    return CheckResult::fail("a second open without a close left " + std::to_string(frame.windows()) +
                              " windows where one open had " + std::to_string(once));
-  frame->close();
-  if (frame->windows() > 0) return CheckResult::fail("the close after a double open left windows behind");
+  frame.close();
+  if (frame.windows() > 0) return CheckResult::fail("the close after a double open left windows behind");
   instance.dispatch(effEditClose);
   return CheckResult::pass();
 }
@@ -235,20 +235,16 @@ long reportsToHost() {
   return host.automateCalls.load() + host.beginEditCalls.load() + host.endEditCalls.load();
 }
 
-CheckResult idle(const ValidateContext& ctx) {
-  if (CheckResult r = skipWithoutEditor(ctx); skipped(r)) return r;
+CheckResult idle(const ValidateContext& ctx, Instance& instance, EditorFrame& frame) {
   constexpr double kSeconds = 5;
   constexpr auto kPeriod = std::chrono::microseconds(16667);  // 60 Hz
-  Instance instance;
-  std::unique_ptr<EditorFrame> frame;
   CheckResult result;
-  if (!startWithFrame(instance, frame, ctx, result)) return result;
   const long reportedBefore = reportsToHost();
   for (int i = 0; i < 3; ++i) instance.dispatch(effEditIdle);  // never opened
-  if (!openOrFail(*frame, "", result)) return result;
-  frame->close();
+  if (!openOrFail(frame, "", result)) return result;
+  frame.close();
   for (int i = 0; i < 3; ++i) instance.dispatch(effEditIdle);  // closed
-  if (!openOrFail(*frame, "again", result)) return result;
+  if (!openOrFail(frame, "again", result)) return result;
 
   // The audio thread plays a chord each second, released halfway, at the pace of time.
   std::atomic<bool> playing{true};
@@ -271,12 +267,12 @@ CheckResult idle(const ValidateContext& ctx) {
     const Clock::time_point a = Clock::now();
     instance.dispatch(effEditIdle);
     times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - a).count());
-    frame->frame().pump();
+    frame.frame().pump();
     std::this_thread::sleep_until(t0 + tick * kPeriod);
   }
   playing = false;
   audio.join();
-  frame->close();
+  frame.close();
   std::printf("  editor.idle: %zu idles at 60 Hz, median %.1f us, max %.1f us\n", times.size(), median(times),
               times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
   if (const long reported = reportsToHost() - reportedBefore; reported > 0)
@@ -297,14 +293,10 @@ void setAll(AEffect* e, const std::vector<float>& values) {
   for (int32_t i = 0; i < e->numParams; ++i) e->setParameter(e, i, values[static_cast<size_t>(i)]);
 }
 
-CheckResult hostChanges(const ValidateContext& ctx) {
-  if (CheckResult r = skipWithoutEditor(ctx); skipped(r)) return r;
-  Instance instance;
-  std::unique_ptr<EditorFrame> frame;
+CheckResult hostChanges(const ValidateContext&, Instance& instance, EditorFrame& frame) {
   CheckResult result;
-  if (!startWithFrame(instance, frame, ctx, result)) return result;
-  if (!openOrFail(*frame, "", result)) return result;
-  frame->idle();
+  if (!openOrFail(frame, "", result)) return result;
+  frame.idle();
   AEffect* e = instance.effect();
   // The host thread (this one, between idles) and a second thread set every parameter at
   // once, a few rounds each; then the host thread sets them all once more.
@@ -316,25 +308,24 @@ CheckResult hostChanges(const ValidateContext& ctx) {
     const std::vector<float> values = someValues(e->numParams, 200 + round);
     for (int32_t i = 0; i < e->numParams; ++i) {
       e->setParameter(e, i, values[static_cast<size_t>(i)]);
-      if (i % 16 == 0) frame->idle();
+      if (i % 16 == 0) frame.idle();
     }
   }
   other.join();
   // Counted by the window that was open while the values came (reopening makes a new one).
-  if (const long foreign = frame->frame().foreignThreadCalls(); foreign > 0)
+  if (const long foreign = frame.frame().foreignThreadCalls(); foreign > 0)
     return CheckResult::fail("the editor called its window " + std::to_string(foreign) +
                              " times from a thread other than the GUI thread");
-  if (!showsPluginState(*frame, "values set from two threads", result)) return result;
+  if (!showsPluginState(frame, "values set from two threads", result)) return result;
   setAll(e, someValues(e->numParams, 300));
-  if (!showsPluginState(*frame, "values set from the host thread", result)) return result;
+  if (!showsPluginState(frame, "values set from the host thread", result)) return result;
   return CheckResult::pass();
 }
 
 // The longest the output may take to fall silent after the editor closed.
 constexpr double kDecaySeconds = 3;
 
-CheckResult closeWhileBusy(const ValidateContext& ctx) {
-  if (CheckResult r = skipWithoutEditor(ctx); skipped(r)) return r;
+CheckResult closeWhileBusy(const ValidateContext& ctx, Instance& instance, EditorFrame& frame) {
   const double resting = restingPeak(ctx.path, kRate, kBlock, 0.5);
   const double silence = std::max(2 * resting, 1e-4);
   struct Busy {
@@ -347,32 +338,29 @@ CheckResult closeWhileBusy(const ValidateContext& ctx) {
                         {"a key held on the panel keyboard", kKeyboardPoint, false, false},
                         {"the native edit box focused", kFieldPoint, true, false},
                         {"a pop-up open", kLogoPoint, true, true}};
-  Instance instance;
-  std::unique_ptr<EditorFrame> frame;
   CheckResult result;
-  if (!startWithFrame(instance, frame, ctx, result)) return result;
   for (const Busy& busy : cases) {
     const std::string what = busy.what;
-    if (!openOrFail(*frame, "before closing with " + what, result)) return result;
-    frame->idle();
+    if (!openOrFail(frame, "before closing with " + what, result)) return result;
+    frame.idle();
     instance.render(static_cast<int64_t>(0.1 * kRate));
     // A menu is answered by the host's script; where the system tracks it modally (Windows)
     // the host cannot answer it, and the logo is not pressed.
-    if (busy.menuItem && !frame->input(Kind::MenuAnswer, {}, kAboutItem)) {
+    if (busy.menuItem && !frame.input(Kind::MenuAnswer, {}, kAboutItem)) {
       std::printf("  editor.close-while-busy: %s not tried (the system's menu cannot be answered)\n", busy.what);
-      frame->close();
+      frame.close();
       continue;
     }
     if (busy.release)
-      frame->click(busy.press);
+      frame.click(busy.press);
     else
-      frame->input(Kind::MouseDown, busy.press);
-    frame->idle();
+      frame.input(Kind::MouseDown, busy.press);
+    frame.idle();
     const double busyPeak = instance.peak(static_cast<int64_t>(0.2 * kRate));
-    frame->idle();
-    const int busyWindows = frame->windows();
-    frame->close();
-    if (const int left = frame->windows(); left > 0)
+    frame.idle();
+    const int busyWindows = frame.windows();
+    frame.close();
+    if (const int left = frame.windows(); left > 0)
       return CheckResult::fail(std::to_string(left) + " windows left behind after closing with " + what);
     const double peak = decayPeak(instance, kDecaySeconds, silence);
     std::printf("  editor.close-while-busy: %s: %d windows, peak %.4f, then %.4f after the close\n", busy.what,
@@ -381,32 +369,30 @@ CheckResult closeWhileBusy(const ValidateContext& ctx) {
       return CheckResult::fail("a note sounds on after closing with " + what + " (peak " + std::to_string(peak) +
                                " after " + std::to_string(static_cast<int>(kDecaySeconds)) + " s)");
     // The host's window lets the button go after the editor closed: nothing may follow.
-    if (!busy.release) frame->input(Kind::MouseUp, busy.press);
+    if (!busy.release) frame.input(Kind::MouseUp, busy.press);
   }
-  if (!openOrFail(*frame, "after the closes while busy", result)) return result;
-  frame->idle();
+  if (!openOrFail(frame, "after the closes while busy", result)) return result;
+  frame.idle();
   return CheckResult::pass();
 }
 
-CheckResult chunk(const ValidateContext& ctx) {
-  if (CheckResult r = skipWithoutEditor(ctx); skipped(r)) return r;
+CheckResult chunk(const ValidateContext& ctx, Instance& instance, EditorFrame& frame) {
   if (!ctx.chunks) return CheckResult::skipped("programs are not chunks");
-  Instance source, instance;
-  std::unique_ptr<EditorFrame> frame;
+  Instance source;
   CheckResult result;
-  if (!startOrFail(source, ctx, kRate, kBlock, result) || !startWithFrame(instance, frame, ctx, result)) return result;
+  if (!startOrFail(source, ctx, kRate, kBlock, result)) return result;
   setAll(source.effect(), someValues(source.effect()->numParams, 400));
   std::vector<unsigned char> state = getChunk(source);
   if (state.empty()) return CheckResult::fail("the plug-in gave no chunk");
-  if (!openOrFail(*frame, "", result)) return result;
-  frame->idle();
+  if (!openOrFail(frame, "", result)) return result;
+  frame.idle();
   instance.dispatch(effSetChunk, 0, static_cast<intptr_t>(state.size()), state.data());
-  if (!showsPluginState(*frame, "a chunk loaded", result)) return result;
+  if (!showsPluginState(frame, "a chunk loaded", result)) return result;
   return CheckResult::pass();
 }
 
 CheckResult twoInstances(const ValidateContext& ctx) {
-  if (CheckResult r = skipWithoutEditor(ctx); skipped(r)) return r;
+  if (!ctx.editor) return CheckResult::skipped("the plug-in declares no editor");
   Instance a, b;
   std::unique_ptr<EditorFrame> frameA, frameB;
   CheckResult result;
@@ -431,12 +417,12 @@ CheckResult twoInstances(const ValidateContext& ctx) {
 }  // namespace
 
 std::vector<Check> editorChecks() {
-  return {{"editor.rect", rect},
-          {"editor.open-close", openClose},
-          {"editor.idle", idle},
-          {"editor.host-changes", hostChanges},
-          {"editor.close-while-busy", closeWhileBusy},
-          {"editor.chunk", chunk},
+  return {{"editor.rect", withEditor<rect>},
+          {"editor.open-close", withEditor<openClose>},
+          {"editor.idle", withEditor<idle>},
+          {"editor.host-changes", withEditor<hostChanges>},
+          {"editor.close-while-busy", withEditor<closeWhileBusy>},
+          {"editor.chunk", withEditor<chunk>},
           {"editor.two-instances", twoInstances}};
 }
 

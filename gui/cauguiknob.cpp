@@ -57,6 +57,16 @@ void CAUGuiKnob::draw(DrawContext& context, int flags) {
   context.drawLine(at(centreY_ - 2), at(centreY_ - 5), kPointerWidth, kPointerColour);
 }
 
+void CAUGuiKnob::redraw() {
+  CAUGuiCtrl::redraw();
+  if (pointerLine_ != 1) return;
+  // The pointer line turns about a point 3 pixels right of and below the middle, so at some
+  // angles it ends past the right and bottom edges: that area is redrawn as well, or the line
+  // of the last angle would stay beside the knob.
+  const int reach = centreY_ - 2 + kPointerWidth;
+  invalidate(GuiRect{bounds_.x + centreX_ + 3 - reach, bounds_.y + centreY_ + 3 - reach, 2 * reach + 1, 2 * reach + 1});
+}
+
 double CAUGuiKnob::travelAt(GuiPoint p) {
   const double top = maxPosition_;
   if (resolution_ <= 3) {

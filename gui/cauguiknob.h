@@ -18,6 +18,8 @@ class CAUGuiKnob : public CAUGuiCtrl {
              float sweepTurns);
 
   void draw(DrawContext& context, int flags) override;
+  // Also the area the pointer line may cover beyond the bounds.
+  void redraw() override;
   // Alt-click resets to the parameter's default. Otherwise the press grabs the knob where
   // it is: a drag moves it by the angle (or, for selectors of 3 steps or fewer, the height)
   // travelled since the press, so nothing jumps when the press is off the pointer. With Ctrl

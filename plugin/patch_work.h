@@ -14,6 +14,7 @@ inline constexpr uint32_t kRequested = 1;  // the audio thread selected a progra
 inline constexpr uint32_t kApplying = 2;   // the audio thread is applying it now
 inline constexpr uint32_t kApplied = 4;    // applied to the engine; texts and map left to finish
 inline constexpr uint32_t kBusy = 8;       // an entry point off the audio thread holds the state
+inline constexpr uint32_t kHold = 16;      // an entry point applies a record to the engine: blocks keep off it
 
 }  // namespace patchstate
 

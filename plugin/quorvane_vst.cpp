@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "plugin/bounded_text.h"
+#include "plugin/patch_work.h"
 
 Quorvane_VST::Quorvane_VST(audioMasterCallback audioMaster, const BuildIdentity& identity)
     : AudioEffectX(audioMaster, 1, kHostParamCount), identity_(identity) {
@@ -115,10 +116,19 @@ void Quorvane_VST::processReplacing(float** inputs, float** outputs, int32_t sam
   float* out2 = cEffect_.numOutputs > 1 ? outputs[1] : nullptr;
   double ppq = 0.0;
   blockFrames_.store(sampleFrames, std::memory_order_relaxed);
+  // A patch being applied off the audio thread holds the engine: the block is silent.
+  inBlock_.store(true, std::memory_order_seq_cst);
+  if (changeState_.load(std::memory_order_seq_cst) & patchstate::kHold) {
+    inBlock_.store(false, std::memory_order_release);
+    for (float* out : {out1, out2})
+      if (out) std::fill(out, out + sampleFrames, 0.0f);
+    return;
+  }
   playHeldProgramChange();
   engine_.processBlock(in1, in2, out1, out2, sampleFrames, hostMusicalPosition(ppq));
   if (isReady()) applyAudioProgramChange();
   publishKeys();
+  inBlock_.store(false, std::memory_order_release);
 }
 
 void Quorvane_VST::playHeldProgramChange() {

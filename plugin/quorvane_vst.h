@@ -300,6 +300,10 @@ class Quorvane_VST : public AudioEffectX {
   void beginChange();
   // Waits (at most about 5 s) until the output is silent.
   void waitFadedOut();
+  // Off the audio thread: keeps blocks off the engine (they output silence) and waits for a
+  // block running now to end; releaseEngine lets them back.
+  void holdEngine();
+  void releaseEngine();
   // Applies a record: the engine part (any thread), the texts and the MIDI map (never the
   // audio thread; the audio thread merges the map through MidiMap::tryReplacePatchSources).
   // Held keys are played again after both, so they sound through the new map.
@@ -376,6 +380,7 @@ class Quorvane_VST : public AudioEffectX {
   std::mutex patchMutex_;
   std::atomic<uint32_t> changeState_{0};
   ProgramChangeHold programHold_;
+  std::atomic<bool> inBlock_{false};  // the audio thread is inside a block (see holdEngine)
   Patch mailbox_;                    // a copy of the record being applied (patchMutex_)
   std::atomic<const Patch*> audioRecord_{nullptr};  // the library's held record of a program change
   std::atomic<bool> audioRunning_{false};  // between the host's resume and suspend

@@ -43,6 +43,9 @@ using namespace patchstate;
 // How long a waiting change waits for the fade: 502 polls of 10 ms.
 constexpr int kFadePolls = 502;
 constexpr int kFadePollMs = 10;
+// How long an entry point waits at most for a running block to end (in 1 ms polls): longer
+// than a block of any size a host uses.
+constexpr int kHoldPolls = 250;
 
 }  // namespace
 
@@ -93,18 +96,30 @@ void Quorvane_VST::waitFadedOut() {
   for (int i = 0; i < kFadePolls && !engine_.fadedOut(); ++i) platform::sleepMilliseconds(kFadePollMs);
 }
 
+void Quorvane_VST::holdEngine() {
+  // Sequentially consistent with the block's start: either the block sees kHold, or this
+  // sees the block running and waits for its end.
+  changeState_.fetch_or(kHold, std::memory_order_seq_cst);
+  for (int i = 0; i < kHoldPolls && inBlock_.load(std::memory_order_seq_cst); ++i) platform::sleepMilliseconds(1);
+}
+
+void Quorvane_VST::releaseEngine() { changeState_.fetch_and(~kHold, std::memory_order_seq_cst); }
+
 void Quorvane_VST::changePatch(ChangeSource source, bool wait) {
   PatchWork work(*this, false);
   if (!takeRecord(source)) return;
   beginChange();
   if (wait) waitFadedOut();
+  // The record goes into the engine's modules, which a block running now would use as well.
+  holdEngine();
   applyRecordToEngine(mailbox_);
+  engine_.finishPatchChange();
+  releaseEngine();
   applyRecordTexts(mailbox_);
   applyRecordMidiMap(mailbox_);
   runOnAudioThread(retriggerKeys);  // the held keys play through the new sound's map
   lastChangeSource_ = source;
   library_->lastChangeSource = source;
-  engine_.finishPatchChange();
   keepCompleteChunk();
 }
 

@@ -10,10 +10,12 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <deque>
 #include <map>
+#include <thread>
 
 #include "platform/gui.h"
 #include "platform/headless_gui.h"
@@ -427,6 +429,7 @@ class HeadlessWindow final : public Window, public headless::WindowDriver, priva
   void setListener(WindowListener* listener) override { listener_ = listener; }
   void* nativeHandle() const override { return const_cast<HeadlessWindow*>(this); }
   void invalidate(const Rect& r) override {
+    if (!onOwnThread()) return;
     const Rect clipped = intersect(r, clientRect());
     invalidations_.push_back(r);
     invalid_.add(clipped);
@@ -434,9 +437,14 @@ class HeadlessWindow final : public Window, public headless::WindowDriver, priva
   void invalidate(const Region& region) override {
     for (const Rect& r : region.rects()) invalidate(r);
   }
-  void captureMouse() override { capture_ = true; }
-  void releaseMouse() override { capture_ = false; }
+  void captureMouse() override {
+    if (onOwnThread()) capture_ = true;
+  }
+  void releaseMouse() override {
+    if (onOwnThread()) capture_ = false;
+  }
   void takeFocus() override {
+    if (!onOwnThread()) return;
     state().focus = this;
     cursor_ = headless::Cursor::Arrow;
   }
@@ -522,6 +530,10 @@ class HeadlessWindow final : public Window, public headless::WindowDriver, priva
     for (HeadlessEditBox* box : state().editBoxes) n += box->window() == this;
     return n;
   }
+  long foreignThreadCalls() const override { return foreignCalls_.load(std::memory_order_relaxed); }
+  int libraryObjectCount() const override {
+    return headless::openWindowCount() + headless::openEditBoxCount() + headless::openMenuCount();
+  }
   const Bitmap& screen() const override { return *screen_; }
   bool saveScreenshot(const std::string& pngPath) const override { return headless::savePng(*screen_, pngPath); }
 
@@ -534,6 +546,12 @@ class HeadlessWindow final : public Window, public headless::WindowDriver, priva
 
  private:
   Rect clientRect() const { return {0, 0, screen_->width(), screen_->height()}; }
+  // False, counted, for a call from another thread: the window's state is its thread's.
+  bool onOwnThread() {
+    if (std::this_thread::get_id() == thread_) return true;
+    foreignCalls_.fetch_add(1, std::memory_order_relaxed);
+    return false;
+  }
 
   MouseEvent event(Point p, const KeyModifiers& m) const {
     MouseEvent e;
@@ -575,6 +593,8 @@ class HeadlessWindow final : public Window, public headless::WindowDriver, priva
   bool capture_ = false;
   bool buttonDown_ = false;
   headless::Cursor cursor_ = headless::Cursor::None;
+  const std::thread::id thread_ = std::this_thread::get_id();
+  std::atomic<long> foreignCalls_{0};
 };
 
 HeadlessEditBox::~HeadlessEditBox() {

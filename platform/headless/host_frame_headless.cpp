@@ -1,6 +1,22 @@
 // Headless host frame for the tools: a headless::HostWindow whose editor window is painted
 // by the pump and read back as the screen.
+#include <malloc.h>
+
 #include <algorithm>
+#include <cstddef>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define QV_SANITIZER_ALLOCATOR 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define QV_SANITIZER_ALLOCATOR 1
+#endif
+#if defined(QV_SANITIZER_ALLOCATOR)
+// The sanitizer runtimes' own count (gcc ships no header that declares it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 #include "platform/headless_gui.h"
 #include "platform/host_frame.h"
@@ -28,6 +44,14 @@ class HeadlessHostFrame final : public HostFrame {
     }
     return false;
   }
+  int childWindowCount() override { return host_.child ? 1 + host_.child->editBoxCount() : 0; }
+  long foreignThreadCalls() override { return host_.child ? host_.child->foreignThreadCalls() : 0; }
+  bool editorObjectCounts(GuiHandleCounts& counts) override {
+    if (!host_.child) return false;
+    counts = {};
+    counts.ownUser = host_.child->libraryObjectCount();
+    return true;
+  }
   std::unique_ptr<Bitmap> captureClient() override {
     if (!host_.child) return nullptr;
     const Bitmap& screen = host_.child->screen();
@@ -52,6 +76,17 @@ GuiHandleCounts guiHandleCounts() {
   GuiHandleCounts counts;
   counts.ownUser = headless::openWindowCount() + headless::openEditBoxCount() + headless::openMenuCount();
   return counts;
+}
+
+long long processMemoryInUse() {
+#if defined(QV_SANITIZER_ALLOCATOR)
+  // The sanitizer's allocator serves every malloc; the blocks freed that it keeps back for a
+  // while do not count here.
+  return static_cast<long long>(__sanitizer_get_current_allocated_bytes());
+#else
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<long long>(info.uordblks + info.hblkhd);
+#endif
 }
 
 }  // namespace platform

@@ -6,6 +6,8 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -54,6 +56,22 @@ H madeUser(H h) {
 }
 void destroyWindow(HWND hwnd) {
   if (hwnd && DestroyWindow(hwnd)) --gOwnUser;
+}
+
+// Window properties through which a host in the same process reads what this library's
+// windows know: the function giving this library's own object counts, and the calls a
+// window received from a thread other than its own.
+constexpr const char* kObjectCountsProp = "QuorvaneObjectCounts";
+constexpr const char* kForeignCallsProp = "QuorvaneForeignCalls";
+void ownCounts(long& gdi, long& user) {
+  gdi = gOwnGdi;
+  user = gOwnUser;
+}
+using OwnCountsFn = void (*)(long&, long&);
+void countForeignCall(HWND hwnd) {
+  if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) return;
+  const auto n = reinterpret_cast<uintptr_t>(GetPropA(hwnd, kForeignCallsProp));
+  SetPropA(hwnd, kForeignCallsProp, reinterpret_cast<HANDLE>(n + 1));
 }
 
 // AlphaBlend, bound once by name: a system without msimg32 draws no images.
@@ -268,9 +286,16 @@ class WinWindow final : public Window, private PaintTarget {
  public:
   WinWindow(HWND hwnd, std::string className) : hwnd_(hwnd), className_(std::move(className)) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    OwnCountsFn counts = ownCounts;
+    HANDLE prop = nullptr;
+    static_assert(sizeof prop == sizeof counts);
+    std::memcpy(&prop, &counts, sizeof prop);
+    SetPropA(hwnd_, kObjectCountsProp, prop);
   }
   ~WinWindow() override {
     if (IsWindow(hwnd_)) {
+      RemovePropA(hwnd_, kObjectCountsProp);
+      RemovePropA(hwnd_, kForeignCallsProp);
       SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
       destroyWindow(hwnd_);
     }
@@ -280,10 +305,12 @@ class WinWindow final : public Window, private PaintTarget {
   void setListener(WindowListener* listener) override { listener_ = listener; }
   void* nativeHandle() const override { return hwnd_; }
   void invalidate(const Rect& r) override {
+    countForeignCall(hwnd_);
     const RECT rc = toRECT(r);
     InvalidateRect(hwnd_, &rc, FALSE);
   }
   void invalidate(const Region& region) override {
+    countForeignCall(hwnd_);
     if (region.isEmpty()) return;
     HRGN rgn = madeGdi(CreateRectRgn(0, 0, 0, 0));
     HRGN scratch = madeGdi(CreateRectRgn(0, 0, 0, 0));

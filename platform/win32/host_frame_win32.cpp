@@ -1,6 +1,10 @@
 // Windows host frame for the tools: a top-level window, the message pump, a capture of the
 // screen over it and the process's GDI and USER object counts.
 #include <windows.h>
+#include <psapi.h>
+
+#include <cstdint>
+#include <cstring>
 
 #include "platform/host_frame.h"
 
@@ -35,6 +39,23 @@ DWORD WINAPI answerMenu(LPVOID parameter) {
 LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) return 0;  // the tool closes it
   return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// What the windows of the editor's library tell through their properties (gui_win32.cpp).
+constexpr const char* kObjectCountsProp = "QuorvaneObjectCounts";
+constexpr const char* kForeignCallsProp = "QuorvaneForeignCalls";
+using OwnCountsFn = void (*)(long&, long&);
+
+struct ChildWindows {
+  int count = 0;
+  long foreignCalls = 0;
+};
+
+BOOL CALLBACK countChild(HWND hwnd, LPARAM sums) {
+  auto* c = reinterpret_cast<ChildWindows*>(sums);
+  ++c->count;
+  c->foreignCalls += static_cast<long>(reinterpret_cast<uintptr_t>(GetPropA(hwnd, kForeignCallsProp)));
+  return TRUE;
 }
 
 class WinHostFrame final : public HostFrame {
@@ -96,6 +117,18 @@ class WinHostFrame final : public HostFrame {
     pump();
     return !in.modifiers.alt;
   }
+  int childWindowCount() override { return children().count; }
+  long foreignThreadCalls() override { return children().foreignCalls; }
+  bool editorObjectCounts(GuiHandleCounts& counts) override {
+    HWND child = GetWindow(hwnd_, GW_CHILD);
+    HANDLE prop = child ? GetPropA(child, kObjectCountsProp) : nullptr;
+    if (!prop) return false;
+    OwnCountsFn fn = nullptr;
+    std::memcpy(&fn, &prop, sizeof fn);
+    counts = {};
+    fn(counts.ownGdi, counts.ownUser);
+    return true;
+  }
   std::unique_ptr<Bitmap> captureClient() override {
     RECT client;
     GetClientRect(hwnd_, &client);
@@ -130,6 +163,12 @@ class WinHostFrame final : public HostFrame {
   }
 
  private:
+  ChildWindows children() const {
+    ChildWindows c;
+    EnumChildWindows(hwnd_, countChild, reinterpret_cast<LPARAM>(&c));
+    return c;
+  }
+
   HWND hwnd_;
   bool buttonHeld_ = false;
   int menuAnswer_ = -1;  // none
@@ -170,6 +209,14 @@ GuiHandleCounts guiHandleCounts() {
   counts.systemUser = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
   detail::ownGuiObjects(counts.ownGdi, counts.ownUser);
   return counts;
+}
+
+long long processMemoryInUse() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (!K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
+    return 0;
+  return static_cast<long long>(counters.PrivateUsage);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // and as chunks, archives at the three levels, MIDI map files and lists, a tuning dump, and
 // a few hostile inputs each. Run by scripts/fuzz before the fuzzers; nothing here is kept in
 // the source tree.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -13,7 +14,9 @@
 #include "platform/textfile.h"
 #include "plugin/midi_map.h"
 #include "plugin/note_table.h"
+#include "tests/fuzz/editor_input.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tools/qhost/edit_script.h"
 
 namespace fs = std::filesystem;
 
@@ -132,6 +135,57 @@ void tuningSeeds() {
 
 }  // namespace
 
+// The editor fuzzer's seeds: the event scripts of the editor tests, each event followed by
+// the idles its wait stands for (one per 15 ms), and a few gestures of the panel's own.
+void editorSeeds() {
+  namespace ed = qvfuzz::editor;
+  for (const auto& file : fs::directory_iterator(fs::path(QV_SOURCE_DIR) / "tests" / "qhost")) {
+    if (file.path().extension() != ".events") continue;
+    std::string script, error;
+    std::vector<qhost::ScriptEvent> events;
+    if (!platform::readTextFile(file.path().string(), script) || !qhost::parseScript(script, events, error)) continue;
+    std::string out;
+    double time = 0;
+    for (const qhost::ScriptEvent& e : events) {
+      if (e.time > time) ed::idle(out, std::clamp(static_cast<int>((e.time - time) / 0.015), 1, ed::kMostIdles) - 1);
+      time = e.time;
+      const uint8_t modifiers = (e.shift ? ed::kShift : 0) | (e.control ? ed::kControl : 0) | (e.alt ? ed::kAlt : 0);
+      using Kind = qhost::ScriptEvent::Kind;
+      switch (e.kind) {
+        case Kind::Down: ed::mouse(out, ed::kMouseDown, e.x, e.y, modifiers); break;
+        case Kind::Move: ed::mouse(out, ed::kMouseMove, e.x, e.y, modifiers); break;
+        case Kind::Up: ed::mouse(out, ed::kMouseUp, e.x, e.y, modifiers); break;
+        case Kind::Key: ed::key(out, e.code, modifiers); break;
+        case Kind::Text: ed::text(out, ed::kText, e.text); break;
+        case Kind::Menu: ed::menu(out, e.code); break;
+      }
+    }
+    ed::idle(out, 2);
+    seed("editor", file.path().stem().string(), out);
+  }
+  // The logo menu's every item; a key of the panel keyboard held and let go; host values.
+  for (int item = 0; item <= 10; ++item) {
+    std::string out;
+    ed::menu(out, item);
+    ed::mouse(out, ed::kMouseDown, 838, 396);
+    ed::mouse(out, ed::kMouseUp, 838, 396);
+    ed::idle(out, 2);
+    ed::key(out, 0x1B);
+    ed::idle(out, 1);
+    seed("editor", "logo" + std::to_string(item), out);
+  }
+  std::string keys;
+  ed::mouse(keys, ed::kMouseDown, 300, 600);
+  ed::idle(keys, 3);
+  ed::mouse(keys, ed::kMouseMove, 420, 540);
+  ed::mouse(keys, ed::kMouseUp, 420, 540);
+  seed("editor", "keyboard", keys);
+  std::string values;
+  for (int index : {1, 25, 90, 120, 177}) ed::param(values, index, 0.7);
+  ed::idle(values, 2);
+  seed("editor", "values", values);
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: fuzz_seeds <folder>\n");
@@ -149,6 +203,7 @@ int main(int argc, char** argv) {
   fs::remove_all(folder);
   mapSeeds();
   tuningSeeds();
+  editorSeeds();
   std::printf("%d seeds in %s\n", gWritten, argv[1]);
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "gui/cauguibutton.h"
 #include "gui/cauguigraphic.h"
@@ -127,6 +128,39 @@ TEST_F(DrawnControls, EachControlShowsItsValue) {
   EXPECT_NE(at(49, 62), kBack) << "inside the bar";
   EXPECT_EQ(at(51, 62), kBack);
   EXPECT_EQ(at(109, 64), kLightOn) << "the MIDI light";
+}
+
+// The pointer line turns about a point right of and below the knob's middle, so at some
+// angles it reaches past the knob's edges. Drawn whole at any value and then turned, the
+// knob shows what a whole redraw at its new value shows: no line of the old angle beside it.
+TEST_F(DrawnControls, ATurnedKnobLeavesNoPointerBesideIt) {
+  const GuiRect b = knob->bounds();
+  const GuiRect around{b.x - 4, b.y - 4, b.w + 8, b.h + 8};
+  auto pixels = [&] {
+    std::vector<uint32_t> v;
+    for (int y = around.y; y < around.y + around.h; ++y)
+      for (int x = around.x; x < around.x + around.w; ++x) v.push_back(at(x, y));
+    return v;
+  };
+  for (int step = 0; step <= 40; ++step) {
+    knob->setValue(step * 0.25f);
+    pane->redraw();
+    canvas->idle();
+    knob->setValue(7.5f);
+    knob->redraw();
+    canvas->idle();
+    const std::vector<uint32_t> turned = pixels();
+    pane->redraw();
+    canvas->idle();
+    const std::vector<uint32_t> whole = pixels();
+    for (std::size_t i = 0; i < whole.size(); ++i)
+      if (turned[i] != whole[i]) {
+        ADD_FAILURE() << "turned from " << step * 0.25f << ": pixel (" << around.x + int(i) % around.w << ", "
+                      << around.y + int(i) / around.w << ") is " << std::hex << turned[i] << ", redrawn whole "
+                      << whole[i];
+        break;
+      }
+  }
 }
 
 TEST_F(DrawnControls, APressedButtonAndADraggedSliderWithItsTip) {

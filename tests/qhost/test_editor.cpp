@@ -6,6 +6,7 @@
 #include "gui/canvas_window.h"
 #include "gui/cauguicanvas.h"
 #include "gui/cauguislider.h"
+#include "gui/kvxtext.h"
 #include "gui/platform_rect.h"
 #include "platform/gui.h"
 #include "plugin/audioeffectx.h"
@@ -13,6 +14,9 @@
 
 #ifndef QV_EFFECT_BUILD
 #define QV_EFFECT_BUILD 0
+#endif
+#ifndef QV_BROKEN
+#define QV_BROKEN 0
 #endif
 
 namespace {
@@ -70,6 +74,37 @@ class GainBar : public CAUGuiCtrl {
   }
 };
 
+// The key strip: a press holds the editor's key, the release lets it go.
+class KeyStrip : public CAUGuiCtrl {
+ public:
+  KeyStrip(CAUGuiCanvas* canvas, const GuiRect& r, TestEditor* editor) : CAUGuiCtrl(canvas, r), editor_(editor) {}
+  int mouseDown(GuiPoint, bool, bool) override {
+    editor_->holdKey(TestEditor::kKeysNote);
+    return kHandled;
+  }
+  int mouseUp(GuiPoint, bool, bool) override {
+    editor_->holdKey(-1);
+    return kHandled;
+  }
+  void draw(DrawContext& s, int) override {
+    s.fillRect(toPlatform(bounds_), kText);
+    for (int x = bounds_.x; x < bounds_.x + bounds_.w; x += 20) s.fillRect({x, bounds_.y, 1, bounds_.h}, kTrack);
+  }
+
+ private:
+  TestEditor* editor_;
+};
+
+// A text field that takes the focus (and opens its edit box) when pressed.
+class NameField : public KVXTextEditor {
+ public:
+  NameField(CAUGuiCanvas* canvas, const GuiRect& r) : KVXTextEditor(canvas, r, 0, nullptr) {}
+  int mouseDown(GuiPoint, bool, bool) override {
+    canvas_->setFocus(this);
+    return kHandled;
+  }
+};
+
 ParamBinding gainBinding(CanvasPlugin* plugin) {
   ParamBinding b;
   b.index = 0;
@@ -110,27 +145,50 @@ bool TestEditor::open(void* parentWindow) {
   pane->addChild(new GainBar(canvas_.get(), gainBinding(this), GuiRect{kGainX, kGainY, kGainWidth, kGainHeight + 30}, 100));
   const ControlsScene scene = buildControlsScene(*canvas_, pane, kControlsX, kControlsY, plainBinding(1, "Spare", 0.5f, this),
                                                  gainBinding(this));
+  pane->addChild(new KeyStrip(canvas_.get(), GuiRect{kKeysX, kKeysY, kKeysWidth, kKeysHeight}, this));
+  pane->addChild(new NameField(canvas_.get(), GuiRect{kFieldX, kFieldY, kFieldWidth, kFieldHeight}));
   canvas_->syncFromPlugin();
   // The gain bar answers for the gain when the host changes it; the slider starts where it is.
-  scene.slider->setValue(fx_->getParameter(0));
+  slider_ = scene.slider;
+  shownGain_ = fx_->getParameter(0);
+  slider_->setValue(shownGain_);
   link_ = std::make_unique<CanvasWindowLink>(*canvas_, *window_);
   window_->takeFocus();
   return true;
 }
 
 void TestEditor::close() {
+  // A key held on the strip goes with the window that holds it (the faulty variant leaves
+  // it sounding).
+  if (QV_BROKEN != 10) holdKey(-1);
+  // The faulty variant keeps a block of memory from every editor it closes.
+  if (QV_BROKEN == 8 && window_) {
+    constexpr size_t kKept = 256 * 1024;
+    kept_.push_back(std::make_unique<char[]>(kKept));
+    std::fill(kept_.back().get(), kept_.back().get() + kKept, 1);
+  }
   link_.reset();
+  slider_ = nullptr;
   canvas_.reset();
   window_.reset();
   AEffEditor::close();
 }
 
 void TestEditor::idle() {
-  if (canvas_) canvas_->idle();
+  if (!canvas_) return;
+  canvas_->idle();
+  // The slider follows the gain the host sets, as the gain bar does.
+  if (const float gain = fx_->getParameter(0); gain != shownGain_) {
+    shownGain_ = gain;
+    slider_->setValue(gain);
+    slider_->redraw();
+  }
 }
 
 void TestEditor::parameterChanged(int32_t index, float value) {
   if (canvas_) canvas_->setHostValue(index, value);
+  // The faulty variant repaints at once, on whichever thread the host set the value.
+  if (QV_BROKEN == 9 && window_) window_->invalidate(platform::Rect{kGainX, kGainY, kGainWidth, kGainHeight});
 }
 
 void TestEditor::setParameterAutomated(int32_t index, float normalised) { fx_->setParameterAutomated(index, normalised); }

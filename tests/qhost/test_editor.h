@@ -7,12 +7,14 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "gui/canvas_plugin.h"
 #include "plugin/aeffeditor.h"
 
 class AudioEffectX;
 class CAUGuiCanvas;
+class CAUGuiCtrl;
 class CanvasWindowLink;
 namespace platform {
 class Window;
@@ -25,6 +27,12 @@ class TestEditor : public AEffEditor, public CanvasPlugin {
   static constexpr int kGainX = 100, kGainY = 120, kGainWidth = 400, kGainHeight = 40;
   // Where the pane of standard controls lies.
   static constexpr int kControlsX = 100, kControlsY = 220;
+  // A strip of keys where a panel keeps its keyboard: a press plays middle C until the
+  // release (or until the editor closes).
+  static constexpr int kKeysX = 258, kKeysY = 493, kKeysWidth = 734, kKeysHeight = 123;
+  static constexpr int kKeysNote = 60;
+  // A text field (a native edit box while it has the focus) where a panel has a button.
+  static constexpr int kFieldX = 416, kFieldY = 3, kFieldWidth = 44, kFieldHeight = 17;
 
   explicit TestEditor(AudioEffectX* effect);
   ~TestEditor() override;
@@ -38,6 +46,9 @@ class TestEditor : public AEffEditor, public CanvasPlugin {
   void parameterChanged(int32_t index, float value);
   // The audio thread measured a block: the sum of squares of its left output and its frames.
   void blockMeasured(float sumSquares, float frames);
+  // The key held on the editor's strip, -1 for none (read by the audio thread).
+  int heldKey() const { return heldKey_.load(std::memory_order_relaxed); }
+  void holdKey(int key) { heldKey_.store(key, std::memory_order_relaxed); }
 
   void setParameterAutomated(int32_t index, float normalised) override;
   float getParameter(int32_t index) override;
@@ -50,6 +61,10 @@ class TestEditor : public AEffEditor, public CanvasPlugin {
   std::unique_ptr<platform::Window> window_;
   std::unique_ptr<CAUGuiCanvas> canvas_;
   std::unique_ptr<CanvasWindowLink> link_;
+  CAUGuiCtrl* slider_ = nullptr;  // the gain slider of the standard controls
+  float shownGain_ = 0.0f;
   std::atomic<float> sumSquares_{0.0f};
   std::atomic<float> frames_{0.0f};
+  std::atomic<int> heldKey_{-1};
+  std::vector<std::unique_ptr<char[]>> kept_;  // what a faulty variant keeps from each close
 };

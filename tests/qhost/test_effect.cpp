@@ -10,6 +10,9 @@
 //   6  a file opened in process         (realtime)
 //   7  each block works through every parameter change made since the last one, so its
 //      cost grows with how fast another thread sets parameters (params.burst)
+//   8  the editor keeps memory from every close            (editor.open-close)
+//   9  the editor repaints on the thread that set a value   (editor.host-changes)
+//  10  closing the editor leaves its held key sounding     (editor.close-while-busy)
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -46,10 +49,13 @@ class TestEffect : public AudioEffectX {
   }
 
   void processReplacing(float** in, float** out, int32_t frames) override {
-    const double step = 2.0 * 3.14159265358979 * frequency_ / getSampleRate();
+    // A key held on the editor's strip sounds when no MIDI key does.
+    const int panelKey = testEditor_->heldKey();
+    const double frequency = key_ < 0 && panelKey >= 0 ? 440.0 * std::pow(2.0, (panelKey - 69) / 12.0) : frequency_;
+    const double step = 2.0 * 3.14159265358979 * frequency / getSampleRate();
     float sumSquares = 0.0f;
     for (int32_t i = 0; i < frames; ++i) {
-      const float tone = key_ >= 0 ? static_cast<float>(0.25 * std::sin(phase_)) : 0.0f;
+      const float tone = key_ >= 0 || panelKey >= 0 ? static_cast<float>(0.25 * std::sin(phase_)) : 0.0f;
       phase_ = std::fmod(phase_ + step, 2.0 * 3.14159265358979);
       for (int c = 0; c < 2; ++c) {
         const float x = in && in[c] ? in[c][i] : 0.0f;

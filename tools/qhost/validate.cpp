@@ -31,10 +31,11 @@ int runValidate(const ValidateOptions& options) {
     const int32_t flags = probe.effect()->flags;
     ctx.takesMidi = (flags & effFlagsIsSynth) || says(probe, "receiveVstEvents") || says(probe, "receiveVstMidiEvent");
     ctx.chunks = flags & effFlagsProgramChunks;
+    ctx.editor = flags & effFlagsHasEditor;
   }
   std::vector<Check> checks;
   for (auto group : {lifecycleChecks, infoChecks, processChecks, midiChecks, parameterChecks, stateChecks,
-                     burstChecks, realtimeChecks})
+                     burstChecks, realtimeChecks, editorChecks})
     for (const Check& c : group()) checks.push_back(c);
 
   int passed = 0, failed = 0, skipped = 0;

@@ -28,6 +28,7 @@ struct ValidateContext {
   int level = 2;
   bool takesMidi = false;  // a synth, or canDo receiveVstEvents / receiveVstMidiEvent
   bool chunks = false;     // programs are chunks
+  bool editor = false;     // the plug-in has an editor
 
   // 1 at level 1, `atTwo` at level 2, `atThree` at level 3.
   int scaled(int atOne, int atTwo, int atThree) const {
@@ -144,5 +145,6 @@ std::vector<Check> parameterChecks();
 std::vector<Check> stateChecks();
 std::vector<Check> burstChecks();
 std::vector<Check> realtimeChecks();
+std::vector<Check> editorChecks();
 
 }  // namespace qhost

@@ -77,6 +77,11 @@ class WindowDriver {
   virtual bool hasFocus() const = 0;  // the window itself (not an edit box) has the focus
   virtual Cursor cursor() const = 0;
   virtual int editBoxCount() const = 0;  // native edit boxes open on this window
+  // Calls that reached the window from a thread other than the one that created it (a
+  // window belongs to its thread; such a call is refused and counted).
+  virtual long foreignThreadCalls() const = 0;
+  // The windows, edit boxes and menus alive now in the window's library (leak checks).
+  virtual int libraryObjectCount() const = 0;
 
   // The window's pixels as last painted (opaque: paint copies what the editor drew).
   virtual const Bitmap& screen() const = 0;

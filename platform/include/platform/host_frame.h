@@ -19,6 +19,17 @@ struct FrameInput {
   std::string text;         // characters typed into the focused edit box
 };
 
+// GUI objects the process holds now. system: the system's own count (Windows
+// GetGuiResources; 0 under Wine, which does not count); own: the objects the platform code
+// made and has not yet deleted (GDI: bitmaps, contexts, fonts, regions, pens, brushes; USER:
+// windows, edit boxes, menus). Headless counts its fake windows, edit boxes and menus.
+struct GuiHandleCounts {
+  long systemGdi = 0;
+  long systemUser = 0;
+  long ownGdi = 0;
+  long ownUser = 0;
+};
+
 class HostFrame {
  public:
   // A visible top-level window whose client area is width x height at the screen point
@@ -41,6 +52,16 @@ class HostFrame {
   // from the display server under Wine; headless: the editor window's pixels). Null when
   // nothing can be read.
   virtual std::unique_ptr<Bitmap> captureClient() = 0;
+  // The windows inside the frame now: the editor's window and every window within it (edit
+  // boxes included). Zero once the editor has closed everything it opened.
+  virtual int childWindowCount() = 0;
+  // The calls that the windows inside the frame received from a thread other than the one
+  // that made them (each window counts its own; a window's count goes with it).
+  virtual long foreignThreadCalls() = 0;
+  // The objects alive now in the platform code of the library whose window is open in the
+  // frame (a plug-in carries its own copy): its own GDI and USER counts (headless: windows,
+  // edit boxes and menus as USER). False when no window is open in the frame.
+  virtual bool editorObjectCounts(GuiHandleCounts& counts) = 0;
 
  protected:
   HostFrame() = default;
@@ -48,17 +69,11 @@ class HostFrame {
   HostFrame& operator=(const HostFrame&) = delete;
 };
 
-// GUI objects the process holds now. system: the system's own count (Windows
-// GetGuiResources; 0 under Wine, which does not count); own: the objects the platform code
-// made and has not yet deleted (GDI: bitmaps, contexts, fonts, regions, pens, brushes; USER:
-// windows, edit boxes, menus). Headless counts its fake windows, edit boxes and menus.
-struct GuiHandleCounts {
-  long systemGdi = 0;
-  long systemUser = 0;
-  long ownGdi = 0;
-  long ownUser = 0;
-};
 GuiHandleCounts guiHandleCounts();
+
+// The process's memory in use now, in bytes, for leak checks: the heap's allocated bytes
+// (headless; the sanitizer's count in a sanitizer build) or the private bytes (Windows).
+long long processMemoryInUse();
 
 // Writes a bitmap as an uncompressed 32-bit BMP (top-down rows), for tools that have no PNG
 // writer. False on failure.

@@ -1,5 +1,7 @@
 #include "editor/kvx_dialogs.h"
 
+#include "editor/dialog_parts.h"
+
 #include <cctype>
 #include <charconv>
 
@@ -66,10 +68,9 @@ CAUGuiCtrl* KVXDialog::hitTest(GuiPoint p) {
 }
 
 int KVXDialog::keyDown(uint8_t key, int) {
-  switch (key) {
-    case 10:
-    case 13: onOk(); return kHandled;
-    case 27: onCancel(); return kHandled;
+  switch (dialogKey(key)) {
+    case DialogKey::Ok: onOk(); return kHandled;
+    case DialogKey::Cancel: onCancel(); return kHandled;
     default: return kNotHandled;
   }
 }

@@ -62,12 +62,14 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   vco.destroy = &qv::destroyVco;
   vco.setControl = &qv::setVcoPitchCv;
   vco.output = &qv::vcoOutput;
+  vco.outputLanes = &outputLanesOf<&qv::vcoOutput>;
   vco.tick = &qv::tickVco;
   vco.setSampleRate = &qv::setVcoSampleRate;
   ModuleKernel& vcoPw = at(ModuleType::VcoPulseWidth);
   vcoPw = row("VCO2 PW", true);
   vcoPw.setControl = &qv::setVcoWidthCv;
   vcoPw.output = &zeroOutput;
+  vcoPw.outputLanes = &outputLanesOf<&zeroOutput>;
   at(ModuleType::Vcf) = row("VCF", false, qv::vcfKernel());
 
   // Envelopes, amplifier, ring modulator, envelope follower, electronic switch.
@@ -119,6 +121,7 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   gate.destroy = &destroyFloatHolder;
   gate.setControl = &storeFloat;
   gate.output = &readFloat;
+  gate.outputLanes = &outputLanesOf<&readFloat>;
 
   ModuleKernel& bus = at(ModuleType::InputBus);
   bus = row("Input Bus", false);

@@ -104,6 +104,24 @@ struct LaneCall {
 using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, float* value, int count,
                                       const LaneCall* between);
 
+// Optional: the output function of one module for several voices at once, as calling
+// values[l] = output(dsps[l], outputIndex) for l = 0 .. count-1 in turn. Audio thread.
+using ModuleOutputLanesFn = void (*)(void* const* dsps, int outputIndex, float* values, int count);
+
+// The lanes functions of a module whose single-voice function is kOutput or kProcess: one call
+// through the table for all voices, the voice's own function called directly (and inlined
+// where the compiler sees it) voice after voice.
+template <ModuleOutputFn kOutput>
+void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
+  for (int l = 0; l < count; ++l) values[l] = kOutput(dsps[l], outputIndex);
+}
+template <ModuleProcessFn kProcess>
+void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
+  value[0] = kProcess(dsps[0], audio[0]);
+  if (between != nullptr) between->output(between->dsp, between->outputIndex);
+  for (int l = 1; l < count; ++l) value[l] = kProcess(dsps[l], audio[l]);
+}
+
 // One row of the module table. A null function means the module has no such function:
 // no set-control call, audio passes unprocessed, output reads 0, no tick.
 struct ModuleKernel {
@@ -118,6 +136,7 @@ struct ModuleKernel {
   ModuleSetSampleRateFn setSampleRate = nullptr;
   bool generator = false;  // its live output is read even while it is being evaluated
   ModuleProcessLanesFn processLanes = nullptr;  // with process, where one is faster
+  ModuleOutputLanesFn outputLanes = nullptr;    // with output, where one is faster
 };
 
 // The row for a type code; codes outside 0..39 give the empty row. Any thread.

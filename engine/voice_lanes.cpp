@@ -1,8 +1,6 @@
 // Several voices' flattened evaluation orders run as one (see voice_lanes.h).
 #include "engine/voice_lanes.h"
 
-#include <emmintrin.h>
-
 #include <cmath>
 #include <cstring>
 
@@ -11,28 +9,6 @@
 namespace {
 
 constexpr int kOutputSlot = 0;
-
-// sanitizeValue of four values: the same unsigned compare of the magnitude bits, made
-// signed by flipping the top bit of both sides.
-inline __m128 sanitizeLanes(__m128 v) {
-  const __m128i magnitude = _mm_and_si128(_mm_castps_si128(v), _mm_set1_epi32(0x7fffffff));
-  const __m128i offset = _mm_sub_epi32(magnitude, _mm_set1_epi32(static_cast<int>(kSmallestNormalBits)));
-  const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
-  const __m128i limit =
-      _mm_set1_epi32(static_cast<int>((kModuleValueLimitBits - kSmallestNormalBits) ^ 0x80000000u));
-  const __m128i outside = _mm_cmpgt_epi32(_mm_xor_si128(offset, flip), limit);
-  return _mm_andnot_ps(_mm_castsi128_ps(outside), v);
-}
-
-// slot += (sanitised) value x gain, lane by lane, for `vectors` groups of four lanes.
-template <bool kSanitize>
-inline void addScaled(float* slot, const float* value, const float* gain, int vectors) {
-  for (int k = 0; k < vectors * kSimdLanes; k += kSimdLanes) {
-    __m128 v = _mm_load_ps(value + k);
-    if constexpr (kSanitize) v = sanitizeLanes(v);
-    _mm_store_ps(slot + k, _mm_add_ps(_mm_load_ps(slot + k), _mm_mul_ps(v, _mm_load_ps(gain + k))));
-  }
-}
 
 // The function a step's kind calls, as stored bits, for comparing two steps.
 std::uintptr_t functionBits(const ScheduleStep& s) {
@@ -105,6 +81,7 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       if (a.module == filter && callsProcess(a.kind) && firstFilterDraw < 0) firstFilterDraw = i;
     }
     out.processLanes = nullptr;
+    out.outputLanes = nullptr;
     out.touch = LaneCall{};
     switch (a.kind) {
       case ScheduleStepKind::Leaf:
@@ -129,9 +106,10 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
         break;
     }
     if (setsControl(a.kind)) out.setControl = lead.setControlFns[a.module];
-    if (out.process != nullptr) {
+    if (out.process != nullptr || out.output != nullptr) {
       const ModuleKernel& kernel = moduleKernel(lead.types[a.module]);
-      if (out.process == kernel.process) out.processLanes = kernel.processLanes;
+      if (out.process != nullptr && out.process == kernel.process) out.processLanes = kernel.processLanes;
+      if (out.output != nullptr && out.output == kernel.output) out.outputLanes = kernel.outputLanes;
     }
     if (endsEvaluation(a.kind)) ended_[endedCount_++] = a.module;
     for (int l = 0; l < count; ++l) {
@@ -174,17 +152,39 @@ inline void VoiceLanes::processLanes(const Step& s, const float* audio, float* v
   for (int l = 1; l < kCount; ++l) value[l] = s.process(s.dsp[l], audio[l]);
 }
 
+// The output reads of a step in lane order.
+template <int kCount>
+inline void VoiceLanes::readOutputs(const Step& s, float* value) {
+  if (s.outputLanes != nullptr) {
+    s.outputLanes(s.dsp, s.argument, value, kCount);
+    return;
+  }
+  for (int l = 0; l < kCount; ++l) value[l] = s.output(s.dsp[l], s.argument);
+}
+
+namespace {
+
+// slot[l] += (sanitised) value[l] x gain, lane by lane. The values were just stored one by
+// one (by the module calls): read back one by one, they come straight from the stores.
+template <int kCount, bool kSanitize>
+inline void addScaled(float* slot, const float* value, const float* const* gain) {
+  for (int l = 0; l < kCount; ++l) {
+    float v = value[l];
+    if constexpr (kSanitize) v = sanitizeValue(v);
+    slot[l] += v * *gain[l];
+  }
+}
+
+}  // namespace
+
 // One sample of `kCount` voices. The memo flags are set after the steps, for every module
 // whose evaluation ended: nothing reads them during the steps (the order resolves the memo
 // when it is derived), and byte stores inside the loop would make every other value be read
 // again after each.
 template <int kCount>
 void VoiceLanes::run(PatchVoice* voices, float* outputs) {
-  constexpr int kVectors = (kCount + kSimdLanes - 1) / kSimdLanes;
-  constexpr int kWidth = kVectors * kSimdLanes;
-  alignas(16) float slots[kMaxScheduleSlots][kWidth];
-  alignas(16) float value[kWidth] = {};  // lanes beyond kCount stay 0
-  alignas(16) float gain[kWidth] = {};
+  float slots[kMaxScheduleSlots][kCount];
+  float value[kCount];
   for (int r = 0; r < kScheduleResultSlots; ++r) {
     for (float& slot : slots[r]) slot = -0.0f;
   }
@@ -200,36 +200,28 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
     bool finishes = false;
     switch (s->kind) {
       case ScheduleStepKind::Zero:
-        for (int k = 0; k < kWidth; k += kSimdLanes) {
-          _mm_store_ps(slots[s->dest] + k, _mm_add_ps(_mm_load_ps(slots[s->dest] + k), _mm_setzero_ps()));
-        }
+        for (float& slot : slots[s->dest]) slot += 0.0f;
         break;
       case ScheduleStepKind::Leaf:
       case ScheduleStepKind::MemoLive:
-        for (int l = 0; l < kCount; ++l) value[l] = s->output(s->dsp[l], s->argument);
-        for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
-        addScaled<true>(slots[s->dest], value, gain, kVectors);
+        readOutputs<kCount>(*s, value);
+        addScaled<kCount, true>(slots[s->dest], value, s->gain);
         break;
       case ScheduleStepKind::MemoLiveSilent:
         for (int l = 0; l < kCount; ++l) value[l] = 0.0f;
-        for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
-        addScaled<true>(slots[s->dest], value, gain, kVectors);
+        addScaled<kCount, true>(slots[s->dest], value, s->gain);
         break;
       case ScheduleStepKind::MemoCacheRead:
-        for (int l = 0; l < kCount; ++l) s->output(s->dsp[l], s->argument);
+        readOutputs<kCount>(*s, value);
         [[fallthrough]];
       case ScheduleStepKind::MemoCache:
         for (int l = 0; l < kCount; ++l) value[l] = cache[l][s->module];
-        for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
-        addScaled<false>(slots[s->dest], value, gain, kVectors);
+        addScaled<kCount, false>(slots[s->dest], value, s->gain);
         break;
-      case ScheduleStepKind::Begin: {
-        float* audio = slots[s->dest + 1];
-        for (int l = 0; l < kCount; ++l) audio[l] = s->output(s->dsp[l], s->argument);
-        for (int l = kCount; l < kWidth; ++l) audio[l] = 0.0f;
+      case ScheduleStepKind::Begin:
+        readOutputs<kCount>(*s, slots[s->dest + 1]);
         for (float& control : slots[s->dest]) control = 0.0f;
         break;
-      }
       case ScheduleStepKind::BeginSilent:
         for (float& audio : slots[s->dest + 1]) audio = 0.0f;
         for (float& control : slots[s->dest]) control = 0.0f;
@@ -265,13 +257,13 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
       }
       case ScheduleStepKind::Solo: {
         float audio[kCount];
-        for (int l = 0; l < kCount; ++l) audio[l] = s->output(s->dsp[l], s->argument);
+        readOutputs<kCount>(*s, audio);
         processLanes<kCount>(*s, audio, value);
         finishes = true;
         break;
       }
       case ScheduleStepKind::SoloNoProcess:
-        for (int l = 0; l < kCount; ++l) value[l] = s->output(s->dsp[l], s->argument);
+        readOutputs<kCount>(*s, value);
         finishes = true;
         break;
       case ScheduleStepKind::Accumulate: {
@@ -282,12 +274,11 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
     }
     if (finishes) {
       // The end of a module's evaluation in every lane: sanitised, memoised, x gain.
-      for (int k = 0; k < kWidth; k += kSimdLanes) {
-        _mm_store_ps(value + k, sanitizeLanes(_mm_load_ps(value + k)));
+      for (int l = 0; l < kCount; ++l) {
+        const float v = sanitizeValue(value[l]);
+        cache[l][s->module] = v;
+        slots[s->dest][l] += v * *s->gain[l];
       }
-      for (int l = 0; l < kCount; ++l) cache[l][s->module] = value[l];
-      for (int l = 0; l < kCount; ++l) gain[l] = *s->gain[l];
-      addScaled<false>(slots[s->dest], value, gain, kVectors);
     }
   }
   for (int l = 0; l < kCount; ++l) {

@@ -44,6 +44,7 @@ class VoiceLanes {
     ModuleSetControlFn setControl = nullptr;
     ModuleAccumulateFn accumulate = nullptr;
     ModuleProcessLanesFn processLanes = nullptr;  // the module's call for all lanes, if it has one
+    ModuleOutputLanesFn outputLanes = nullptr;    // the same for the output function
     // Read right after the first lane's process call (the noise's first read), or null.
     LaneCall touch;
     void* dsp[kMaxLaneVoices] = {};
@@ -54,6 +55,8 @@ class VoiceLanes {
   bool gather(PatchVoice* voices, int count);
   template <int kCount>
   static void processLanes(const Step& s, const float* audio, float* value);
+  template <int kCount>
+  static void readOutputs(const Step& s, float* value);
   template <int kCount>
   void run(PatchVoice* voices, float* outputs);
   void runAll(PatchVoice* voices, int count, float* outputs);

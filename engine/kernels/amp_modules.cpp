@@ -53,10 +53,16 @@ float follow(void* dsp, float x) { return static_cast<EnvelopeFollower*>(dsp)->p
 } // namespace
 
 ModuleKernel vcaKernel() {
-    return ModuleKernel{.create = &createVca, .destroy = &destroyVca, .setControl = &linearCv, .process = &amplify};
+    return ModuleKernel{.create = &createVca,
+                        .destroy = &destroyVca,
+                        .setControl = &linearCv,
+                        .process = &amplify,
+                        .processLanes = &processLanesOf<&amplify>};
 }
 
-ModuleKernel vcaExpKernel() { return ModuleKernel{.setControl = &expCv, .process = &amplify}; }
+ModuleKernel vcaExpKernel() {
+    return ModuleKernel{.setControl = &expCv, .process = &amplify, .processLanes = &processLanesOf<&amplify>};
+}
 
 ModuleKernel ringModulatorKernel() {
     return ModuleKernel{

@@ -66,7 +66,8 @@ ModuleKernel envelopeKernel(ModuleCreateFn create) {
         .setControl = &gate,
         .output = &level,
         .tick = &tick,
-        .setSampleRate = &setSampleRate};
+        .setSampleRate = &setSampleRate,
+        .outputLanes = &outputLanesOf<&level>};
 }
 
 } // namespace

@@ -85,7 +85,8 @@ ModuleKernel keyboardCvKernel() {
         .destroy = &destroyCv,
         .setControl = &storeCvControl,
         .output = &cvOutput,
-        .setSampleRate = &cvSampleRate};
+        .setSampleRate = &cvSampleRate,
+        .outputLanes = &outputLanesOf<&cvOutput>};
 }
 
 ModuleKernel keyboardGateKernel() {
@@ -93,7 +94,8 @@ ModuleKernel keyboardGateKernel() {
         .create = &createGate,
         .destroy = &destroyGate,
         .setControl = &gateControl,
-        .output = &gateOutput};
+        .output = &gateOutput,
+        .outputLanes = &outputLanesOf<&gateOutput>};
 }
 
 ModuleKernel keyboardTriggerKernel() {

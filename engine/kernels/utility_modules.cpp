@@ -54,7 +54,8 @@ ModuleKernel inverterKernel() {
 }
 
 ModuleKernel constantKernel() {
-    return ModuleKernel{.create = &createConstant, .destroy = &destroyFloatHolder, .output = &readFloat};
+    return ModuleKernel{.create = &createConstant, .destroy = &destroyFloatHolder, .output = &readFloat,
+                        .outputLanes = &outputLanesOf<&readFloat>};
 }
 
 } // namespace qv

@@ -19,9 +19,16 @@ inline constexpr std::uint32_t kHardWiredCode = fourCharCode("none");
 
 // An input connection: pulls one output of a source module, times a ramped gain.
 struct PatchInput {
+  explicit PatchInput(float& gainSlot) : gain(gainSlot) {}
+  PatchInput(const PatchInput&) = delete;
+  PatchInput& operator=(const PatchInput&) = delete;
+
   PatchModule* source = nullptr;     // the module read now (a cord re-points it)
+  // Current gain. It lives in the voice's gain store (PatchVoice::newInput), packed with the
+  // other connections' gains: the few dozen a sample reads share a handful of cache lines
+  // instead of one line each.
+  float& gain;
   std::uint32_t code = kHardWiredCode;  // jack code of the input jack, or 'none'
-  float gain = 0.0f;                 // current gain
   bool off = true;                   // |gain| < 1e-6: skipped by the evaluation
   std::int32_t arrived = 0;          // 0 while on the voice's ramp list, 1 once arrived
   std::int32_t outputIndex = 0;      // which output of source is read

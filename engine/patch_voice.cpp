@@ -186,7 +186,7 @@ PatchModule* PatchVoice::wrapSharedModule(const PatchModule& shared, const char*
 }
 
 PatchInput* PatchVoice::newInput(float gain, std::int32_t outputIndex) {
-  auto* in = new PatchInput;
+  auto* in = new PatchInput(gainStore_.emplace_back(0.0f));
   in->gain = flushNonNormal(gain);
   in->target = in->gain;
   in->off = std::fabs(in->gain) < 1e-6f;

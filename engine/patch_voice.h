@@ -18,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 
 #include "engine/engine_command.h"
@@ -304,6 +305,9 @@ struct PatchVoice {
   friend float evaluateVoiceSample(PatchVoice& voice);
   friend class VoiceLanes;
 
+  // The gains of the voice's connections, in the order they were made (newInput). A deque
+  // keeps each where it is as more are added, in blocks of consecutive gains.
+  std::deque<float> gainStore_;
   VoiceSchedule schedule_;
   bool memoCleared_ = false;  // no evaluation since prepareVoiceSample cleared the memo flags
   std::atomic<int> sampleRate_;

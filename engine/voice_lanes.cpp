@@ -1,6 +1,7 @@
 // Several voices' flattened evaluation orders run as one (see voice_lanes.h).
 #include "engine/voice_lanes.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -228,12 +229,16 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         break;
       case ScheduleStepKind::End:
       case ScheduleStepKind::EndNoProcess: {
+        // The lanes whose control sum moved, found without a branch per lane: it rarely moves.
         const float* control = slots[s->argument];
+        unsigned moved = 0;
         for (int l = 0; l < kCount; ++l) {
-          if (std::fabs(control[l] - lastControl[l][s->module]) > kSetControlThreshold) {
-            if (s->setControl != nullptr) s->setControl(s->dsp[l], control[l]);
-            lastControl[l][s->module] = control[l];
-          }
+          moved |= static_cast<unsigned>(std::fabs(control[l] - lastControl[l][s->module]) > kSetControlThreshold) << l;
+        }
+        for (; moved != 0; moved &= moved - 1) {
+          const int l = std::countr_zero(moved);
+          if (s->setControl != nullptr) s->setControl(s->dsp[l], control[l]);
+          lastControl[l][s->module] = control[l];
         }
         const float* audio = slots[s->argument + 1];
         if (s->kind == ScheduleStepKind::End) {
@@ -281,10 +286,11 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
       }
     }
   }
+  const int ended = endedCount_;  // read once: the byte stores below may alias it
   for (int l = 0; l < kCount; ++l) {
     outputs[l] = slots[kOutputSlot][l];
     std::uint8_t* const computed = voices[l].computed;
-    for (int i = 0; i < endedCount_; ++i) computed[ended_[i]] = 1;
+    for (int i = 0; i < ended; ++i) computed[ended_[i]] = 1;
   }
 }
 

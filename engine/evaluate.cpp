@@ -55,9 +55,13 @@ float PatchVoice::pull(PatchInput* input) {
   return audio * input->gain;
 }
 
-void prepareVoiceSample(PatchVoice& voice) {
+void clearVoiceMemo(PatchVoice& voice) {
   std::memset(voice.computed, 0, sizeof voice.computed);
   voice.memoCleared_ = true;
+}
+
+void prepareVoiceSample(PatchVoice& voice) {
+  clearVoiceMemo(voice);
   const VoiceSchedule& schedule = voice.schedule_;
   if (schedule.valid) {
     for (int k = 0; k < schedule.tickCount; ++k) schedule.ticks[k](schedule.tickObjects[k]);

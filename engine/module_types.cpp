@@ -64,6 +64,7 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   vco.output = &qv::vcoOutput;
   vco.outputLanes = &outputLanesOf<&qv::vcoOutput>;
   vco.tick = &qv::tickVco;
+  vco.tickLanes = &tickLanesOf<&qv::tickVco>;
   vco.setSampleRate = &qv::setVcoSampleRate;
   ModuleKernel& vcoPw = at(ModuleType::VcoPulseWidth);
   vcoPw = row("VCO2 PW", true);

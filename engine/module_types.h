@@ -108,12 +108,20 @@ using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, flo
 // values[l] = output(dsps[l], outputIndex) for l = 0 .. count-1 in turn. Audio thread.
 using ModuleOutputLanesFn = void (*)(void* const* dsps, int outputIndex, float* values, int count);
 
-// The lanes functions of a module whose single-voice function is kOutput or kProcess: one call
+// Optional: the tick function of one module for several voices at once, as calling
+// tick(dsps[l]) for l = 0 .. count-1 in turn. Audio thread.
+using ModuleTickLanesFn = void (*)(void* const* dsps, int count);
+
+// The lanes functions of a module whose single-voice function is kOutput, kProcess or kTick: one call
 // through the table for all voices, the voice's own function called directly (and inlined
 // where the compiler sees it) voice after voice.
 template <ModuleOutputFn kOutput>
 void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
   for (int l = 0; l < count; ++l) values[l] = kOutput(dsps[l], outputIndex);
+}
+template <ModuleTickFn kTick>
+void tickLanesOf(void* const* dsps, int count) {
+  for (int l = 0; l < count; ++l) kTick(dsps[l]);
 }
 template <ModuleProcessFn kProcess>
 void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
@@ -137,6 +145,7 @@ struct ModuleKernel {
   bool generator = false;  // its live output is read even while it is being evaluated
   ModuleProcessLanesFn processLanes = nullptr;  // with process, where one is faster
   ModuleOutputLanesFn outputLanes = nullptr;    // with output, where one is faster
+  ModuleTickLanesFn tickLanes = nullptr;        // with tick, where one is faster
 };
 
 // The row for a type code; codes outside 0..39 give the empty row. Any thread.

@@ -301,6 +301,7 @@ struct PatchVoice {
   float pull(PatchInput* input);
 
   friend void prepareVoiceSample(PatchVoice& voice);
+  friend void clearVoiceMemo(PatchVoice& voice);
   friend float processVoiceSample(PatchVoice& voice);
   friend float evaluateVoiceSample(PatchVoice& voice);
   friend class VoiceLanes;
@@ -335,6 +336,8 @@ inline constexpr PatchModule* PatchVoice::*kTickedRoles[] = {
 // ADSR 1 and Keyboard Trigger in that order. Audio thread, once per sample, before
 // processVoiceSample.
 void prepareVoiceSample(PatchVoice& voice);
+// The first half of prepareVoiceSample: the memo flags cleared, no tick.
+void clearVoiceMemo(PatchVoice& voice);
 
 // Evaluates the voice for this sample and returns its output; adds its reverb send and its
 // Left Input / Right Input contributions (each x 0.1) to the shared accumulators. Runs the

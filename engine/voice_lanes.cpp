@@ -308,16 +308,56 @@ void VoiceLanes::runAll(PatchVoice* voices, int count, float* outputs) {
   }
 }
 
+// Each voice's ticks touch only its own modules, so ticking module k of every voice before
+// module k + 1 of any gives each voice what ticking it whole gives.
+void VoiceLanes::prepareVoices(PatchVoice* voices, int count) {
+  bool valid = true;
+  for (int v = 0; v < count && valid; ++v) valid = voices[v].schedule_.valid;
+  if (valid) {
+    bool same = ticksCheckedFor_ == voices && ticksCheckedCount_ == count;
+    for (int v = 0; v < count && same; ++v) same = ticksGenerations_[v] == voices[v].schedule_.generation;
+    if (!same) {
+      const VoiceSchedule& first = voices[0].schedule_;
+      ticksTogether_ = true;
+      for (int v = 1; v < count && ticksTogether_; ++v) {
+        const VoiceSchedule& other = voices[v].schedule_;
+        ticksTogether_ = other.tickCount == first.tickCount;
+        for (int k = 0; k < first.tickCount && ticksTogether_; ++k) {
+          ticksTogether_ = other.ticks[k] == first.ticks[k] && other.tickLanes[k] == first.tickLanes[k];
+        }
+      }
+      ticksCheckedFor_ = voices;
+      ticksCheckedCount_ = count;
+      for (int v = 0; v < count; ++v) ticksGenerations_[v] = voices[v].schedule_.generation;
+    }
+  }
+  if (!valid || !ticksTogether_) {
+    for (int v = 0; v < count; ++v) prepareVoiceSample(voices[v]);
+    return;
+  }
+  for (int v = 0; v < count; ++v) clearVoiceMemo(voices[v]);
+  const VoiceSchedule& first = voices[0].schedule_;
+  void* objects[kMaxLaneVoices];
+  for (int k = 0; k < first.tickCount; ++k) {
+    for (int v = 0; v < count; ++v) objects[v] = voices[v].schedule_.tickObjects[k];
+    if (const ModuleTickLanesFn lanes = first.tickLanes[k]) {
+      lanes(objects, count);
+    } else {
+      for (int v = 0; v < count; ++v) first.ticks[k](objects[v]);
+    }
+  }
+}
+
 float VoiceLanes::process(PatchVoice* voices, int count) {
   ranTogether_ = false;
   if (count <= 1) {
     prepareVoiceSample(voices[0]);
     return processVoiceSample(voices[0]);
   }
+  prepareVoices(voices, count);
   bool scheduled = true;
   for (int v = 0; v < count; ++v) {
     PatchVoice& voice = voices[v];
-    prepareVoiceSample(voice);
     voice.advanceRamps();
     if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
     scheduled = scheduled && voice.memoCleared_ && voice.schedule_.usable;

@@ -51,6 +51,9 @@ class VoiceLanes {
     const float* gain[kMaxLaneVoices] = {};
   };
 
+  // prepareVoiceSample of voices[0 .. count-1]; their ticks module by module for all voices
+  // when their orders are derived and tick the same modules.
+  void prepareVoices(PatchVoice* voices, int count);
   // Builds the steps for voices[0 .. count-1]; false when they cannot run together.
   bool gather(PatchVoice* voices, int count);
   template <int kCount>
@@ -72,4 +75,9 @@ class VoiceLanes {
   std::uint32_t builtGenerations_[kMaxLaneVoices] = {};
   bool together_ = false;
   bool ranTogether_ = false;
+  // The same for the ticks: the orders' generations the check below was made for.
+  const PatchVoice* ticksCheckedFor_ = nullptr;
+  std::int32_t ticksCheckedCount_ = 0;
+  std::uint32_t ticksGenerations_[kMaxLaneVoices] = {};
+  bool ticksTogether_ = false;
 };

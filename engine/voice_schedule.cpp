@@ -169,7 +169,9 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
   for (PatchModule* PatchVoice::*role : kTickedRoles) {
     const PatchModule* m = voice.*role;
     if (m == nullptr || voice.tickFns[m->index] == nullptr) continue;
+    const ModuleKernel& kernel = moduleKernel(voice.types[m->index]);
     schedule.ticks[schedule.tickCount] = voice.tickFns[m->index];
+    schedule.tickLanes[schedule.tickCount] = kernel.tick == voice.tickFns[m->index] ? kernel.tickLanes : nullptr;
     schedule.tickObjects[schedule.tickCount] = voice.dsps[m->index];
     ++schedule.tickCount;
   }

@@ -78,6 +78,7 @@ struct VoiceSchedule {
   ScheduleStep steps[kMaxScheduleSteps];
   std::int32_t count = 0;
   ModuleTickFn ticks[kScheduleTicks] = {};
+  ModuleTickLanesFn tickLanes[kScheduleTicks] = {};  // the tick's module's call for several voices, or null
   void* tickObjects[kScheduleTicks] = {};
   std::int32_t tickCount = 0;
   bool valid = false;   // derived for the current shape

@@ -67,7 +67,8 @@ ModuleKernel envelopeKernel(ModuleCreateFn create) {
         .output = &level,
         .tick = &tick,
         .setSampleRate = &setSampleRate,
-        .outputLanes = &outputLanesOf<&level>};
+        .outputLanes = &outputLanesOf<&level>,
+        .tickLanes = &tickLanesOf<&tick>};
 }
 
 } // namespace

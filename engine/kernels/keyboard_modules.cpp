@@ -103,7 +103,8 @@ ModuleKernel keyboardTriggerKernel() {
         .create = &createTrigger,
         .destroy = &destroyTrigger,
         .output = &triggerOutput,
-        .tick = &triggerTick};
+        .tick = &triggerTick,
+        .tickLanes = &tickLanesOf<&triggerTick>};
 }
 
 } // namespace qv

@@ -45,7 +45,8 @@ ModuleKernel vcfKernel() {
         .process = &process,
         .tick = &tick,
         .setSampleRate = &setSampleRate,
-        .processLanes = &processVcfLanes};
+        .processLanes = &processVcfLanes,
+        .tickLanes = &tickLanesOf<&tick>};
 }
 
 } // namespace qv

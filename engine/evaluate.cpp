@@ -5,8 +5,16 @@
 #include "engine/patch_voice.h"
 #include "engine/sanitize.h"
 
+void PatchVoice::settleEndedModules() {
+  for (int i = 0; i < endedPendingCount_; ++i) computed[endedPending_[i]] = 1;
+  endedPending_ = nullptr;
+  endedPendingCount_ = 0;
+}
+
 float PatchVoice::evaluateInput(PatchInput* input) {
+  if (endedPending_ != nullptr) settleEndedModules();
   memoCleared_ = false;
+  memoDirty_ = true;
   return pull(input);
 }
 
@@ -56,11 +64,15 @@ float PatchVoice::pull(PatchInput* input) {
 }
 
 void clearVoiceMemo(PatchVoice& voice) {
-  std::memset(voice.computed, 0, sizeof voice.computed);
+  if (voice.memoDirty_) std::memset(voice.computed, 0, sizeof voice.computed);
+  voice.memoDirty_ = false;
+  voice.endedPending_ = nullptr;
+  voice.endedPendingCount_ = 0;
   voice.memoCleared_ = true;
 }
 
 void prepareVoiceSample(PatchVoice& voice) {
+  voice.memoDirty_ = true;  // the flags may have been set from outside: cleared in any case
   clearVoiceMemo(voice);
   const VoiceSchedule& schedule = voice.schedule_;
   if (schedule.valid) {
@@ -115,6 +127,8 @@ float processVoiceSample(PatchVoice& voice) {
 }
 
 float evaluateVoiceSample(PatchVoice& voice) {
+  if (voice.endedPending_ != nullptr) voice.settleEndedModules();
+  voice.memoDirty_ = true;
   if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
   if (!voice.memoCleared_ || !voice.schedule_.usable) return pullSample(voice);
   voice.memoCleared_ = false;

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "engine/lane_vectors.h"
+
 struct PatchVoice;
 
 enum class ModuleType : std::int32_t {
@@ -100,12 +102,14 @@ struct LaneCall {
 
 // Optional: the process function of one module for several voices at once, as calling
 // value[l] = process(dsps[l], audio[l]) for l = 0 .. count-1 in turn, bit for bit, with
-// `between` (when not null) called right after voice 0's. Audio thread.
+// `between` (when not null) called right after voice 0's. value has room for
+// laneWidth(count) floats (engine/lane_vectors.h); the pad lanes receive 0. Audio thread.
 using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, float* value, int count,
                                       const LaneCall* between);
 
 // Optional: the output function of one module for several voices at once, as calling
-// values[l] = output(dsps[l], outputIndex) for l = 0 .. count-1 in turn. Audio thread.
+// values[l] = output(dsps[l], outputIndex) for l = 0 .. count-1 in turn; values as value
+// above. Audio thread.
 using ModuleOutputLanesFn = void (*)(void* const* dsps, int outputIndex, float* values, int count);
 
 // Optional: the tick function of one module for several voices at once, as calling
@@ -117,7 +121,7 @@ using ModuleTickLanesFn = void (*)(void* const* dsps, int count);
 // where the compiler sees it) voice after voice.
 template <ModuleOutputFn kOutput>
 void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
-  for (int l = 0; l < count; ++l) values[l] = kOutput(dsps[l], outputIndex);
+  storeLaneGroups(values, count, [&](int l) { return kOutput(dsps[l], outputIndex); });
 }
 template <ModuleTickFn kTick>
 void tickLanesOf(void* const* dsps, int count) {
@@ -125,9 +129,11 @@ void tickLanesOf(void* const* dsps, int count) {
 }
 template <ModuleProcessFn kProcess>
 void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
-  value[0] = kProcess(dsps[0], audio[0]);
-  if (between != nullptr) between->output(between->dsp, between->outputIndex);
-  for (int l = 1; l < count; ++l) value[l] = kProcess(dsps[l], audio[l]);
+  storeLaneGroups(value, count, [&](int l) {
+    const float v = kProcess(dsps[l], audio[l]);
+    if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
+    return v;
+  });
 }
 
 // One row of the module table. A null function means the module has no such function:

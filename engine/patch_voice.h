@@ -311,6 +311,13 @@ struct PatchVoice {
   std::deque<float> gainStore_;
   VoiceSchedule schedule_;
   bool memoCleared_ = false;  // no evaluation since prepareVoiceSample cleared the memo flags
+  // Voices evaluated together leave their memo flags unset: the modules their evaluation
+  // ended are listed here (in the VoiceLanes that ran them) until a pull of this sample
+  // needs the flags or the next sample clears them.
+  const std::int16_t* endedPending_ = nullptr;
+  std::int32_t endedPendingCount_ = 0;
+  bool memoDirty_ = true;  // a memo flag may be set (clearVoiceMemo has work to do)
+  void settleEndedModules();
   std::atomic<int> sampleRate_;
   SpscQueue<EngineCommand, kVoiceCommandCapacity> commands_;
   std::mutex producerMutex_;               // serialises non-audio producers only

@@ -1,6 +1,8 @@
 // Several voices' flattened evaluation orders run as one (see voice_lanes.h).
 #include "engine/voice_lanes.h"
 
+#include <emmintrin.h>
+
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -10,6 +12,9 @@
 namespace {
 
 constexpr int kOutputSlot = 0;
+
+// The gain of a pad lane.
+constexpr float kPadGain = 0.0f;
 
 // The function a step's kind calls, as stored bits, for comparing two steps.
 std::uintptr_t functionBits(const ScheduleStep& s) {
@@ -125,6 +130,7 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       out.dsp[l] = b.dsp;
       out.gain[l] = b.gain;
     }
+    for (int l = count; l < laneWidth(count); ++l) out.gain[l] = &kPadGain;
   }
   // Evaluated in turn, the first voice's filter draws, then its first read of the noise
   // draws (later reads in the sample take the noise's kept value), then the other voices'
@@ -148,9 +154,11 @@ inline void VoiceLanes::processLanes(const Step& s, const float* audio, float* v
     s.processLanes(s.dsp, audio, value, kCount, between);
     return;
   }
-  value[0] = s.process(s.dsp[0], audio[0]);
-  if (between != nullptr) between->output(between->dsp, between->outputIndex);
-  for (int l = 1; l < kCount; ++l) value[l] = s.process(s.dsp[l], audio[l]);
+  storeLaneGroups(value, kCount, [&](int l) {
+    const float v = s.process(s.dsp[l], audio[l]);
+    if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
+    return v;
+  });
 }
 
 // The output reads of a step in lane order.
@@ -160,32 +168,65 @@ inline void VoiceLanes::readOutputs(const Step& s, float* value) {
     s.outputLanes(s.dsp, s.argument, value, kCount);
     return;
   }
-  for (int l = 0; l < kCount; ++l) value[l] = s.output(s.dsp[l], s.argument);
+  storeLaneGroups(value, kCount, [&](int l) { return s.output(s.dsp[l], s.argument); });
 }
 
 namespace {
 
-// slot[l] += (sanitised) value[l] x gain, lane by lane. The values were just stored one by
-// one (by the module calls): read back one by one, they come straight from the stores.
-template <int kCount, bool kSanitize>
+// sanitizeValue of four values: the same unsigned compare of the magnitude bits, made
+// signed by flipping the top bit of both sides.
+inline __m128 sanitizeLanes(__m128 v) {
+  const __m128i magnitude = _mm_and_si128(_mm_castps_si128(v), _mm_set1_epi32(0x7fffffff));
+  const __m128i offset = _mm_sub_epi32(magnitude, _mm_set1_epi32(static_cast<int>(kSmallestNormalBits)));
+  const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+  const __m128i limit =
+      _mm_set1_epi32(static_cast<int>((kModuleValueLimitBits - kSmallestNormalBits) ^ 0x80000000u));
+  const __m128i outside = _mm_cmpgt_epi32(_mm_xor_si128(offset, flip), limit);
+  return _mm_andnot_ps(_mm_castsi128_ps(outside), v);
+}
+
+// The gains of lanes j .. j+3.
+inline __m128 gainLanes(const float* const* gain, int j) {
+  return _mm_setr_ps(*gain[j], *gain[j + 1], *gain[j + 2], *gain[j + 3]);
+}
+
+// slot += (sanitised) value x gain, four lanes at a time.
+template <int kWidth, bool kSanitize>
 inline void addScaled(float* slot, const float* value, const float* const* gain) {
-  for (int l = 0; l < kCount; ++l) {
-    float v = value[l];
-    if constexpr (kSanitize) v = sanitizeValue(v);
-    slot[l] += v * *gain[l];
+  for (int j = 0; j < kWidth; j += kSimdLanes) {
+    __m128 v = _mm_load_ps(value + j);
+    if constexpr (kSanitize) v = sanitizeLanes(v);
+    _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(gain, j))));
   }
+}
+
+// |control - last| > kSetControlThreshold as one bit per lane (lane l: bit l).
+template <int kCount>
+inline unsigned movedLanes(const float* control, float* const* lastControl, int module) {
+  constexpr int kWidth = laneWidth(kCount);
+  alignas(16) float last[kWidth] = {};
+  for (int l = 0; l < kCount; ++l) last[l] = lastControl[l][module];
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  const __m128 threshold = _mm_set1_ps(kSetControlThreshold);
+  unsigned moved = 0;
+  for (int j = 0; j < kWidth; j += kSimdLanes) {
+    const __m128 distance = _mm_and_ps(_mm_sub_ps(_mm_load_ps(control + j), _mm_load_ps(last + j)), magnitude);
+    moved |= static_cast<unsigned>(_mm_movemask_ps(_mm_cmpgt_ps(distance, threshold))) << j;
+  }
+  return moved & ((1u << kCount) - 1u);
 }
 
 }  // namespace
 
-// One sample of `kCount` voices. The memo flags are set after the steps, for every module
-// whose evaluation ended: nothing reads them during the steps (the order resolves the memo
-// when it is derived), and byte stores inside the loop would make every other value be read
-// again after each.
+// One sample of `kCount` voices. Nothing reads the memo flags during the steps (the order
+// resolves the memo when it is derived): the voices are told which modules ended, and set
+// the flags only if a pull of this sample comes to need them.
 template <int kCount>
 void VoiceLanes::run(PatchVoice* voices, float* outputs) {
-  float slots[kMaxScheduleSlots][kCount];
-  float value[kCount];
+  constexpr int kWidth = laneWidth(kCount);
+  alignas(16) float slots[kMaxScheduleSlots][kWidth];
+  alignas(16) float value[kWidth] = {};
+  alignas(16) float audio[kWidth] = {};
   for (int r = 0; r < kScheduleResultSlots; ++r) {
     for (float& slot : slots[r]) slot = -0.0f;
   }
@@ -201,72 +242,68 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
     bool finishes = false;
     switch (s->kind) {
       case ScheduleStepKind::Zero:
-        for (float& slot : slots[s->dest]) slot += 0.0f;
+        for (int j = 0; j < kWidth; j += kSimdLanes) {
+          _mm_store_ps(slots[s->dest] + j, _mm_add_ps(_mm_load_ps(slots[s->dest] + j), _mm_setzero_ps()));
+        }
         break;
       case ScheduleStepKind::Leaf:
       case ScheduleStepKind::MemoLive:
         readOutputs<kCount>(*s, value);
-        addScaled<kCount, true>(slots[s->dest], value, s->gain);
+        addScaled<kWidth, true>(slots[s->dest], value, s->gain);
         break;
       case ScheduleStepKind::MemoLiveSilent:
-        for (int l = 0; l < kCount; ++l) value[l] = 0.0f;
-        addScaled<kCount, true>(slots[s->dest], value, s->gain);
+        for (float& v : value) v = 0.0f;
+        addScaled<kWidth, true>(slots[s->dest], value, s->gain);
         break;
       case ScheduleStepKind::MemoCacheRead:
         readOutputs<kCount>(*s, value);
         [[fallthrough]];
       case ScheduleStepKind::MemoCache:
-        for (int l = 0; l < kCount; ++l) value[l] = cache[l][s->module];
-        addScaled<kCount, false>(slots[s->dest], value, s->gain);
+        storeLaneGroups(value, kCount, [&](int l) { return cache[l][s->module]; });
+        addScaled<kWidth, false>(slots[s->dest], value, s->gain);
         break;
       case ScheduleStepKind::Begin:
         readOutputs<kCount>(*s, slots[s->dest + 1]);
         for (float& control : slots[s->dest]) control = 0.0f;
         break;
       case ScheduleStepKind::BeginSilent:
-        for (float& audio : slots[s->dest + 1]) audio = 0.0f;
+        for (float& v : slots[s->dest + 1]) v = 0.0f;
         for (float& control : slots[s->dest]) control = 0.0f;
         break;
       case ScheduleStepKind::End:
       case ScheduleStepKind::EndNoProcess: {
-        // The lanes whose control sum moved, found without a branch per lane: it rarely moves.
+        // The control sum rarely moves: the moved lanes are found four at a time.
         const float* control = slots[s->argument];
-        unsigned moved = 0;
-        for (int l = 0; l < kCount; ++l) {
-          moved |= static_cast<unsigned>(std::fabs(control[l] - lastControl[l][s->module]) > kSetControlThreshold) << l;
-        }
-        for (; moved != 0; moved &= moved - 1) {
+        for (unsigned moved = movedLanes<kCount>(control, lastControl, s->module); moved != 0; moved &= moved - 1) {
           const int l = std::countr_zero(moved);
           if (s->setControl != nullptr) s->setControl(s->dsp[l], control[l]);
           lastControl[l][s->module] = control[l];
         }
-        const float* audio = slots[s->argument + 1];
         if (s->kind == ScheduleStepKind::End) {
-          processLanes<kCount>(*s, audio, value);
+          processLanes<kCount>(*s, slots[s->argument + 1], value);
         } else {
-          for (int l = 0; l < kCount; ++l) value[l] = audio[l];
+          for (int j = 0; j < kWidth; j += kSimdLanes) {
+            _mm_store_ps(value + j, _mm_load_ps(slots[s->argument + 1] + j));
+          }
         }
         finishes = true;
         break;
       }
-      case ScheduleStepKind::EndNoControl: {
+      case ScheduleStepKind::EndNoControl:
         processLanes<kCount>(*s, slots[s->argument + 1], value);
         finishes = true;
         break;
-      }
-      case ScheduleStepKind::EndNoControlNoProcess: {
-        const float* audio = slots[s->argument + 1];
-        for (int l = 0; l < kCount; ++l) value[l] = audio[l];
+      case ScheduleStepKind::EndNoControlNoProcess:
+        for (int j = 0; j < kWidth; j += kSimdLanes) {
+          _mm_store_ps(value + j, _mm_load_ps(slots[s->argument + 1] + j));
+        }
         finishes = true;
         break;
-      }
-      case ScheduleStepKind::Solo: {
-        float audio[kCount];
+      case ScheduleStepKind::Solo:
         readOutputs<kCount>(*s, audio);
         processLanes<kCount>(*s, audio, value);
         finishes = true;
         break;
-      }
       case ScheduleStepKind::SoloNoProcess:
         readOutputs<kCount>(*s, value);
         finishes = true;
@@ -279,18 +316,19 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
     }
     if (finishes) {
       // The end of a module's evaluation in every lane: sanitised, memoised, x gain.
-      for (int l = 0; l < kCount; ++l) {
-        const float v = sanitizeValue(value[l]);
-        cache[l][s->module] = v;
-        slots[s->dest][l] += v * *s->gain[l];
+      float* const slot = slots[s->dest];
+      for (int j = 0; j < kWidth; j += kSimdLanes) {
+        const __m128 v = sanitizeLanes(_mm_load_ps(value + j));
+        _mm_store_ps(value + j, v);
+        _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(s->gain, j))));
       }
+      for (int l = 0; l < kCount; ++l) cache[l][s->module] = value[l];
     }
   }
-  const int ended = endedCount_;  // read once: the byte stores below may alias it
   for (int l = 0; l < kCount; ++l) {
     outputs[l] = slots[kOutputSlot][l];
-    std::uint8_t* const computed = voices[l].computed;
-    for (int i = 0; i < ended; ++i) computed[ended_[i]] = 1;
+    voices[l].endedPending_ = ended_;
+    voices[l].endedPendingCount_ = endedCount_;
   }
 }
 

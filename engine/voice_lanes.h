@@ -16,12 +16,12 @@
 
 #include <cstdint>
 
+#include "engine/lane_vectors.h"
 #include "engine/patch_voice.h"
 #include "engine/voice_schedule.h"
 
-// Voice contexts evaluated together at most, and the width of one SIMD operation.
+// Voice contexts evaluated together at most.
 inline constexpr int kMaxLaneVoices = 9;
-inline constexpr int kSimdLanes = 4;
 
 class VoiceLanes {
  public:
@@ -48,7 +48,8 @@ class VoiceLanes {
     // Read right after the first lane's process call (the noise's first read), or null.
     LaneCall touch;
     void* dsp[kMaxLaneVoices] = {};
-    const float* gain[kMaxLaneVoices] = {};
+    // The connections' gains; the pad lanes up to a whole group point at a 0.
+    const float* gain[laneWidth(kMaxLaneVoices)] = {};
   };
 
   // prepareVoiceSample of voices[0 .. count-1]; their ticks module by module for all voices

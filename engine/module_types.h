@@ -102,8 +102,8 @@ struct LaneCall {
 
 // Optional: the process function of one module for several voices at once, as calling
 // value[l] = process(dsps[l], audio[l]) for l = 0 .. count-1 in turn, bit for bit, with
-// `between` (when not null) called right after voice 0's. value has room for
-// laneWidth(count) floats (engine/lane_vectors.h); the pad lanes receive 0. Audio thread.
+// `between` (when not null) called right after voice 0's. audio holds and value has room
+// for laneWidth(count) floats (engine/lane_vectors.h); the pad lanes receive 0. Audio thread.
 using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, float* value, int count,
                                       const LaneCall* between);
 

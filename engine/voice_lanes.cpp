@@ -348,40 +348,31 @@ void VoiceLanes::runAll(PatchVoice* voices, int count, float* outputs) {
 
 // Each voice's ticks touch only its own modules, so ticking module k of every voice before
 // module k + 1 of any gives each voice what ticking it whole gives.
-void VoiceLanes::prepareVoices(PatchVoice* voices, int count) {
-  bool valid = true;
-  for (int v = 0; v < count && valid; ++v) valid = voices[v].schedule_.valid;
-  if (valid) {
-    bool same = ticksCheckedFor_ == voices && ticksCheckedCount_ == count;
-    for (int v = 0; v < count && same; ++v) same = ticksGenerations_[v] == voices[v].schedule_.generation;
-    if (!same) {
-      const VoiceSchedule& first = voices[0].schedule_;
-      ticksTogether_ = true;
-      for (int v = 1; v < count && ticksTogether_; ++v) {
-        const VoiceSchedule& other = voices[v].schedule_;
-        ticksTogether_ = other.tickCount == first.tickCount;
-        for (int k = 0; k < first.tickCount && ticksTogether_; ++k) {
-          ticksTogether_ = other.ticks[k] == first.ticks[k] && other.tickLanes[k] == first.tickLanes[k];
-        }
-      }
-      ticksCheckedFor_ = voices;
-      ticksCheckedCount_ = count;
-      for (int v = 0; v < count; ++v) ticksGenerations_[v] = voices[v].schedule_.generation;
+void VoiceLanes::gatherTicks(PatchVoice* voices, int count) {
+  const VoiceSchedule& first = voices[0].schedule_;
+  ticksTogether_ = true;
+  for (int v = 1; v < count && ticksTogether_; ++v) {
+    const VoiceSchedule& other = voices[v].schedule_;
+    ticksTogether_ = other.tickCount == first.tickCount;
+    for (int k = 0; k < first.tickCount && ticksTogether_; ++k) {
+      ticksTogether_ = other.ticks[k] == first.ticks[k] && other.tickLanes[k] == first.tickLanes[k];
     }
   }
-  if (!valid || !ticksTogether_) {
-    for (int v = 0; v < count; ++v) prepareVoiceSample(voices[v]);
-    return;
-  }
-  for (int v = 0; v < count; ++v) clearVoiceMemo(voices[v]);
-  const VoiceSchedule& first = voices[0].schedule_;
-  void* objects[kMaxLaneVoices];
+  tickCount_ = first.tickCount;
   for (int k = 0; k < first.tickCount; ++k) {
-    for (int v = 0; v < count; ++v) objects[v] = voices[v].schedule_.tickObjects[k];
-    if (const ModuleTickLanesFn lanes = first.tickLanes[k]) {
-      lanes(objects, count);
+    ticks_[k] = first.ticks[k];
+    tickLanes_[k] = first.tickLanes[k];
+    for (int v = 0; v < count; ++v) tickObjects_[k][v] = voices[v].schedule_.tickObjects[k];
+  }
+}
+
+void VoiceLanes::tickTogether(PatchVoice* voices, int count) {
+  for (int v = 0; v < count; ++v) clearVoiceMemo(voices[v]);
+  for (int k = 0; k < tickCount_; ++k) {
+    if (const ModuleTickLanesFn lanes = tickLanes_[k]) {
+      lanes(tickObjects_[k], count);
     } else {
-      for (int v = 0; v < count; ++v) first.ticks[k](objects[v]);
+      for (int v = 0; v < count; ++v) ticks_[k](tickObjects_[k][v]);
     }
   }
 }
@@ -392,23 +383,33 @@ float VoiceLanes::process(PatchVoice* voices, int count) {
     prepareVoiceSample(voices[0]);
     return processVoiceSample(voices[0]);
   }
-  prepareVoices(voices, count);
+  // Whether the steps and ticks were built for these voices' orders as they stand.
+  bool current = builtFor_ == voices && builtCount_ == count;
+  for (int v = 0; v < count && current; ++v) {
+    const VoiceSchedule& schedule = voices[v].schedule_;
+    current = schedule.valid && builtGenerations_[v] == schedule.generation;
+  }
+  if (current && ticksTogether_) {
+    tickTogether(voices, count);
+  } else {
+    for (int v = 0; v < count; ++v) prepareVoiceSample(voices[v]);
+  }
   bool scheduled = true;
   for (int v = 0; v < count; ++v) {
     PatchVoice& voice = voices[v];
     voice.advanceRamps();
-    if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
+    if (!voice.schedule_.valid) {
+      deriveSchedule(voice, voice.schedule_);
+      current = false;
+    }
     scheduled = scheduled && voice.memoCleared_ && voice.schedule_.usable;
   }
-  if (scheduled) {
-    bool same = builtFor_ == voices && builtCount_ == count;
-    for (int v = 0; v < count && same; ++v) same = builtGenerations_[v] == voices[v].schedule_.generation;
-    if (!same) {
-      together_ = gather(voices, count);
-      builtFor_ = voices;
-      builtCount_ = count;
-      for (int v = 0; v < count; ++v) builtGenerations_[v] = voices[v].schedule_.generation;
-    }
+  if (scheduled && !current) {
+    together_ = gather(voices, count);
+    gatherTicks(voices, count);
+    builtFor_ = voices;
+    builtCount_ = count;
+    for (int v = 0; v < count; ++v) builtGenerations_[v] = voices[v].schedule_.generation;
   }
   if (!scheduled || !together_) {
     float sum = evaluateVoiceSample(voices[0]);

@@ -52,9 +52,11 @@ class VoiceLanes {
     const float* gain[laneWidth(kMaxLaneVoices)] = {};
   };
 
-  // prepareVoiceSample of voices[0 .. count-1]; their ticks module by module for all voices
-  // when their orders are derived and tick the same modules.
-  void prepareVoices(PatchVoice* voices, int count);
+  // The ticks of voices[0 .. count-1] from their derived orders; whether they tick the
+  // same modules (the ticks can then run module by module for all voices).
+  void gatherTicks(PatchVoice* voices, int count);
+  // prepareVoiceSample of voices[0 .. count-1] from the gathered ticks.
+  void tickTogether(PatchVoice* voices, int count);
   // Builds the steps for voices[0 .. count-1]; false when they cannot run together.
   bool gather(PatchVoice* voices, int count);
   template <int kCount>
@@ -76,9 +78,10 @@ class VoiceLanes {
   std::uint32_t builtGenerations_[kMaxLaneVoices] = {};
   bool together_ = false;
   bool ranTogether_ = false;
-  // The same for the ticks: the orders' generations the check below was made for.
-  const PatchVoice* ticksCheckedFor_ = nullptr;
-  std::int32_t ticksCheckedCount_ = 0;
-  std::uint32_t ticksGenerations_[kMaxLaneVoices] = {};
+  // The ticks, gathered with the steps.
+  ModuleTickFn ticks_[kScheduleTicks] = {};
+  ModuleTickLanesFn tickLanes_[kScheduleTicks] = {};
+  void* tickObjects_[kScheduleTicks][kMaxLaneVoices] = {};
+  std::int32_t tickCount_ = 0;
   bool ticksTogether_ = false;
 };

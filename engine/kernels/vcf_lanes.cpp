@@ -42,47 +42,48 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
     }
     if (anyComputed || count > kMaxFilters) {
         // A filter already stepped in this sample returns its kept output: one at a time.
-        for (int l = 0; l < count; ++l) {
-            value[l] = processOne(dsps[l], audio[l]);
+        storeLaneGroups(value, count, [&](int l) {
+            const float v = processOne(dsps[l], audio[l]);
             if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
-        }
+            return v;
+        });
         return;
     }
 
-    // The filters' inputs and state, lane by lane; unused lanes hold zeros.
-    alignas(16) float x[kMaxFilters] = {}, gain[kMaxFilters] = {}, dither[kMaxFilters] = {};
-    alignas(16) float l1s[kMaxFilters] = {}, b1s[kMaxFilters] = {}, l2s[kMaxFilters] = {}, b2s[kMaxFilters] = {};
-    alignas(16) float ks[kMaxFilters] = {}, base[kMaxFilters] = {}, level[kMaxFilters] = {}, comp[kMaxFilters] = {};
-    alignas(16) float out0[kMaxFilters], out1[kMaxFilters], ds[kMaxFilters], ys[kMaxFilters];
-    for (int l = 0; l < count; ++l) {
-        const Vcf& c = *f[l];
-        x[l] = audio[l];
-        gain[l] = c.inputGain;
-        l1s[l] = c.low1;
-        b1s[l] = c.band1;
-        l2s[l] = c.low2;
-        b2s[l] = c.band2;
-        ks[l] = c.g;
-        base[l] = c.baseDamping;
-        level[l] = c.follower.level;
-        comp[l] = c.compensation;
+    // The dither, drawn filter after filter. The inputs and state are read four filters to a
+    // register (pad lanes 0), each group built in registers rather than stored one float at a
+    // time and loaded back.
+    alignas(16) float dither[kMaxFilters];
+    storeLaneGroups(dither, count, [&](int l) {
         VcfModule& m = *static_cast<VcfModule*>(dsps[l]);
-        dither[l] = (static_cast<float>(nextEngineRandom(*m.random)) / 32768.0f + 0.5f) * 1e-6f;
+        const float d = (static_cast<float>(nextEngineRandom(*m.random)) / 32768.0f + 0.5f) * 1e-6f;
         if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
-    }
+        return d;
+    });
+    alignas(16) float out0[kMaxFilters], out1[kMaxFilters], ds[kMaxFilters], ys[kMaxFilters];
+    alignas(16) float l1s[kMaxFilters], b1s[kMaxFilters], l2s[kMaxFilters], b2s[kMaxFilters];
+    auto lanes = [&](int j, float Vcf::*field) {
+        return _mm_setr_ps(f[j]->*field, j + 1 < count ? f[j + 1]->*field : 0.0f,
+                           j + 2 < count ? f[j + 2]->*field : 0.0f, j + 3 < count ? f[j + 3]->*field : 0.0f);
+    };
+    auto levels = [&](int j) {
+        return _mm_setr_ps(f[j]->follower.level, j + 1 < count ? f[j + 1]->follower.level : 0.0f,
+                           j + 2 < count ? f[j + 2]->follower.level : 0.0f,
+                           j + 3 < count ? f[j + 3]->follower.level : 0.0f);
+    };
 
     const int width = (count + kLanes - 1) / kLanes * kLanes;
     for (int j = 0; j < width; j += kLanes) {
-        const __m128 input = flushLanes(_mm_load_ps(x + j));
-        __m128 l1 = flushLanes(_mm_load_ps(l1s + j));
-        __m128 b1 = flushLanes(_mm_load_ps(b1s + j));
-        __m128 l2 = flushLanes(_mm_load_ps(l2s + j));
-        __m128 b2 = flushLanes(_mm_load_ps(b2s + j));
-        const __m128 k = flushLanes(_mm_load_ps(ks + j));
-        const __m128 in = _mm_add_ps(_mm_mul_ps(input, _mm_load_ps(gain + j)), _mm_load_ps(dither + j));
-        const __m128 b = _mm_load_ps(base + j);
+        const __m128 input = flushLanes(_mm_loadu_ps(audio + j));
+        __m128 l1 = flushLanes(lanes(j, &Vcf::low1));
+        __m128 b1 = flushLanes(lanes(j, &Vcf::band1));
+        __m128 l2 = flushLanes(lanes(j, &Vcf::low2));
+        __m128 b2 = flushLanes(lanes(j, &Vcf::band2));
+        const __m128 k = flushLanes(lanes(j, &Vcf::g));
+        const __m128 in = _mm_add_ps(_mm_mul_ps(input, lanes(j, &Vcf::inputGain)), _mm_load_ps(dither + j));
+        const __m128 b = lanes(j, &Vcf::baseDamping);
         // max(base, t) as std::max takes it: t only when base < t.
-        const __m128 d = flushLanes(_mm_max_ps(_mm_sub_ps(b, _mm_mul_ps(_mm_load_ps(level + j), _mm_load_ps(comp + j))), b));
+        const __m128 d = flushLanes(_mm_max_ps(_mm_sub_ps(b, _mm_mul_ps(levels(j), lanes(j, &Vcf::compensation))), b));
         const __m128 third = _mm_set1_ps(kThird);
         const __m128 two = _mm_set1_ps(2.0f);
         __m128 stage2[2];
@@ -106,7 +107,7 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
         _mm_store_ps(ys + j, flushLanes(_mm_mul_ps(_mm_add_ps(stage2[0], stage2[1]), _mm_set1_ps(0.5f))));
     }
 
-    for (int l = 0; l < count; ++l) {
+    storeLaneGroups(value, count, [&](int l) {
         Vcf& c = *f[l];
         c.damping = ds[l];
         c.low1 = l1s[l];
@@ -122,8 +123,8 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
         }
         c.computed = 1;
         c.cachedOutput = y * 40.0f;
-        value[l] = c.cachedOutput;
-    }
+        return c.cachedOutput;
+    });
 }
 
 } // namespace qv

@@ -77,14 +77,14 @@ TEST(KernelVcfLanes, FiltersTogetherGiveTheBitsOfFiltersInTurn) {
         for (int n = 0; n < 6000; ++n) {
             laneSet->tick(n);
             turnSet->tick(n);
-            float x[kFilters];
+            float x[laneWidth(kFilters)] = {};  // lane arrays hold whole groups of four
             for (int l = 0; l < count; ++l) x[l] = input(n, l);
             if (n % 97 == 0) {
                 // One filter already stepped in this sample: it keeps its output.
                 laneSet->filters[1 % count]->core.process(0.25f, laneSet->random);
                 turnSet->filters[1 % count]->core.process(0.25f, turnSet->random);
             }
-            float together[kFilters];
+            float together[laneWidth(kFilters)];
             qv::processVcfLanes(laneSet->dsps, x, together, count, nullptr);
             for (int l = 0; l < count; ++l) {
                 qv::VcfModule& f = *turnSet->filters[l];
@@ -114,8 +114,8 @@ TEST(KernelVcfLanes, CallBetweenComesAfterTheFirstDraw) {
                                return 0.0f;
                            },
                            &set->random, 0};
-    const float x[kFilters] = {};
-    float out[kFilters];
+    const float x[laneWidth(kFilters)] = {};
+    float out[laneWidth(kFilters)];
     qv::processVcfLanes(set->dsps, x, out, kFilters, &between);
     qv::EngineRandom expected{12345u};
     qv::nextEngineRandom(expected);

@@ -129,6 +129,8 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       if (setsControl(a.kind) && voice.setControlFns[a.module] != out.setControl) return false;
       out.dsp[l] = b.dsp;
       out.gain[l] = b.gain;
+      out.cache[l] = &voices[l].cache[a.module];
+      out.lastControl[l] = &voices[l].lastControl[a.module];
     }
     for (int l = count; l < laneWidth(count); ++l) out.gain[l] = &kPadGain;
   }
@@ -202,10 +204,10 @@ inline void addScaled(float* slot, const float* value, const float* const* gain)
 
 // |control - last| > kSetControlThreshold as one bit per lane (lane l: bit l).
 template <int kCount>
-inline unsigned movedLanes(const float* control, float* const* lastControl, int module) {
+inline unsigned movedLanes(const float* control, float* const* lastControl) {
   constexpr int kWidth = laneWidth(kCount);
   alignas(16) float last[kWidth] = {};
-  for (int l = 0; l < kCount; ++l) last[l] = lastControl[l][module];
+  for (int l = 0; l < kCount; ++l) last[l] = *lastControl[l];
   const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
   const __m128 threshold = _mm_set1_ps(kSetControlThreshold);
   unsigned moved = 0;
@@ -230,12 +232,6 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
   for (int r = 0; r < kScheduleResultSlots; ++r) {
     for (float& slot : slots[r]) slot = -0.0f;
   }
-  float* cache[kCount];
-  float* lastControl[kCount];
-  for (int l = 0; l < kCount; ++l) {
-    cache[l] = voices[l].cache;
-    lastControl[l] = voices[l].lastControl;
-  }
 
   const Step* const end = steps_ + stepCount_;
   for (const Step* s = steps_; s != end; ++s) {
@@ -259,7 +255,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         readOutputs<kCount>(*s, value);
         [[fallthrough]];
       case ScheduleStepKind::MemoCache:
-        storeLaneGroups(value, kCount, [&](int l) { return cache[l][s->module]; });
+        storeLaneGroups(value, kCount, [&](int l) { return *s->cache[l]; });
         addScaled<kWidth, false>(slots[s->dest], value, s->gain);
         break;
       case ScheduleStepKind::Begin:
@@ -274,10 +270,10 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
       case ScheduleStepKind::EndNoProcess: {
         // The control sum rarely moves: the moved lanes are found four at a time.
         const float* control = slots[s->argument];
-        for (unsigned moved = movedLanes<kCount>(control, lastControl, s->module); moved != 0; moved &= moved - 1) {
+        for (unsigned moved = movedLanes<kCount>(control, s->lastControl); moved != 0; moved &= moved - 1) {
           const int l = std::countr_zero(moved);
           if (s->setControl != nullptr) s->setControl(s->dsp[l], control[l]);
-          lastControl[l][s->module] = control[l];
+          *s->lastControl[l] = control[l];
         }
         if (s->kind == ScheduleStepKind::End) {
           processLanes<kCount>(*s, slots[s->argument + 1], value);
@@ -322,7 +318,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         _mm_store_ps(value + j, v);
         _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(s->gain, j))));
       }
-      for (int l = 0; l < kCount; ++l) cache[l][s->module] = value[l];
+      for (int l = 0; l < kCount; ++l) *s->cache[l] = value[l];
     }
   }
   for (int l = 0; l < kCount; ++l) {

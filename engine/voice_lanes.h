@@ -48,6 +48,9 @@ class VoiceLanes {
     // Read right after the first lane's process call (the noise's first read), or null.
     LaneCall touch;
     void* dsp[kMaxLaneVoices] = {};
+    // Each voice's memo of the module and its last control sum.
+    float* cache[kMaxLaneVoices] = {};
+    float* lastControl[kMaxLaneVoices] = {};
     // The connections' gains; the pad lanes up to a whole group point at a 0.
     const float* gain[laneWidth(kMaxLaneVoices)] = {};
   };

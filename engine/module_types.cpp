@@ -129,6 +129,7 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   bus.create = &createFloatHolder;
   bus.destroy = &destroyFloatHolder;
   bus.accumulate = &accumulateFloat;
+  bus.accumulateLanes = &accumulateLanesOf<&accumulateFloat>;
   return t;
 }
 

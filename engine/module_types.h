@@ -112,6 +112,10 @@ using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, flo
 // above. Audio thread.
 using ModuleOutputLanesFn = void (*)(void* const* dsps, int outputIndex, float* values, int count);
 
+// Optional: the accumulate function of one module for several voices at once, as calling
+// accumulate(dsps[l], values[l]) for l = 0 .. count-1 in turn. Audio thread.
+using ModuleAccumulateLanesFn = void (*)(void* const* dsps, const float* values, int count);
+
 // Optional: the tick function of one module for several voices at once, as calling
 // tick(dsps[l]) for l = 0 .. count-1 in turn. Audio thread.
 using ModuleTickLanesFn = void (*)(void* const* dsps, int count);
@@ -122,6 +126,10 @@ using ModuleTickLanesFn = void (*)(void* const* dsps, int count);
 template <ModuleOutputFn kOutput>
 void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
   storeLaneGroups(values, count, [&](int l) { return kOutput(dsps[l], outputIndex); });
+}
+template <ModuleAccumulateFn kAccumulate>
+void accumulateLanesOf(void* const* dsps, const float* values, int count) {
+  for (int l = 0; l < count; ++l) kAccumulate(dsps[l], values[l]);
 }
 template <ModuleTickFn kTick>
 void tickLanesOf(void* const* dsps, int count) {
@@ -152,6 +160,7 @@ struct ModuleKernel {
   ModuleProcessLanesFn processLanes = nullptr;  // with process, where one is faster
   ModuleOutputLanesFn outputLanes = nullptr;    // with output, where one is faster
   ModuleTickLanesFn tickLanes = nullptr;        // with tick, where one is faster
+  ModuleAccumulateLanesFn accumulateLanes = nullptr;  // with accumulate, where one is faster
 };
 
 // The row for a type code; codes outside 0..39 give the empty row. Any thread.

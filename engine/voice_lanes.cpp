@@ -88,6 +88,7 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
     }
     out.processLanes = nullptr;
     out.outputLanes = nullptr;
+    out.accumulateLanes = nullptr;
     out.touch = LaneCall{};
     switch (a.kind) {
       case ScheduleStepKind::Leaf:
@@ -105,9 +106,12 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       case ScheduleStepKind::EndNoControl:
         out.process = a.process;
         break;
-      case ScheduleStepKind::Accumulate:
+      case ScheduleStepKind::Accumulate: {
         out.accumulate = a.accumulate;
+        const ModuleKernel& kernel = moduleKernel(lead.types[a.dest]);
+        if (kernel.accumulate == a.accumulate) out.accumulateLanes = kernel.accumulateLanes;
         break;
+      }
       default:
         break;
     }
@@ -306,7 +310,14 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         break;
       case ScheduleStepKind::Accumulate: {
         const float* result = slots[s->module];
-        for (int l = 0; l < kCount; ++l) s->accumulate(s->dsp[l], result[l] * 0.1f);
+        if (s->accumulateLanes != nullptr) {
+          for (int j = 0; j < kWidth; j += kSimdLanes) {
+            _mm_store_ps(value + j, _mm_mul_ps(_mm_load_ps(result + j), _mm_set1_ps(0.1f)));
+          }
+          s->accumulateLanes(s->dsp, value, kCount);
+        } else {
+          for (int l = 0; l < kCount; ++l) s->accumulate(s->dsp[l], result[l] * 0.1f);
+        }
         break;
       }
     }

@@ -45,6 +45,7 @@ class VoiceLanes {
     ModuleAccumulateFn accumulate = nullptr;
     ModuleProcessLanesFn processLanes = nullptr;  // the module's call for all lanes, if it has one
     ModuleOutputLanesFn outputLanes = nullptr;    // the same for the output function
+    ModuleAccumulateLanesFn accumulateLanes = nullptr;  // and for the accumulate function
     // Read right after the first lane's process call (the noise's first read), or null.
     LaneCall touch;
     void* dsp[kMaxLaneVoices] = {};

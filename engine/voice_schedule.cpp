@@ -90,6 +90,7 @@ class Deriver {
     if (fn == nullptr) return;
     if (ScheduleStep* step = add(ScheduleStepKind::Accumulate)) {
       step->module = static_cast<std::int16_t>(slot);
+      step->dest = static_cast<std::int16_t>(t);
       step->dsp = voice_.dsps[t];
       step->accumulate = fn;
     }

@@ -57,7 +57,7 @@ enum class ScheduleStepKind : std::uint8_t {
 struct ScheduleStep {
   ScheduleStepKind kind = ScheduleStepKind::Zero;
   std::int16_t module = 0;     // module index (Accumulate: the slot read)
-  std::int16_t dest = 0;       // slot added into; Begin: the control slot it opens
+  std::int16_t dest = 0;       // slot added into; Begin: the control slot it opens; Accumulate: the target module
   // End...: the control slot it closes (the audio slot follows); steps that read an output:
   // the output index.
   std::int16_t argument = 0;

@@ -5,7 +5,8 @@
 namespace qv {
 
 KeyboardCv::KeyboardCv(PatchVoice& owner, int rate)
-    : voice(owner), noteInput(owner.newInput(0.0f, 0)), pitchBendInput(owner.newInput(0.0f, 0)), sampleRate(rate) {}
+    : voice(owner), noteInput(owner.newInput(0.0f, 0)), pitchBendInput(owner.newInput(0.0f, 0)),
+      noteGain(&noteInput->gain), pitchBendGain(&pitchBendInput->gain), sampleRate(rate) {}
 
 void KeyboardCv::setPitchBend(float volts) { voice.rampTo(pitchBendInput, volts); }
 
@@ -30,7 +31,7 @@ void KeyboardCv::applyNote(float volts) {
 }
 
 float KeyboardCv::output() const {
-    return noteInput->gain + octave.load(std::memory_order_relaxed) + pitchBendInput->gain + controlSum;
+    return *noteGain + octave.load(std::memory_order_relaxed) + *pitchBendGain + controlSum;
 }
 
 bool KeyboardGate::setGate(bool on) {

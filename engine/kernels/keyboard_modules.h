@@ -23,6 +23,9 @@ struct KeyboardCv {
     PatchVoice& voice;
     PatchInput* noteInput = nullptr;       // ramped gain: the note voltage (with glide)
     PatchInput* pitchBendInput = nullptr;  // ramped gain: the pitch bend, volts
+    // Their gains, read each time the output is (several times a sample).
+    const float* noteGain = nullptr;
+    const float* pitchBendGain = nullptr;
     std::atomic<float> octave{0.0f};       // -2, 0 or +2 volts
     std::atomic<bool> portamento{false};
     std::atomic<float> portamentoTime{0.0f};  // seconds

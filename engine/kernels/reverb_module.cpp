@@ -65,7 +65,8 @@ ModuleKernel reverbKernel() {
         .destroy = &destroy,
         .output = &output,
         .accumulate = &accumulate,
-        .setSampleRate = &setSampleRate};
+        .setSampleRate = &setSampleRate,
+        .accumulateLanes = &accumulateLanesOf<&accumulate>};
 }
 
 } // namespace qv

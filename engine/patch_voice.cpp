@@ -186,7 +186,10 @@ PatchModule* PatchVoice::wrapSharedModule(const PatchModule& shared, const char*
 }
 
 PatchInput* PatchVoice::newInput(float gain, std::int32_t outputIndex) {
-  auto* in = new PatchInput(gainStore_.emplace_back(0.0f));
+  const bool inColumn = buildingOwnInputs_ && gainColumn_ != nullptr && gainsInColumn_ < gainCapacity_;
+  float& slot = inColumn ? gainColumn_[static_cast<std::ptrdiff_t>(gainsInColumn_++) * gainStride_]
+                         : gainStore_.emplace_back(0.0f);
+  auto* in = new PatchInput(slot);
   in->gain = flushNonNormal(gain);
   in->target = in->gain;
   in->off = std::fabs(in->gain) < 1e-6f;
@@ -200,6 +203,13 @@ PatchInput* PatchVoice::newInput(float gain, std::int32_t outputIndex) {
   inputList = in;
   invalidateSchedule();  // it will be appended to a module
   return in;
+}
+
+void PatchVoice::useGainColumn(float* first, int stride, int capacity) {
+  gainColumn_ = first;
+  gainStride_ = stride;
+  gainCapacity_ = first != nullptr ? capacity : 0;
+  gainsInColumn_ = 0;
 }
 
 PatchOutput* PatchVoice::newOutput(std::uint32_t code, std::int32_t outputIndex, PatchModule* module) {

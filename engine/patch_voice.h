@@ -198,6 +198,14 @@ struct PatchVoice {
   // embed (knob gains) here too, so the voice ramps and frees them.
   PatchInput* newInput(float gain, std::int32_t outputIndex);
 
+  // Where build() keeps the gains of the voice's own connections (not those of the shared
+  // modules a first build creates): first[n x stride] for the n-th, up to `capacity`, then
+  // in the voice's own store. Voices built alike into columns of one block side by side
+  // (first = block + voice, stride = the voice count) hold the gains of one connection next
+  // to each other, so voices evaluated together read them four at a time. The block must
+  // outlive the voice. Before build().
+  void useGainColumn(float* first, int stride, int capacity);
+
   // A new output jack, pushed on outputJacks.
   PatchOutput* newOutput(std::uint32_t code, std::int32_t outputIndex, PatchModule* module);
 
@@ -309,6 +317,11 @@ struct PatchVoice {
   // The gains of the voice's connections, in the order they were made (newInput). A deque
   // keeps each where it is as more are added, in blocks of consecutive gains.
   std::deque<float> gainStore_;
+  float* gainColumn_ = nullptr;
+  std::int32_t gainStride_ = 0;
+  std::int32_t gainCapacity_ = 0;
+  std::int32_t gainsInColumn_ = 0;
+  bool buildingOwnInputs_ = false;  // build() is making the voice's own connections
   VoiceSchedule schedule_;
   bool memoCleared_ = false;  // no evaluation since prepareVoiceSample cleared the memo flags
   // Voices evaluated together leave their memo flags unset: the modules their evaluation

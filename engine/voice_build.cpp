@@ -52,6 +52,11 @@ bool PatchVoice::build(float sampleRate, SharedModules& shared) {
 
   if (shared.noise == nullptr) shared.setSampleRate(rate);
   createSharedModules(shared, *this);  // the first build only; later builds find them made
+  buildingOwnInputs_ = true;
+  struct OwnInputsEnd {
+    bool& flag;
+    ~OwnInputsEnd() { flag = false; }
+  } ownInputsEnd{buildingOwnInputs_};
   for (const VoiceModuleSpec& spec : kVoiceModules) {
     PatchModule* m = makeRecord(*this, spec, shared);
     if (m == nullptr) return false;

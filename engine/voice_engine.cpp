@@ -53,8 +53,9 @@ VoiceEngine::VoiceEngine() {
 bool VoiceEngine::build(float hostRate) {
   setSampleRate(hostRate);  // a refused rate keeps the engine's current one
   const float rate = sampleRate();
-  for (PatchVoice& voice : voices_) {
-    if (!voice.build(rate, shared_)) return false;
+  for (int v = 0; v < kVoiceContextCount; ++v) {
+    voices_[v].useGainColumn(gainColumns_ + v, kVoiceContextCount, kGainRows);
+    if (!voices_[v].build(rate, shared_)) return false;
   }
   if (auto* noise = qv::kernelObject<qv::NoiseModule>(shared_.noise)) noise->useRandom(random_);
   for (PatchVoice& voice : voices_) {

@@ -185,6 +185,10 @@ class VoiceEngine {
 
   qv::EngineRandom random_;  // the noise's and the filters' generator; audio thread once built
   SharedModules shared_;  // destroyed after the voices that wrap it
+  // The voices' own connection gains, one column per voice (see PatchVoice::useGainColumn),
+  // plus room for a load of four past the last row.
+  static constexpr int kGainRows = 128;
+  float gainColumns_[kGainRows * kVoiceContextCount + 4] = {};
   PatchVoice voices_[kVoiceContextCount];
   VoiceLanes lanes_;  // evaluates the sounding contexts; audio thread
   static_assert(kVoiceContextCount <= kMaxLaneVoices);

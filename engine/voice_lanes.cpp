@@ -137,6 +137,8 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       out.lastControl[l] = &voices[l].lastControl[a.module];
     }
     for (int l = count; l < laneWidth(count); ++l) out.gain[l] = &kPadGain;
+    out.gainsSideBySide = out.gain[0] != nullptr;
+    for (int l = 1; l < count; ++l) out.gainsSideBySide = out.gainsSideBySide && out.gain[l] == out.gain[0] + l;
   }
   // Evaluated in turn, the first voice's filter draws, then its first read of the noise
   // draws (later reads in the sample take the noise's kept value), then the other voices'
@@ -192,17 +194,19 @@ inline __m128 sanitizeLanes(__m128 v) {
 }
 
 // The gains of lanes j .. j+3.
-inline __m128 gainLanes(const float* const* gain, int j) {
-  return _mm_setr_ps(*gain[j], *gain[j + 1], *gain[j + 2], *gain[j + 3]);
+template <class Step>
+inline __m128 gainLanes(const Step& s, int j) {
+  if (s.gainsSideBySide) return _mm_loadu_ps(s.gain[0] + j);
+  return _mm_setr_ps(*s.gain[j], *s.gain[j + 1], *s.gain[j + 2], *s.gain[j + 3]);
 }
 
 // slot += (sanitised) value x gain, four lanes at a time.
-template <int kWidth, bool kSanitize>
-inline void addScaled(float* slot, const float* value, const float* const* gain) {
+template <int kWidth, bool kSanitize, class Step>
+inline void addScaled(float* slot, const float* value, const Step& s) {
   for (int j = 0; j < kWidth; j += kSimdLanes) {
     __m128 v = _mm_load_ps(value + j);
     if constexpr (kSanitize) v = sanitizeLanes(v);
-    _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(gain, j))));
+    _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(s, j))));
   }
 }
 
@@ -249,18 +253,18 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
       case ScheduleStepKind::Leaf:
       case ScheduleStepKind::MemoLive:
         readOutputs<kCount>(*s, value);
-        addScaled<kWidth, true>(slots[s->dest], value, s->gain);
+        addScaled<kWidth, true>(slots[s->dest], value, *s);
         break;
       case ScheduleStepKind::MemoLiveSilent:
         for (float& v : value) v = 0.0f;
-        addScaled<kWidth, true>(slots[s->dest], value, s->gain);
+        addScaled<kWidth, true>(slots[s->dest], value, *s);
         break;
       case ScheduleStepKind::MemoCacheRead:
         readOutputs<kCount>(*s, value);
         [[fallthrough]];
       case ScheduleStepKind::MemoCache:
         storeLaneGroups(value, kCount, [&](int l) { return *s->cache[l]; });
-        addScaled<kWidth, false>(slots[s->dest], value, s->gain);
+        addScaled<kWidth, false>(slots[s->dest], value, *s);
         break;
       case ScheduleStepKind::Begin:
         readOutputs<kCount>(*s, slots[s->dest + 1]);
@@ -327,7 +331,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
       for (int j = 0; j < kWidth; j += kSimdLanes) {
         const __m128 v = sanitizeLanes(_mm_load_ps(value + j));
         _mm_store_ps(value + j, v);
-        _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(s->gain, j))));
+        _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(*s, j))));
       }
       for (int l = 0; l < kCount; ++l) *s->cache[l] = value[l];
     }

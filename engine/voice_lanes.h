@@ -54,6 +54,9 @@ class VoiceLanes {
     float* lastControl[kMaxLaneVoices] = {};
     // The connections' gains; the pad lanes up to a whole group point at a 0.
     const float* gain[laneWidth(kMaxLaneVoices)] = {};
+    // The voices' gains lie side by side (gain[l] = gain[0] + l): read four at a time. The
+    // pad lanes then read whatever finite gain follows, which multiplies their 0.
+    bool gainsSideBySide = false;
   };
 
   // The ticks of voices[0 .. count-1] from their derived orders; whether they tick the

@@ -31,12 +31,19 @@ constexpr int kVoices = kMaxLaneVoices;
 std::uint32_t bits(float v) { return std::bit_cast<std::uint32_t>(v); }
 
 struct VoiceGroup {
+  static constexpr int kGainRows = 128;
   qv::EngineRandom random;
   SharedModules shared;
+  float gainColumns[kGainRows * kVoices + 4] = {};
   PatchVoice voices[kVoices];
 
-  VoiceGroup() {
-    for (PatchVoice& voice : voices) EXPECT_TRUE(voice.build(44100.0f, shared));
+  // sideBySide: the voices' gains in columns of one block, as the engine keeps them (read
+  // four at a time together); else each voice keeps its own.
+  explicit VoiceGroup(bool sideBySide) {
+    for (int v = 0; v < kVoices; ++v) {
+      if (sideBySide) voices[v].useGainColumn(gainColumns + v, kVoices, kGainRows);
+      EXPECT_TRUE(voices[v].build(44100.0f, shared));
+    }
     auto* noise = qv::kernelObject<qv::NoiseModule>(shared.noise);
     noise->useRandom(random);
     noise->setLevel(1.0f);  // what it draws is heard wherever it is patched
@@ -133,8 +140,8 @@ void expectSame(VoiceGroup& a, VoiceGroup& b, int sample) {
 // voices ran together.
 int playAlike(std::uint32_t seed, int samples, const std::vector<int>& counts,
               void (*patch)(VoiceGroup&) = nullptr) {
-  auto laneGroup = std::make_unique<VoiceGroup>();  // voices are large: on the heap
-  auto turnGroup = std::make_unique<VoiceGroup>();
+  auto laneGroup = std::make_unique<VoiceGroup>(true);  // voices are large: on the heap
+  auto turnGroup = std::make_unique<VoiceGroup>(false);
   auto lanes = std::make_unique<VoiceLanes>();
   VoiceGroup& a = *laneGroup;
   VoiceGroup& b = *turnGroup;

@@ -205,6 +205,11 @@ PatchInput* PatchVoice::newInput(float gain, std::int32_t outputIndex) {
   return in;
 }
 
+void PatchVoice::useMemoColumns(float* cacheFirst, float* lastControlFirst, int stride) {
+  cache = VoiceFloats{cacheFirst, stride};
+  lastControl = VoiceFloats{lastControlFirst, stride};
+}
+
 void PatchVoice::useGainColumn(float* first, int stride, int capacity) {
   gainColumn_ = first;
   gainStride_ = stride;

@@ -83,6 +83,14 @@ struct SharedModules {
   int sampleRate_;
 };
 
+// Per-module floats of a voice (its memo and last control sums): the voice's own array, or
+// a column of a block that voices built alike share side by side (useMemoColumns).
+struct VoiceFloats {
+  float* base = nullptr;
+  std::int32_t stride = 1;
+  float& operator[](int module) const { return base[static_cast<std::ptrdiff_t>(module) * stride]; }
+};
+
 struct PatchVoice {
   // 0 until built; normalRampRate(rate) after the build; fadedRampRate(rate) while a patch
   // change has the output faded out. Written and read on the audio thread (and by the build
@@ -146,8 +154,8 @@ struct PatchVoice {
   std::uint8_t isGenerator[kMaxVoiceModules] = {};
   std::uint8_t computed[kMaxVoiceModules] = {};
   std::uint8_t visiting[kMaxVoiceModules] = {};
-  float cache[kMaxVoiceModules] = {};
-  float lastControl[kMaxVoiceModules] = {};
+  VoiceFloats cache{ownCache_, 1};
+  VoiceFloats lastControl{ownLastControl_, 1};
   PatchModule* modules[kMaxVoiceModules] = {};
   void* dsps[kMaxVoiceModules] = {};
   ModuleSetControlFn setControlFns[kMaxVoiceModules] = {};
@@ -205,6 +213,10 @@ struct PatchVoice {
   // to each other, so voices evaluated together read them four at a time. The block must
   // outlive the voice. Before build().
   void useGainColumn(float* first, int stride, int capacity);
+  // The same for the memo and the last control sums of the voice's modules: the i-th
+  // module's at cacheFirst[i x stride] and lastControlFirst[i x stride], kMaxVoiceModules
+  // of each. Before build().
+  void useMemoColumns(float* cacheFirst, float* lastControlFirst, int stride);
 
   // A new output jack, pushed on outputJacks.
   PatchOutput* newOutput(std::uint32_t code, std::int32_t outputIndex, PatchModule* module);
@@ -316,6 +328,8 @@ struct PatchVoice {
 
   // The gains of the voice's connections, in the order they were made (newInput). A deque
   // keeps each where it is as more are added, in blocks of consecutive gains.
+  float ownCache_[kMaxVoiceModules] = {};
+  float ownLastControl_[kMaxVoiceModules] = {};
   std::deque<float> gainStore_;
   float* gainColumn_ = nullptr;
   std::int32_t gainStride_ = 0;

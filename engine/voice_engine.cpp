@@ -55,6 +55,7 @@ bool VoiceEngine::build(float hostRate) {
   const float rate = sampleRate();
   for (int v = 0; v < kVoiceContextCount; ++v) {
     voices_[v].useGainColumn(gainColumns_ + v, kVoiceContextCount, kGainRows);
+    voices_[v].useMemoColumns(memoColumns_ + v, lastControlColumns_ + v, kVoiceContextCount);
     if (!voices_[v].build(rate, shared_)) return false;
   }
   if (auto* noise = qv::kernelObject<qv::NoiseModule>(shared_.noise)) noise->useRandom(random_);

@@ -189,6 +189,9 @@ class VoiceEngine {
   // plus room for a load of four past the last row.
   static constexpr int kGainRows = 128;
   float gainColumns_[kGainRows * kVoiceContextCount + 4] = {};
+  // Their memos and last control sums, one column per voice alike.
+  float memoColumns_[kMaxVoiceModules * kVoiceContextCount + 4] = {};
+  float lastControlColumns_[kMaxVoiceModules * kVoiceContextCount + 4] = {};
   PatchVoice voices_[kVoiceContextCount];
   VoiceLanes lanes_;  // evaluates the sounding contexts; audio thread
   static_assert(kVoiceContextCount <= kMaxLaneVoices);

@@ -137,6 +137,11 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       out.lastControl[l] = &voices[l].lastControl[a.module];
     }
     for (int l = count; l < laneWidth(count); ++l) out.gain[l] = &kPadGain;
+    out.memoSideBySide = true;
+    for (int l = 1; l < count; ++l) {
+      out.memoSideBySide = out.memoSideBySide && out.cache[l] == out.cache[0] + l &&
+                           out.lastControl[l] == out.lastControl[0] + l;
+    }
     out.gainsSideBySide = out.gain[0] != nullptr;
     for (int l = 1; l < count; ++l) out.gainsSideBySide = out.gainsSideBySide && out.gain[l] == out.gain[0] + l;
   }
@@ -211,16 +216,21 @@ inline void addScaled(float* slot, const float* value, const Step& s) {
 }
 
 // |control - last| > kSetControlThreshold as one bit per lane (lane l: bit l).
-template <int kCount>
-inline unsigned movedLanes(const float* control, float* const* lastControl) {
+// (The pad lanes' bits are dropped: what they compare does not matter.)
+template <int kCount, class Step>
+inline unsigned movedLanes(const float* control, const Step& s) {
   constexpr int kWidth = laneWidth(kCount);
-  alignas(16) float last[kWidth] = {};
-  for (int l = 0; l < kCount; ++l) last[l] = *lastControl[l];
+  alignas(16) float gathered[kWidth] = {};
+  const float* last = s.lastControl[0];
+  if (!s.memoSideBySide) {
+    for (int l = 0; l < kCount; ++l) gathered[l] = *s.lastControl[l];
+    last = gathered;
+  }
   const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
   const __m128 threshold = _mm_set1_ps(kSetControlThreshold);
   unsigned moved = 0;
   for (int j = 0; j < kWidth; j += kSimdLanes) {
-    const __m128 distance = _mm_and_ps(_mm_sub_ps(_mm_load_ps(control + j), _mm_load_ps(last + j)), magnitude);
+    const __m128 distance = _mm_and_ps(_mm_sub_ps(_mm_load_ps(control + j), _mm_loadu_ps(last + j)), magnitude);
     moved |= static_cast<unsigned>(_mm_movemask_ps(_mm_cmpgt_ps(distance, threshold))) << j;
   }
   return moved & ((1u << kCount) - 1u);
@@ -278,7 +288,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
       case ScheduleStepKind::EndNoProcess: {
         // The control sum rarely moves: the moved lanes are found four at a time.
         const float* control = slots[s->argument];
-        for (unsigned moved = movedLanes<kCount>(control, s->lastControl); moved != 0; moved &= moved - 1) {
+        for (unsigned moved = movedLanes<kCount>(control, *s); moved != 0; moved &= moved - 1) {
           const int l = std::countr_zero(moved);
           if (s->setControl != nullptr) s->setControl(s->dsp[l], control[l]);
           *s->lastControl[l] = control[l];
@@ -333,7 +343,12 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         _mm_store_ps(value + j, v);
         _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(*s, j))));
       }
-      for (int l = 0; l < kCount; ++l) *s->cache[l] = value[l];
+      // Whole groups of side-by-side memos with one store; never past the last voice's.
+      int l = 0;
+      if (s->memoSideBySide) {
+        for (; l + kSimdLanes <= kCount; l += kSimdLanes) _mm_storeu_ps(s->cache[0] + l, _mm_load_ps(value + l));
+      }
+      for (; l < kCount; ++l) *s->cache[l] = value[l];
     }
   }
   for (int l = 0; l < kCount; ++l) {

@@ -57,6 +57,8 @@ class VoiceLanes {
     // The voices' gains lie side by side (gain[l] = gain[0] + l): read four at a time. The
     // pad lanes then read whatever finite gain follows, which multiplies their 0.
     bool gainsSideBySide = false;
+    // The same for the memos and the last control sums.
+    bool memoSideBySide = false;
   };
 
   // The ticks of voices[0 .. count-1] from their derived orders; whether they tick the

@@ -184,7 +184,7 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
 namespace {
 
 // The control step of a module's evaluation: the set-control call when the sum moved.
-inline void setControl(const ScheduleStep& s, const float* slots, float* lastControl,
+inline void setControl(const ScheduleStep& s, const float* slots, VoiceFloats lastControl,
                        const ModuleSetControlFn* setControlFns) {
   const float control = slots[s.argument];
   if (std::fabs(control - lastControl[s.module]) > kSetControlThreshold) {
@@ -194,7 +194,7 @@ inline void setControl(const ScheduleStep& s, const float* slots, float* lastCon
 }
 
 // The end of a module's evaluation after its process call (if any): memo, value x gain.
-inline void finish(const ScheduleStep& s, float audio, float* slots, float* cache, std::uint8_t* computed) {
+inline void finish(const ScheduleStep& s, float audio, float* slots, VoiceFloats cache, std::uint8_t* computed) {
   computed[s.module] = 1;
   audio = sanitizeValue(audio);
   cache[s.module] = audio;
@@ -207,8 +207,8 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
   // Result slots start at -0, so adding the one value they receive gives exactly that value.
   float slots[kMaxScheduleSlots];
   for (int r = 0; r < kScheduleResultSlots; ++r) slots[r] = -0.0f;
-  float* const cache = voice.cache;
-  float* const lastControl = voice.lastControl;
+  const VoiceFloats cache = voice.cache;
+  const VoiceFloats lastControl = voice.lastControl;
   std::uint8_t* const computed = voice.computed;
   const ModuleSetControlFn* const setControlFns = voice.setControlFns;
 

@@ -35,13 +35,18 @@ struct VoiceGroup {
   qv::EngineRandom random;
   SharedModules shared;
   float gainColumns[kGainRows * kVoices + 4] = {};
+  float memoColumns[kMaxVoiceModules * kVoices + 4] = {};
+  float lastControlColumns[kMaxVoiceModules * kVoices + 4] = {};
   PatchVoice voices[kVoices];
 
-  // sideBySide: the voices' gains in columns of one block, as the engine keeps them (read
-  // four at a time together); else each voice keeps its own.
+  // sideBySide: the voices' gains, memos and last control sums in columns of blocks, as the
+  // engine keeps them (read and written four at a time together); else each voice keeps its own.
   explicit VoiceGroup(bool sideBySide) {
     for (int v = 0; v < kVoices; ++v) {
-      if (sideBySide) voices[v].useGainColumn(gainColumns + v, kVoices, kGainRows);
+      if (sideBySide) {
+        voices[v].useGainColumn(gainColumns + v, kVoices, kGainRows);
+        voices[v].useMemoColumns(memoColumns + v, lastControlColumns + v, kVoices);
+      }
       EXPECT_TRUE(voices[v].build(44100.0f, shared));
     }
     auto* noise = qv::kernelObject<qv::NoiseModule>(shared.noise);

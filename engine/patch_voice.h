@@ -83,6 +83,10 @@ struct SharedModules {
   int sampleRate_;
 };
 
+// The voices an engine builds side by side: the stride of its columns (useGainColumn,
+// useMemoColumns), for which the evaluation is compiled.
+inline constexpr int kSideBySideVoices = 9;
+
 // Per-module floats of a voice (its memo and last control sums): the voice's own array, or
 // a column of a block that voices built alike share side by side (useMemoColumns).
 struct VoiceFloats {

@@ -195,6 +195,7 @@ class VoiceEngine {
   PatchVoice voices_[kVoiceContextCount];
   VoiceLanes lanes_;  // evaluates the sounding contexts; audio thread
   static_assert(kVoiceContextCount <= kMaxLaneVoices);
+  static_assert(kVoiceContextCount == kSideBySideVoices, "the voices' columns have the stride the evaluation is compiled for");
 
   // Looked up from shared_ when the engine becomes ready; null when absent.
   qv::PanControl* pan_ = nullptr;

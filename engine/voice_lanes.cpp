@@ -56,6 +56,7 @@ int indexOf(const PatchModule* m) { return m != nullptr ? m->index : -1; }
 bool VoiceLanes::gather(PatchVoice* voices, int count) {
   const PatchVoice& lead = voices[0];
   const VoiceSchedule& first = lead.schedule_;
+  if (first.count > kMaxLaneSteps) return false;
   for (int l = 1; l < count; ++l) {
     if (voices[l].schedule_.count != first.count) return false;
   }

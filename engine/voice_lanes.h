@@ -22,6 +22,9 @@
 
 // Voice contexts evaluated together at most.
 inline constexpr int kMaxLaneVoices = 9;
+// Steps of an evaluation order the voices can run together: the built graph needs about 30,
+// a busily patched one a few dozen. Longer orders are evaluated voice after voice.
+inline constexpr int kMaxLaneSteps = 128;
 
 class VoiceLanes {
  public:
@@ -76,10 +79,10 @@ class VoiceLanes {
   void run(PatchVoice* voices, float* outputs);
   void runAll(PatchVoice* voices, int count, float* outputs);
 
-  Step steps_[kMaxScheduleSteps];
+  Step steps_[kMaxLaneSteps];
   std::int32_t stepCount_ = 0;
   // The modules whose evaluation the steps end, in order (their memo flags are set).
-  std::int16_t ended_[kMaxScheduleSteps] = {};
+  std::int16_t ended_[kMaxLaneSteps] = {};
   std::int32_t endedCount_ = 0;
   // What the steps were built from: the voices, their count and their orders' generations.
   const PatchVoice* builtFor_ = nullptr;

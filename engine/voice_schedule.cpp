@@ -184,7 +184,19 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
 namespace {
 
 // The control step of a module's evaluation: the set-control call when the sum moved.
-inline void setControl(const ScheduleStep& s, const float* slots, VoiceFloats lastControl,
+// A voice's per-module floats at a stride known when compiled (kStride > 0) or read from them.
+template <int kStride>
+struct ModuleFloats {
+  float* base;
+  std::int32_t stride;
+  explicit ModuleFloats(const VoiceFloats& f) : base(f.base), stride(f.stride) {}
+  float& operator[](int module) const {
+    return base[static_cast<std::ptrdiff_t>(module) * (kStride > 0 ? kStride : stride)];
+  }
+};
+
+template <class Floats>
+inline void setControl(const ScheduleStep& s, const float* slots, Floats lastControl,
                        const ModuleSetControlFn* setControlFns) {
   const float control = slots[s.argument];
   if (std::fabs(control - lastControl[s.module]) > kSetControlThreshold) {
@@ -194,7 +206,8 @@ inline void setControl(const ScheduleStep& s, const float* slots, VoiceFloats la
 }
 
 // The end of a module's evaluation after its process call (if any): memo, value x gain.
-inline void finish(const ScheduleStep& s, float audio, float* slots, VoiceFloats cache, std::uint8_t* computed) {
+template <class Floats>
+inline void finish(const ScheduleStep& s, float audio, float* slots, Floats cache, std::uint8_t* computed) {
   computed[s.module] = 1;
   audio = sanitizeValue(audio);
   cache[s.module] = audio;
@@ -203,12 +216,13 @@ inline void finish(const ScheduleStep& s, float audio, float* slots, VoiceFloats
 
 }  // namespace
 
-float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
+template <int kStride>
+float runScheduleAt(PatchVoice& voice, const VoiceSchedule& schedule) {
   // Result slots start at -0, so adding the one value they receive gives exactly that value.
   float slots[kMaxScheduleSlots];
   for (int r = 0; r < kScheduleResultSlots; ++r) slots[r] = -0.0f;
-  const VoiceFloats cache = voice.cache;
-  const VoiceFloats lastControl = voice.lastControl;
+  const ModuleFloats<kStride> cache(voice.cache);
+  const ModuleFloats<kStride> lastControl(voice.lastControl);
   std::uint8_t* const computed = voice.computed;
   const ModuleSetControlFn* const setControlFns = voice.setControlFns;
 
@@ -268,4 +282,15 @@ float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
     }
   }
   return slots[kOutputSlot];
+}
+
+// The memo and the last control sums lie in the voice's own arrays or in the columns of an
+// engine's voices: the runner is compiled for each of those strides.
+float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule) {
+  const std::int32_t stride = voice.cache.stride;
+  if (stride == voice.lastControl.stride) {
+    if (stride == 1) return runScheduleAt<1>(voice, schedule);
+    if (stride == kSideBySideVoices) return runScheduleAt<kSideBySideVoices>(voice, schedule);
+  }
+  return runScheduleAt<0>(voice, schedule);
 }

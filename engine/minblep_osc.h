@@ -30,15 +30,38 @@ class MinBlepOsc : public PhasorOsc {
   // kRetirePosition has settled: it gives 1.0 (no correction) there and beyond, also while
   // it waits in a ring behind an unretired head (a late step queued by a reset). The index
   // is held inside the table in any case.
-  float stepAt(float p) const {
+  // Every table holds at least kMinSize values, so a position below kRetirePosition and the
+  // point after it are always inside it.
+  static float stepAt(const float* values, float p) {
     if (!(p < kRetirePosition)) return 1.0f;
-    const int32_t last = table->size - 1;
-    if (p >= static_cast<float>(last)) return table->values[last];
     const int32_t k = static_cast<int32_t>(p);
     const float f = p - static_cast<float>(k);
-    return table->values[k] + (table->values[k + 1] - table->values[k]) * f;
+    return values[k] + (values[k + 1] - values[k]) * f;
+  }
+
+  // Sums term(k, correction) over the count pending steps of a ring of Size entries from
+  // head, oldest first, and moves each one sample on. The ring is walked as at most two runs
+  // of consecutive entries (up to its end, then from its start), so the loop needs no index
+  // wrap; the sum is added in the same order as a walk one entry at a time.
+  template <int32_t Size, typename Term>
+  float sumPending(float* positions, int32_t head, int32_t count, Term term) const {
+    const float* values = table->values;
+    float sum = 0.0f;
+    int32_t begin = head;
+    while (count > 0) {
+      const int32_t end = begin + count < Size ? begin + count : Size;
+      for (int32_t k = begin; k < end; ++k) {
+        sum += term(k, 1.0f - stepAt(values, positions[k]));
+        positions[k] += kOversampling;
+      }
+      count -= end - begin;
+      begin = 0;
+    }
+    return sum;
   }
 };
+static_assert(MinBlepTable::kMinSize >= static_cast<int32_t>(MinBlepOsc::kRetirePosition) + 2,
+              "a step read below the retire position interpolates inside the table");
 
 // Naive ramp (the phase, 0 to 1) plus the corrections of its wraps.
 class MinBlepSaw : public MinBlepOsc {
@@ -57,10 +80,11 @@ class MinBlepSaw : public MinBlepOsc {
   // Drops every pending step (the VCO's reset).
   void clearSteps() { count = head = tail = 0; }
 
-  float positions[kRingSize] = {};
+  // The ring's indexes come before its entries, beside the object's other fields.
   int32_t count = 0;
   int32_t head = 0;
   int32_t tail = 0;
+  float positions[kRingSize] = {};
 
  private:
   void queueStep(float d);
@@ -91,11 +115,11 @@ class MinBlepPulse : public MinBlepOsc {
   float level = 1.0f;           // the naive pulse, 1.0 or 0.0
   float lastEdgePhase = 0.0f;
   uint8_t exactFall = 0;        // the fall of this cycle can be placed exactly
-  float positions[kRingSize] = {};
-  float signs[kRingSize] = {};
   int32_t count = 0;
   int32_t head = 0;
   int32_t tail = 0;
+  float positions[kRingSize] = {};
+  float signs[kRingSize] = {};
 
  private:
   void queueStep(float d, float sign);

@@ -42,13 +42,13 @@ Vco& target(const EngineCommand& command) { return *static_cast<Vco*>(command.ob
 } // namespace
 
 Vco::Vco(int vcoKind, float initialCoarseFine, std::int32_t initialMode, int sampleRate, PatchVoice& owner)
-    : table(acquireMinBlepTable()),
-      phasor(startPhasor(sampleRate)),
+    : phasor(startPhasor(sampleRate)),
+      kind(std::clamp(vcoKind, 1, 3)),
+      table(acquireMinBlepTable()),
+      voice(&owner),
       saw(&phasor, table),
       pulse(&phasor, table),
-      sine(&phasor),
-      voice(&owner),
-      kind(std::clamp(vcoKind, 1, 3)) {
+      sine(&phasor) {
     pulse.setWidth(pulse.width);
     if (kind == 2) {
         triangle = std::make_unique<TriOsc>(&phasor, table);

@@ -113,32 +113,34 @@ public:
     void applyPhase(float phase);
     void applyReset();
 
-    // State (read by tests and diagnostics on the audio thread).
-    const MinBlepTable* table;  // process-wide, counted by use
+    // State (read by tests and diagnostics on the audio thread). What every sample reads
+    // comes first, so tick and output touch the object's first cache line or two; the
+    // oscillators' rings and what only retunes read come after.
     Phasor phasor;
-    MinBlepSaw saw;
-    MinBlepPulse pulse;
-    AdditiveSine sine;
-    std::unique_ptr<TriOsc> triangle;  // VCO 2 only
+    std::int32_t stale = kStaleAll;
     PatchInput* widthInput = nullptr;      // gain: the pulse-width knob (owned by voice)
     PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
-    PatchVoice* voice;
-    std::int32_t kind;
-    std::int32_t stale = kStaleAll;
-    float frequency = 0.0f;
-    float appliedCoarseFine = 0.0f;
-    std::atomic<float> coarse{0.0f};  // volts as last set; the knob setters, any thread
-    std::atomic<float> fine{0.0f};
-    float pitchCv = 0.0f;
-    float lastPitch = kForcePitch;
-    std::int32_t mode = kModeKeyboard;
     float appliedWidth = 0.5f;
-    float width = 0.5f;
-    float widthCv = 0.0f;
+    float appliedCoarseFine = 0.0f;
     float sawOut = 0.0f;
     float sineOut = 0.0f;
     float triangleOut = 0.0f;
     float pulseOut = 0.0f;
+    float pitchCv = 0.0f;
+    float lastPitch = kForcePitch;
+    float widthCv = 0.0f;
+    float width = 0.5f;
+    float frequency = 0.0f;
+    std::int32_t mode = kModeKeyboard;
+    std::int32_t kind;
+    const MinBlepTable* table;  // process-wide, counted by use
+    PatchVoice* voice;
+    std::atomic<float> coarse{0.0f};  // volts as last set; the knob setters, any thread
+    std::atomic<float> fine{0.0f};
+    MinBlepSaw saw;
+    MinBlepPulse pulse;
+    AdditiveSine sine;
+    std::unique_ptr<TriOsc> triangle;  // VCO 2 only
 
 private:
     // Hands a pitch recomputation (applyPitchRecompute) to the audio thread.

@@ -43,18 +43,20 @@ Vco& target(const EngineCommand& command) { return *static_cast<Vco*>(command.ob
 
 Vco::Vco(int vcoKind, float initialCoarseFine, std::int32_t initialMode, int sampleRate, PatchVoice& owner)
     : phasor(startPhasor(sampleRate)),
-      kind(std::clamp(vcoKind, 1, 3)),
-      table(acquireMinBlepTable()),
+      saw(&phasor, acquireMinBlepTable()),
+      pulse(&phasor, saw.table),
+      sine(&phasor),
+      table(saw.table),
       voice(&owner),
-      saw(&phasor, table),
-      pulse(&phasor, table),
-      sine(&phasor) {
+      kind(std::clamp(vcoKind, 1, 3)) {
     pulse.setWidth(pulse.width);
     if (kind == 2) {
         triangle = std::make_unique<TriOsc>(&phasor, table);
         triangle->setFrequency(kStartFrequency);
         triangle->reset(0.0f);
     }
+    sampleStart = outputBit(3) | (triangle ? 0u : outputBit(kOutTriangle));
+    fresh = sampleStart;
     mode = initialMode == kModeKeyboardOff ? kModeKeyboardOff : kModeKeyboard;
     lastPitch = kForcePitch;
     appliedWidth = kStartWidth;
@@ -131,7 +133,7 @@ void Vco::applyPhase(float phase) {
 // The phasor is placed first, so the pulse and saw resets read the phase the fresh cycle
 // starts from, not the one the previous patch left behind.
 void Vco::applyReset() {
-    stale = kStaleAll;
+    fresh = sampleStart;
     if (triangle) triangle->reset(0.0f);
     phasor.setPhase(0.0f);
     pulse.clearSteps();
@@ -183,37 +185,28 @@ void Vco::tick() {
         setPitchCv(pitchCv);
     }
     phasor.advance();
-    stale = kStaleAll;
+    fresh = sampleStart;
 }
 
-float Vco::output(int index) {
+float Vco::computeOutput(int index) {
     switch (index) {
     case kOutSine:
-        if (stale & kStaleSine) {
-            stale &= ~kStaleSine;
-            sineOut = sine.tick() * 5.0f;
-        }
-        return sineOut;
+        fresh |= outputBit(kOutSine);
+        return outs[kOutSine - 1] = sine.tick() * 5.0f;
     case kOutSaw:
-        if (stale & kStaleSaw) {
-            stale &= ~kStaleSaw;
-            sawOut = saw.tick() * 10.0f;
-        }
-        return sawOut;
+        fresh |= outputBit(kOutSaw);
+        return outs[kOutSaw - 1] = saw.tick() * 10.0f;
     case kOutPulse:
-    case kOutPulse2:
-        if (stale & kStalePulse) {
-            stale &= ~kStalePulse;
-            pulseOut = pulse.tick() * 10.0f;
-        }
-        return pulseOut;
-    case kOutTriangle:
-        if (!triangle) return 0.0f;
-        if (stale & kStaleTriangle) {
-            stale &= ~kStaleTriangle;
-            triangleOut = triangle->tick() * 5.0f;
-        }
-        return triangleOut;
+    case kOutPulse2: {
+        const float v = pulse.tick() * 10.0f;
+        fresh |= outputBit(kOutPulse) | outputBit(kOutPulse2);
+        outs[kOutPulse - 1] = v;
+        outs[kOutPulse2 - 1] = v;
+        return v;
+    }
+    case kOutTriangle:  // only VCO 2 gets here: the others keep the triangle fresh at 0
+        fresh |= outputBit(kOutTriangle);
+        return outs[kOutTriangle - 1] = triangle->tick() * 5.0f;
     default:
         return 0.0f;
     }

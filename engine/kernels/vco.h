@@ -27,7 +27,9 @@ namespace qv {
 
 static_assert(std::atomic<float>::is_always_lock_free, "knob values are shared as lock-free words");
 
-class Vco {
+// Aligned to a cache line: the phasor, the knob gains and what marks the outputs of a sample
+// fill the first one; the outputs and the sawtooth's ring indexes share the second.
+class alignas(64) Vco {
 public:
     static constexpr std::int32_t kModeKeyboard = 1;     // base 10 Hz
     static constexpr std::int32_t kModeKeyboardOff = 2;  // base 0.03 Hz
@@ -47,12 +49,10 @@ public:
     static constexpr int kOutTriangle = 5;
     static constexpr int kOutPulse2 = 6;
 
-    // Stale bits: the output has not been computed in this sample.
-    static constexpr std::int32_t kStaleSaw = 1;
-    static constexpr std::int32_t kStalePulse = 2;
-    static constexpr std::int32_t kStaleTriangle = 4;
-    static constexpr std::int32_t kStaleSine = 8;
-    static constexpr std::int32_t kStaleAll = 15;
+    // Outputs 1 .. kOutputSlots have a slot in outs (output i in outs[i - 1]); any other
+    // index reads 0. Bit i - 1 of the fresh masks stands for output i.
+    static constexpr int kOutputSlots = 6;
+    static constexpr std::uint32_t outputBit(int index) { return 1u << (index - 1); }
 
     // Parameter values (0..1) to the knob voltages the setters take.
     static constexpr float coarseFromParameter(float v) { return v * 10.0f; }
@@ -98,11 +98,16 @@ public:
     // Frequency in hertz for every waveform (the pulse width re-clamped to the increment).
     void setFrequency(float hz);
     // Once per sample before any output is read: takes up moved knob gains, advances the
-    // phasor, marks every waveform stale.
+    // phasor, marks every waveform not yet computed.
     void tick();
     // One output by index (1 sine +-5 V, 2 saw and 4, 6 pulse 0..10 V, 5 triangle +-5 V on
-    // VCO 2; any other index 0). Each waveform is computed at most once per sample.
-    float output(int index);
+    // VCO 2; any other index 0). Each waveform is computed at most once per sample; the
+    // later reads of a sample return the stored value.
+    float output(int index) {
+        const std::uint32_t slot = static_cast<std::uint32_t>(index) - 1u;
+        if (slot < kOutputSlots && (fresh & (1u << slot)) != 0) return outs[slot];
+        return computeOutput(index);
+    }
 
     // Rate change while audio processing is off: the phasor's rate, the same frequency.
     void setSampleRate(int rate);
@@ -117,32 +122,38 @@ public:
     // comes first, so tick and output touch the object's first cache line or two; the
     // oscillators' rings and what only retunes read come after.
     Phasor phasor;
-    std::int32_t stale = kStaleAll;
+    // Which outs hold this sample's value: tick resets it to sampleStart, output sets the
+    // bits of what it computes.
+    std::uint32_t fresh = 0;
     PatchInput* widthInput = nullptr;      // gain: the pulse-width knob (owned by voice)
     PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
     float appliedWidth = 0.5f;
     float appliedCoarseFine = 0.0f;
-    float sawOut = 0.0f;
-    float sineOut = 0.0f;
-    float triangleOut = 0.0f;
-    float pulseOut = 0.0f;
+    // The outputs that are never computed (their outs stay 0): index 3, which has no
+    // waveform, and the triangle on VCO 1 and 3.
+    std::uint32_t sampleStart = 0;
     float pitchCv = 0.0f;
-    float lastPitch = kForcePitch;
-    float widthCv = 0.0f;
-    float width = 0.5f;
-    float frequency = 0.0f;
-    std::int32_t mode = kModeKeyboard;
-    std::int32_t kind;
-    const MinBlepTable* table;  // process-wide, counted by use
-    PatchVoice* voice;
-    std::atomic<float> coarse{0.0f};  // volts as last set; the knob setters, any thread
-    std::atomic<float> fine{0.0f};
+    float outs[kOutputSlots] = {};  // output i in outs[i - 1]; the two pulse outputs share a value
     MinBlepSaw saw;
     MinBlepPulse pulse;
     AdditiveSine sine;
     std::unique_ptr<TriOsc> triangle;  // VCO 2 only
+    // Read only when the pitch or the width changes.
+    const MinBlepTable* table;  // process-wide, counted by use
+    PatchVoice* voice;
+    std::int32_t kind;
+    std::int32_t mode = kModeKeyboard;
+    float lastPitch = kForcePitch;
+    float widthCv = 0.0f;
+    float width = 0.5f;
+    float frequency = 0.0f;
+    std::atomic<float> coarse{0.0f};  // volts as last set; the knob setters, any thread
+    std::atomic<float> fine{0.0f};
 
 private:
+    // The waveform of an output not yet computed in this sample, stored in outs and marked
+    // fresh. Kept out of line, so the stored reads stay a few instructions.
+    [[gnu::noinline]] float computeOutput(int index);
     // Hands a pitch recomputation (applyPitchRecompute) to the audio thread.
     bool recomputePitch();
 };

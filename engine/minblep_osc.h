@@ -40,22 +40,15 @@ class MinBlepOsc : public PhasorOsc {
   }
 
   // Sums term(k, correction) over the count pending steps of a ring of Size entries from
-  // head, oldest first, and moves each one sample on. The ring is walked as at most two runs
-  // of consecutive entries (up to its end, then from its start), so the loop needs no index
-  // wrap; the sum is added in the same order as a walk one entry at a time.
+  // head, oldest first, and moves each one sample on.
   template <int32_t Size, typename Term>
   float sumPending(float* positions, int32_t head, int32_t count, Term term) const {
-    const float* values = table->values;
     float sum = 0.0f;
-    int32_t begin = head;
-    while (count > 0) {
-      const int32_t end = begin + count < Size ? begin + count : Size;
-      for (int32_t k = begin; k < end; ++k) {
-        sum += term(k, 1.0f - stepAt(values, positions[k]));
-        positions[k] += kOversampling;
-      }
-      count -= end - begin;
-      begin = 0;
+    if (count == 0) return sum;
+    const float* values = table->values;
+    for (int32_t i = 0, k = head; i < count; ++i, k = (k + 1) & (Size - 1)) {
+      sum += term(k, 1.0f - stepAt(values, positions[k]));
+      positions[k] += kOversampling;
     }
     return sum;
   }

@@ -228,7 +228,17 @@ void setVcoPitchCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setPit
 
 void setVcoWidthCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setWidthCv(controlSum); }
 
-float vcoOutput(void* dsp, int outputIndex) { return static_cast<Vco*>(dsp)->output(outputIndex); }
+namespace {
+
+// Kept out of line, so a read of a stored output stays a few instructions.
+[[gnu::noinline]] float computeVcoOutput(Vco& vco, int outputIndex) { return vco.computeOutput(outputIndex); }
+
+} // namespace
+
+float vcoOutput(void* dsp, int outputIndex) {
+    Vco& vco = *static_cast<Vco*>(dsp);
+    return vco.isFresh(outputIndex) ? vco.outs[outputIndex - 1] : computeVcoOutput(vco, outputIndex);
+}
 
 void tickVco(void* dsp) { static_cast<Vco*>(dsp)->tick(); }
 

@@ -103,11 +103,15 @@ public:
     // One output by index (1 sine +-5 V, 2 saw and 4, 6 pulse 0..10 V, 5 triangle +-5 V on
     // VCO 2; any other index 0). Each waveform is computed at most once per sample; the
     // later reads of a sample return the stored value.
-    float output(int index) {
+    float output(int index) { return isFresh(index) ? outs[index - 1] : computeOutput(index); }
+    // Whether outs holds output index's value of this sample.
+    bool isFresh(int index) const {
         const std::uint32_t slot = static_cast<std::uint32_t>(index) - 1u;
-        if (slot < kOutputSlots && (fresh & (1u << slot)) != 0) return outs[slot];
-        return computeOutput(index);
+        return slot < kOutputSlots && (fresh & (1u << slot)) != 0;
     }
+    // The waveform of an output not yet computed in this sample, stored in outs and marked
+    // fresh (0 for an index without a waveform).
+    float computeOutput(int index);
 
     // Rate change while audio processing is off: the phasor's rate, the same frequency.
     void setSampleRate(int rate);
@@ -151,9 +155,6 @@ public:
     std::atomic<float> fine{0.0f};
 
 private:
-    // The waveform of an output not yet computed in this sample, stored in outs and marked
-    // fresh. Kept out of line, so the stored reads stay a few instructions.
-    [[gnu::noinline]] float computeOutput(int index);
     // Hands a pitch recomputation (applyPitchRecompute) to the audio thread.
     bool recomputePitch();
 };

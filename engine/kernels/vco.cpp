@@ -55,8 +55,6 @@ Vco::Vco(int vcoKind, float initialCoarseFine, std::int32_t initialMode, int sam
         triangle->setFrequency(kStartFrequency);
         triangle->reset(0.0f);
     }
-    sampleStart = outputBit(3) | (triangle ? 0u : outputBit(kOutTriangle));
-    fresh = sampleStart;
     mode = initialMode == kModeKeyboardOff ? kModeKeyboardOff : kModeKeyboard;
     lastPitch = kForcePitch;
     appliedWidth = kStartWidth;
@@ -133,7 +131,7 @@ void Vco::applyPhase(float phase) {
 // The phasor is placed first, so the pulse and saw resets read the phase the fresh cycle
 // starts from, not the one the previous patch left behind.
 void Vco::applyReset() {
-    fresh = sampleStart;
+    fresh = 0;
     if (triangle) triangle->reset(0.0f);
     phasor.setPhase(0.0f);
     pulse.clearSteps();
@@ -185,7 +183,7 @@ void Vco::tick() {
         setPitchCv(pitchCv);
     }
     phasor.advance();
-    fresh = sampleStart;
+    fresh = 0;
 }
 
 float Vco::computeOutput(int index) {
@@ -204,7 +202,8 @@ float Vco::computeOutput(int index) {
         outs[kOutPulse2 - 1] = v;
         return v;
     }
-    case kOutTriangle:  // only VCO 2 gets here: the others keep the triangle fresh at 0
+    case kOutTriangle:
+        if (!triangle) return 0.0f;
         fresh |= outputBit(kOutTriangle);
         return outs[kOutTriangle - 1] = triangle->tick() * 5.0f;
     default:

@@ -27,9 +27,9 @@ namespace qv {
 
 static_assert(std::atomic<float>::is_always_lock_free, "knob values are shared as lock-free words");
 
-// Aligned to a cache line: the phasor, the knob gains and what marks the outputs of a sample
-// fill the first one; the outputs and the sawtooth's ring indexes share the second.
-class alignas(64) Vco {
+// The phasor, the knob gains and the mask of the outputs computed in a sample fill the first
+// cache line; the outputs and the sawtooth's ring indexes share the second.
+class Vco {
 public:
     static constexpr std::int32_t kModeKeyboard = 1;     // base 10 Hz
     static constexpr std::int32_t kModeKeyboardOff = 2;  // base 0.03 Hz
@@ -126,18 +126,17 @@ public:
     // comes first, so tick and output touch the object's first cache line or two; the
     // oscillators' rings and what only retunes read come after.
     Phasor phasor;
-    // Which outs hold this sample's value: tick resets it to sampleStart, output sets the
-    // bits of what it computes.
+    // Which outs hold this sample's value: tick clears it, output sets the bits of what it
+    // computes.
     std::uint32_t fresh = 0;
     PatchInput* widthInput = nullptr;      // gain: the pulse-width knob (owned by voice)
     PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
     float appliedWidth = 0.5f;
     float appliedCoarseFine = 0.0f;
-    // The outputs that are never computed (their outs stay 0): index 3, which has no
-    // waveform, and the triangle on VCO 1 and 3.
-    std::uint32_t sampleStart = 0;
     float pitchCv = 0.0f;
-    float outs[kOutputSlots] = {};  // output i in outs[i - 1]; the two pulse outputs share a value
+    // Output i in outs[i - 1]; the two pulse outputs share a value. They open the second
+    // cache line, which the sawtooth's ring indexes share.
+    alignas(64) float outs[kOutputSlots] = {};
     MinBlepSaw saw;
     MinBlepPulse pulse;
     AdditiveSine sine;

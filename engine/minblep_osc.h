@@ -26,12 +26,11 @@ class MinBlepOsc : public PhasorOsc {
   const MinBlepTable* table;  // not owned
 
  protected:
-  // The table's step at position p (in table points), interpolated. A step read out to
-  // kRetirePosition has settled: it gives 1.0 (no correction) there and beyond, also while
-  // it waits in a ring behind an unretired head (a late step queued by a reset). The index
-  // is held inside the table in any case.
-  // Every table holds at least kMinSize values, so a position below kRetirePosition and the
-  // point after it are always inside it.
+  // The step of the table's values at position p (in table points), interpolated. A step
+  // read out to kRetirePosition has settled: it gives 1.0 (no correction) there and beyond,
+  // also while it waits in a ring behind an unretired head (a late step queued by a reset).
+  // Every table holds at least kMinSize values, so the point below kRetirePosition and the
+  // one after it that are read are always inside it.
   static float stepAt(const float* values, float p) {
     if (!(p < kRetirePosition)) return 1.0f;
     const int32_t k = static_cast<int32_t>(p);

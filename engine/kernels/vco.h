@@ -168,7 +168,8 @@ private:
     // One knob ramp to target on input, counted for the audio thread (any thread).
     void rampKnob(PatchInput* input, float target);
     // Takes up moved knob gains; notes the ramps settled as described at knobRampsStarted.
-    void followKnobGains(std::uint32_t started);
+    // Out of line, so the tick saves no registers while no knob ramp runs.
+    [[gnu::noinline]] void followKnobGains(std::uint32_t started);
 };
 
 // The module table's functions of the VCO records (type 1) and of "VCO2 PW" (type 21).

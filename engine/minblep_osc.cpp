@@ -41,11 +41,7 @@ float MinBlepSaw::tick() {
     head = (head + 1) & (kRingSize - 1);
   }
   if (phasor->wrapped) queueStep(phasor->phase * phasor->inverseIncrement);
-  float sum = 0.0f;
-  for (int32_t i = 0, j = head; i < count; ++i, j = (j + 1) & (kRingSize - 1)) {
-    sum += 1.0f - stepAt(positions[j]);
-    positions[j] += kOversampling;
-  }
+  const float sum = sumPending<kRingSize>(positions, head, count, [](int32_t, float c) { return c; });
   return sum + phasor->phase - phasor->increment * 1.46f;
 }
 
@@ -121,11 +117,7 @@ float MinBlepPulse::tick() {
     exactFall = 0;
     level = 1.0f;
   }
-  float sum = 0.0f;
-  for (int32_t i = 0, j = head; i < count; ++i, j = (j + 1) & (kRingSize - 1)) {
-    sum += signs[j] * (1.0f - stepAt(positions[j]));
-    positions[j] += kOversampling;
-  }
+  const float sum = sumPending<kRingSize>(positions, head, count, [this](int32_t k, float c) { return signs[k] * c; });
   return level + sum;
 }
 

@@ -26,19 +26,34 @@ class MinBlepOsc : public PhasorOsc {
   const MinBlepTable* table;  // not owned
 
  protected:
-  // The table's step at position p (in table points), interpolated. A step read out to
-  // kRetirePosition has settled: it gives 1.0 (no correction) there and beyond, also while
-  // it waits in a ring behind an unretired head (a late step queued by a reset). The index
-  // is held inside the table in any case.
-  float stepAt(float p) const {
+  // The step of the table's values at position p (in table points), interpolated. A step
+  // read out to kRetirePosition has settled: it gives 1.0 (no correction) there and beyond,
+  // also while it waits in a ring behind an unretired head (a late step queued by a reset).
+  // Every table holds at least kMinSize values, so the point below kRetirePosition and the
+  // one after it that are read are always inside it.
+  static float stepAt(const float* values, float p) {
     if (!(p < kRetirePosition)) return 1.0f;
-    const int32_t last = table->size - 1;
-    if (p >= static_cast<float>(last)) return table->values[last];
     const int32_t k = static_cast<int32_t>(p);
     const float f = p - static_cast<float>(k);
-    return table->values[k] + (table->values[k + 1] - table->values[k]) * f;
+    return values[k] + (values[k + 1] - values[k]) * f;
+  }
+
+  // Sums term(k, correction) over the count pending steps of a ring of Size entries from
+  // head, oldest first, and moves each one sample on.
+  template <int32_t Size, typename Term>
+  float sumPending(float* positions, int32_t head, int32_t count, Term term) const {
+    float sum = 0.0f;
+    if (count == 0) return sum;
+    const float* values = table->values;
+    for (int32_t i = 0, k = head; i < count; ++i, k = (k + 1) & (Size - 1)) {
+      sum += term(k, 1.0f - stepAt(values, positions[k]));
+      positions[k] += kOversampling;
+    }
+    return sum;
   }
 };
+static_assert(MinBlepTable::kMinSize >= static_cast<int32_t>(MinBlepOsc::kRetirePosition) + 2,
+              "a step read below the retire position interpolates inside the table");
 
 // Naive ramp (the phase, 0 to 1) plus the corrections of its wraps.
 class MinBlepSaw : public MinBlepOsc {
@@ -57,10 +72,11 @@ class MinBlepSaw : public MinBlepOsc {
   // Drops every pending step (the VCO's reset).
   void clearSteps() { count = head = tail = 0; }
 
-  float positions[kRingSize] = {};
+  // The ring's indexes come before its entries, beside the object's other fields.
   int32_t count = 0;
   int32_t head = 0;
   int32_t tail = 0;
+  float positions[kRingSize] = {};
 
  private:
   void queueStep(float d);
@@ -91,11 +107,11 @@ class MinBlepPulse : public MinBlepOsc {
   float level = 1.0f;           // the naive pulse, 1.0 or 0.0
   float lastEdgePhase = 0.0f;
   uint8_t exactFall = 0;        // the fall of this cycle can be placed exactly
-  float positions[kRingSize] = {};
-  float signs[kRingSize] = {};
   int32_t count = 0;
   int32_t head = 0;
   int32_t tail = 0;
+  float positions[kRingSize] = {};
+  float signs[kRingSize] = {};
 
  private:
   void queueStep(float d, float sign);

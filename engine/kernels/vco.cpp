@@ -42,11 +42,11 @@ Vco& target(const EngineCommand& command) { return *static_cast<Vco*>(command.ob
 } // namespace
 
 Vco::Vco(int vcoKind, float initialCoarseFine, std::int32_t initialMode, int sampleRate, PatchVoice& owner)
-    : table(acquireMinBlepTable()),
-      phasor(startPhasor(sampleRate)),
-      saw(&phasor, table),
-      pulse(&phasor, table),
+    : phasor(startPhasor(sampleRate)),
+      saw(&phasor, acquireMinBlepTable()),
+      pulse(&phasor, saw.table),
       sine(&phasor),
+      table(saw.table),
       voice(&owner),
       kind(std::clamp(vcoKind, 1, 3)) {
     pulse.setWidth(pulse.width);
@@ -78,21 +78,30 @@ Vco::~Vco() { releaseMinBlepTable(); }
 // recomputation is then handed over in order behind any mode change posted before it.
 void Vco::setCoarse(float volts) {
     const bool unchanged = coarse.exchange(volts, std::memory_order_relaxed) == volts;
-    voice->rampTo(frequencyInput, volts + fine.load(std::memory_order_relaxed));
+    rampKnob(frequencyInput, volts + fine.load(std::memory_order_relaxed));
     if (unchanged) recomputePitch();
 }
 
 void Vco::setFine(float volts) {
     const bool unchanged = fine.exchange(volts, std::memory_order_relaxed) == volts;
-    voice->rampTo(frequencyInput, coarse.load(std::memory_order_relaxed) + volts);
+    rampKnob(frequencyInput, coarse.load(std::memory_order_relaxed) + volts);
     if (unchanged) recomputePitch();
+}
+
+// Counted before the hand-over, so the audio thread follows the gains from the moment the
+// voice can take the ramp up; and after it, so the audio thread does not note the ramps
+// settled while this one is still on its way.
+void Vco::rampKnob(PatchInput* input, float target) {
+    knobRampsStarted.fetch_add(1, std::memory_order_acq_rel);
+    voice->rampTo(input, target);
+    knobRampsHanded.fetch_add(1, std::memory_order_release);
 }
 
 bool Vco::recomputePitch() {
     return post(*this, [](PatchVoice&, const EngineCommand& c) { target(c).applyPitchRecompute(); }, 0.0f, 0);
 }
 
-void Vco::setPulseWidth(float value) { voice->rampTo(widthInput, value); }
+void Vco::setPulseWidth(float value) { rampKnob(widthInput, value); }
 
 bool Vco::setMode(std::int32_t newMode) {
     return post(*this, [](PatchVoice&, const EngineCommand& c) { target(c).applyMode(c.a); }, 0.0f, newMode);
@@ -131,7 +140,7 @@ void Vco::applyPhase(float phase) {
 // The phasor is placed first, so the pulse and saw resets read the phase the fresh cycle
 // starts from, not the one the previous patch left behind.
 void Vco::applyReset() {
-    stale = kStaleAll;
+    fresh = 0;
     if (triangle) triangle->reset(0.0f);
     phasor.setPhase(0.0f);
     pulse.clearSteps();
@@ -173,7 +182,7 @@ void Vco::setFrequency(float hz) {
     if (triangle) triangle->setFrequency(hz);
 }
 
-void Vco::tick() {
+void Vco::followKnobGains(std::uint32_t started) {
     if (widthInput->gain != appliedWidth) {
         appliedWidth = widthInput->gain;
         setWidthCv(widthCv);
@@ -182,38 +191,38 @@ void Vco::tick() {
         appliedCoarseFine = frequencyInput->gain;
         setPitchCv(pitchCv);
     }
-    phasor.advance();
-    stale = kStaleAll;
+    if (knobRampsHanded.load(std::memory_order_acquire) == started && widthInput->arrived != 0 &&
+        frequencyInput->arrived != 0 && !widthInput->requestQueued.load() && !frequencyInput->requestQueued.load())
+        knobRampsSettled = started;
 }
 
-float Vco::output(int index) {
+void Vco::tick() {
+    const std::uint32_t started = knobRampsStarted.load(std::memory_order_acquire);
+    if (started != knobRampsSettled) followKnobGains(started);
+    phasor.advance();
+    fresh = 0;
+}
+
+float Vco::computeOutput(int index) {
     switch (index) {
     case kOutSine:
-        if (stale & kStaleSine) {
-            stale &= ~kStaleSine;
-            sineOut = sine.tick() * 5.0f;
-        }
-        return sineOut;
+        fresh |= outputBit(kOutSine);
+        return outs[kOutSine - 1] = sine.tick() * 5.0f;
     case kOutSaw:
-        if (stale & kStaleSaw) {
-            stale &= ~kStaleSaw;
-            sawOut = saw.tick() * 10.0f;
-        }
-        return sawOut;
+        fresh |= outputBit(kOutSaw);
+        return outs[kOutSaw - 1] = saw.tick() * 10.0f;
     case kOutPulse:
-    case kOutPulse2:
-        if (stale & kStalePulse) {
-            stale &= ~kStalePulse;
-            pulseOut = pulse.tick() * 10.0f;
-        }
-        return pulseOut;
+    case kOutPulse2: {
+        const float v = pulse.tick() * 10.0f;
+        fresh |= outputBit(kOutPulse) | outputBit(kOutPulse2);
+        outs[kOutPulse - 1] = v;
+        outs[kOutPulse2 - 1] = v;
+        return v;
+    }
     case kOutTriangle:
         if (!triangle) return 0.0f;
-        if (stale & kStaleTriangle) {
-            stale &= ~kStaleTriangle;
-            triangleOut = triangle->tick() * 5.0f;
-        }
-        return triangleOut;
+        fresh |= outputBit(kOutTriangle);
+        return outs[kOutTriangle - 1] = triangle->tick() * 5.0f;
     default:
         return 0.0f;
     }
@@ -235,7 +244,17 @@ void setVcoPitchCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setPit
 
 void setVcoWidthCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setWidthCv(controlSum); }
 
-float vcoOutput(void* dsp, int outputIndex) { return static_cast<Vco*>(dsp)->output(outputIndex); }
+namespace {
+
+// Kept out of line, so a read of a stored output stays a few instructions.
+[[gnu::noinline]] float computeVcoOutput(Vco& vco, int outputIndex) { return vco.computeOutput(outputIndex); }
+
+} // namespace
+
+float vcoOutput(void* dsp, int outputIndex) {
+    Vco& vco = *static_cast<Vco*>(dsp);
+    return vco.isFresh(outputIndex) ? vco.outs[outputIndex - 1] : computeVcoOutput(vco, outputIndex);
+}
 
 void tickVco(void* dsp) { static_cast<Vco*>(dsp)->tick(); }
 

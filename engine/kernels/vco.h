@@ -27,6 +27,8 @@ namespace qv {
 
 static_assert(std::atomic<float>::is_always_lock_free, "knob values are shared as lock-free words");
 
+// The phasor, the knob gains and the mask of the outputs computed in a sample fill the first
+// cache line; the outputs and the sawtooth's ring indexes share the second.
 class Vco {
 public:
     static constexpr std::int32_t kModeKeyboard = 1;     // base 10 Hz
@@ -47,12 +49,10 @@ public:
     static constexpr int kOutTriangle = 5;
     static constexpr int kOutPulse2 = 6;
 
-    // Stale bits: the output has not been computed in this sample.
-    static constexpr std::int32_t kStaleSaw = 1;
-    static constexpr std::int32_t kStalePulse = 2;
-    static constexpr std::int32_t kStaleTriangle = 4;
-    static constexpr std::int32_t kStaleSine = 8;
-    static constexpr std::int32_t kStaleAll = 15;
+    // Outputs 1 .. kOutputSlots have a slot in outs (output i in outs[i - 1]); any other
+    // index reads 0. Bit i - 1 of the fresh masks stands for output i.
+    static constexpr int kOutputSlots = 6;
+    static constexpr std::uint32_t outputBit(int index) { return 1u << (index - 1); }
 
     // Parameter values (0..1) to the knob voltages the setters take.
     static constexpr float coarseFromParameter(float v) { return v * 10.0f; }
@@ -98,11 +98,20 @@ public:
     // Frequency in hertz for every waveform (the pulse width re-clamped to the increment).
     void setFrequency(float hz);
     // Once per sample before any output is read: takes up moved knob gains, advances the
-    // phasor, marks every waveform stale.
+    // phasor, marks every waveform not yet computed.
     void tick();
     // One output by index (1 sine +-5 V, 2 saw and 4, 6 pulse 0..10 V, 5 triangle +-5 V on
-    // VCO 2; any other index 0). Each waveform is computed at most once per sample.
-    float output(int index);
+    // VCO 2; any other index 0). Each waveform is computed at most once per sample; the
+    // later reads of a sample return the stored value.
+    float output(int index) { return isFresh(index) ? outs[index - 1] : computeOutput(index); }
+    // Whether outs holds output index's value of this sample.
+    bool isFresh(int index) const {
+        const std::uint32_t slot = static_cast<std::uint32_t>(index) - 1u;
+        return slot < kOutputSlots && (fresh & (1u << slot)) != 0;
+    }
+    // The waveform of an output not yet computed in this sample, stored in outs and marked
+    // fresh (0 for an index without a waveform).
+    float computeOutput(int index);
 
     // Rate change while audio processing is off: the phasor's rate, the same frequency.
     void setSampleRate(int rate);
@@ -113,36 +122,54 @@ public:
     void applyPhase(float phase);
     void applyReset();
 
-    // State (read by tests and diagnostics on the audio thread).
-    const MinBlepTable* table;  // process-wide, counted by use
+    // State (read by tests and diagnostics on the audio thread). What every sample reads
+    // comes first, so tick and output touch the object's first cache line or two; the
+    // oscillators' rings and what only retunes read come after.
     Phasor phasor;
+    // Which outs hold this sample's value: tick clears it, output sets the bits of what it
+    // computes.
+    std::uint32_t fresh = 0;
+    PatchInput* widthInput = nullptr;      // gain: the pulse-width knob (owned by voice)
+    PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
+    float appliedWidth = 0.5f;
+    float appliedCoarseFine = 0.0f;
+    // The knob gains move only while a ramp the knob setters started runs. The setters count
+    // each ramp before (knobRampsStarted) and after (knobRampsHanded) handing it to the voice,
+    // any thread; the audio thread follows the gains every sample until both connections
+    // have arrived with no request waiting and no setter in between, and then notes the count
+    // in knobRampsSettled. The first samples follow the gains too: the voice lets new
+    // connections arrive at its first ramp step.
+    std::atomic<std::uint32_t> knobRampsStarted{1};
+    std::uint32_t knobRampsSettled = 0;
+    // Output i in outs[i - 1]; the two pulse outputs share a value. They open the second
+    // cache line, which the sawtooth's ring indexes share.
+    alignas(64) float outs[kOutputSlots] = {};
     MinBlepSaw saw;
     MinBlepPulse pulse;
     AdditiveSine sine;
     std::unique_ptr<TriOsc> triangle;  // VCO 2 only
-    PatchInput* widthInput = nullptr;      // gain: the pulse-width knob (owned by voice)
-    PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
+    // Read only when the pitch or the width changes.
+    const MinBlepTable* table;  // process-wide, counted by use
     PatchVoice* voice;
     std::int32_t kind;
-    std::int32_t stale = kStaleAll;
+    std::int32_t mode = kModeKeyboard;
+    float lastPitch = kForcePitch;
+    float widthCv = 0.0f;
+    float width = 0.5f;
     float frequency = 0.0f;
-    float appliedCoarseFine = 0.0f;
     std::atomic<float> coarse{0.0f};  // volts as last set; the knob setters, any thread
     std::atomic<float> fine{0.0f};
+    std::atomic<std::uint32_t> knobRampsHanded{1};
     float pitchCv = 0.0f;
-    float lastPitch = kForcePitch;
-    std::int32_t mode = kModeKeyboard;
-    float appliedWidth = 0.5f;
-    float width = 0.5f;
-    float widthCv = 0.0f;
-    float sawOut = 0.0f;
-    float sineOut = 0.0f;
-    float triangleOut = 0.0f;
-    float pulseOut = 0.0f;
 
 private:
     // Hands a pitch recomputation (applyPitchRecompute) to the audio thread.
     bool recomputePitch();
+    // One knob ramp to target on input, counted for the audio thread (any thread).
+    void rampKnob(PatchInput* input, float target);
+    // Takes up moved knob gains; notes the ramps settled as described at knobRampsStarted.
+    // Out of line, so the tick saves no registers while no knob ramp runs.
+    [[gnu::noinline]] void followKnobGains(std::uint32_t started);
 };
 
 // The module table's functions of the VCO records (type 1) and of "VCO2 PW" (type 21).

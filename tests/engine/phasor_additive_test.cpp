@@ -6,6 +6,7 @@
 #include <limits>
 #include <numbers>
 
+#include "engine/lookup_tables.h"
 #include "engine/minblep_osc.h"
 #include "engine/minblep_table.h"
 #include "engine/osc_additive.h"
@@ -98,6 +99,46 @@ TEST(AdditiveSine, IsMinusCosineOfThePhase) {
   for (float ph = 0.0f; ph < 1.0f; ph += 0.0137f) {
     p.phase = ph;
     ASSERT_NEAR(s.tick(), -std::cos(2.0 * kPi * ph), 2e-6) << ph;
+  }
+}
+
+// The sines round their table position themselves; they must read exactly what
+// tableLookup reads, also at the half-way positions (odd multiples of 1/16384 put the sine's
+// position on a tie) and at the far positions of the 3999th harmonic.
+TEST(AdditiveSine, ReadsTheTableAsTableLookupDoes) {
+  Phasor p;
+  p.init(44100.0f);
+  AdditiveSine s(&p);
+  for (int m = 0; m < 16384; ++m) {
+    p.phase = static_cast<float>(m) / 16384.0f;
+    const float expected = tableLookup(sineTable2, kSineTableSteps, (p.phase + 0.75f) * kSineTableSteps);
+    ASSERT_EQ(s.tick(), expected) << m;
+  }
+}
+
+TEST(AdditiveTri, ReadsTheTableAsTableLookupDoes) {
+  Phasor p;
+  p.init(44100.0f);
+  AdditiveTri tri(&p);
+  for (float f : {1.0f, 2100.0f, 9000.0f}) {
+    tri.setFrequency(f);
+    for (int m = 0; m < 64; ++m) {
+      p.phase = static_cast<float>(m) / 64.0f + 1.0f / 16384.0f;
+      float u = p.phase + 0.75f;
+      if (u >= 1.0f) u -= 1.0f;
+      const float r = 1.0f - u;
+      const float steps = static_cast<float>(kSineTableSteps);
+      float sum = 0.0f;
+      int n = 1;
+      for (; static_cast<float>(n) <= tri.harmonicCount - 2.0f; n += 2) {
+        const float w = tri.weights[n - 1];
+        sum += tableLookup(sineTable, kSineTableSteps, static_cast<float>(n) * r * steps) * (w * w);
+      }
+      const float w = tri.weights[n - 1];
+      const float last =
+          tableLookup(sineTable, kSineTableSteps, static_cast<float>(n) * r * steps) * tri.harmonicFraction * (w * w);
+      ASSERT_EQ(tri.tick(), (sum + last) * 0.9495f) << f << " at " << m;
+    }
   }
 }
 

@@ -78,30 +78,21 @@ Vco::~Vco() { releaseMinBlepTable(); }
 // recomputation is then handed over in order behind any mode change posted before it.
 void Vco::setCoarse(float volts) {
     const bool unchanged = coarse.exchange(volts, std::memory_order_relaxed) == volts;
-    rampKnob(frequencyInput, volts + fine.load(std::memory_order_relaxed));
+    voice->rampTo(frequencyInput, volts + fine.load(std::memory_order_relaxed));
     if (unchanged) recomputePitch();
 }
 
 void Vco::setFine(float volts) {
     const bool unchanged = fine.exchange(volts, std::memory_order_relaxed) == volts;
-    rampKnob(frequencyInput, coarse.load(std::memory_order_relaxed) + volts);
+    voice->rampTo(frequencyInput, coarse.load(std::memory_order_relaxed) + volts);
     if (unchanged) recomputePitch();
-}
-
-// Counted before the hand-over, so the audio thread follows the gains from the moment the
-// voice can take the ramp up; and after it, so the audio thread does not note the ramps
-// settled while this one is still on its way.
-void Vco::rampKnob(PatchInput* input, float target) {
-    knobRampsStarted.fetch_add(1, std::memory_order_acq_rel);
-    voice->rampTo(input, target);
-    knobRampsHanded.fetch_add(1, std::memory_order_release);
 }
 
 bool Vco::recomputePitch() {
     return post(*this, [](PatchVoice&, const EngineCommand& c) { target(c).applyPitchRecompute(); }, 0.0f, 0);
 }
 
-void Vco::setPulseWidth(float value) { rampKnob(widthInput, value); }
+void Vco::setPulseWidth(float value) { voice->rampTo(widthInput, value); }
 
 bool Vco::setMode(std::int32_t newMode) {
     return post(*this, [](PatchVoice&, const EngineCommand& c) { target(c).applyMode(c.a); }, 0.0f, newMode);
@@ -182,7 +173,7 @@ void Vco::setFrequency(float hz) {
     if (triangle) triangle->setFrequency(hz);
 }
 
-void Vco::followKnobGains(std::uint32_t started) {
+void Vco::tick() {
     if (widthInput->gain != appliedWidth) {
         appliedWidth = widthInput->gain;
         setWidthCv(widthCv);
@@ -191,14 +182,6 @@ void Vco::followKnobGains(std::uint32_t started) {
         appliedCoarseFine = frequencyInput->gain;
         setPitchCv(pitchCv);
     }
-    if (knobRampsHanded.load(std::memory_order_acquire) == started && widthInput->arrived != 0 &&
-        frequencyInput->arrived != 0 && !widthInput->requestQueued.load() && !frequencyInput->requestQueued.load())
-        knobRampsSettled = started;
-}
-
-void Vco::tick() {
-    const std::uint32_t started = knobRampsStarted.load(std::memory_order_acquire);
-    if (started != knobRampsSettled) followKnobGains(started);
     phasor.advance();
     fresh = 0;
 }

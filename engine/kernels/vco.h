@@ -133,14 +133,7 @@ public:
     PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
     float appliedWidth = 0.5f;
     float appliedCoarseFine = 0.0f;
-    // The knob gains move only while a ramp the knob setters started runs. The setters count
-    // each ramp before (knobRampsStarted) and after (knobRampsHanded) handing it to the voice,
-    // any thread; the audio thread follows the gains every sample until both connections
-    // have arrived with no request waiting and no setter in between, and then notes the count
-    // in knobRampsSettled. The first samples follow the gains too: the voice lets new
-    // connections arrive at its first ramp step.
-    std::atomic<std::uint32_t> knobRampsStarted{1};
-    std::uint32_t knobRampsSettled = 0;
+    float pitchCv = 0.0f;
     // Output i in outs[i - 1]; the two pulse outputs share a value. They open the second
     // cache line, which the sawtooth's ring indexes share.
     alignas(64) float outs[kOutputSlots] = {};
@@ -159,17 +152,10 @@ public:
     float frequency = 0.0f;
     std::atomic<float> coarse{0.0f};  // volts as last set; the knob setters, any thread
     std::atomic<float> fine{0.0f};
-    std::atomic<std::uint32_t> knobRampsHanded{1};
-    float pitchCv = 0.0f;
 
 private:
     // Hands a pitch recomputation (applyPitchRecompute) to the audio thread.
     bool recomputePitch();
-    // One knob ramp to target on input, counted for the audio thread (any thread).
-    void rampKnob(PatchInput* input, float target);
-    // Takes up moved knob gains; notes the ramps settled as described at knobRampsStarted.
-    // Out of line, so the tick saves no registers while no knob ramp runs.
-    [[gnu::noinline]] void followKnobGains(std::uint32_t started);
 };
 
 // The module table's functions of the VCO records (type 1) and of "VCO2 PW" (type 21).

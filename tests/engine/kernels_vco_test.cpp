@@ -249,51 +249,6 @@ TEST(KernelVco, KnobsGlideOver4000SamplesWhileCvRetunesAtOnce) {
     EXPECT_FLOAT_EQ(vco.pulse.width, 0.9f);
 }
 
-// The VCO leaves its knob gains unread while no knob ramp runs; every gain the voice moves
-// must still be taken up by the next tick, whichever thread set the knob and however soon
-// the ramp arrives.
-TEST(KernelVco, KnobGainsAreTakenUpInTheSampleTheVoiceMovesThem) {
-    VcoRig rig(2, 44100);
-    Vco& vco = rig.dsp();
-    struct Move {
-        bool otherThread;
-        int knob;  // 0 coarse, 1 fine, 2 pulse width
-        float value;
-        int samples;  // run before the next move
-    };
-    const Move moves[] = {
-        {false, 0, 3.0f, 4100},     // a whole glide, then settled
-        {true, 1, 0.25f, 10},       // from another thread, interrupted by
-        {true, 2, 0.8f, 10},        // a move of the other gain
-        {false, 1, -0.5f, 4100},
-        {true, 0, 3.0f, 4100},      // no distance: arrives at the first ramp step
-        {true, 0, 3.00001f, 4100},  // a tiny distance, also at once
-        {false, 2, 0.3f, 3},
-        {true, 2, 0.31f, 4100},
-    };
-    for (const Move& m : moves) {
-        auto set = [&] {
-            if (m.knob == 0) vco.setCoarse(m.value);
-            if (m.knob == 1) vco.setFine(m.value);
-            if (m.knob == 2) vco.setPulseWidth(m.value);
-        };
-        if (m.otherThread) {
-            std::thread(set).join();
-        } else {
-            set();
-        }
-        for (int k = 0; k < m.samples; ++k) {
-            prepareVoiceSample(rig.voice);  // the tick: it takes up what the last sample moved
-            ASSERT_EQ(vco.appliedCoarseFine, vco.frequencyInput->gain) << m.knob << " " << m.value << " at " << k;
-            ASSERT_EQ(vco.appliedWidth, vco.widthInput->gain) << m.knob << " " << m.value << " at " << k;
-            processVoiceSample(rig.voice);  // the ramps step
-        }
-    }
-    // Settled: the gains are no longer read every sample.
-    EXPECT_EQ(vco.knobRampsSettled, vco.knobRampsStarted.load());
-    EXPECT_NEAR(vco.frequency, 10.0f * std::exp2(2.5f), 1e-3f);
-}
-
 // Phase sets, resets, mode changes and knob moves from a thread that is not the audio
 // thread leave the oscillator alone until the voice's next sample takes them up.
 TEST(KernelVco, ChangesFromOtherThreadsArriveAtTheNextSample) {

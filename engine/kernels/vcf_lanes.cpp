@@ -26,6 +26,9 @@ inline __m128 flushLanes(__m128 v) {
     return _mm_andnot_ps(_mm_castsi128_ps(degenerate), v);
 }
 
+// What the pad lanes of the last group read: a filter at rest. Their results are dropped.
+const Vcf kPadFilter(44100);
+
 float processOne(void* dsp, float x) {
     VcfModule& m = *static_cast<VcfModule*>(dsp);
     return m.core.process(x, *m.random);
@@ -36,7 +39,7 @@ float processOne(void* dsp, float x) {
 void processVcfLanes(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
     Vcf* f[kMaxFilters];
     bool anyComputed = false;
-    for (int l = 0; l < count; ++l) {
+    for (int l = 0; l < count && l < kMaxFilters; ++l) {
         f[l] = &static_cast<VcfModule*>(dsps[l])->core;
         anyComputed = anyComputed || f[l]->computed != 0;
     }
@@ -62,14 +65,16 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
     });
     alignas(16) float out0[kMaxFilters], out1[kMaxFilters], ds[kMaxFilters], ys[kMaxFilters];
     alignas(16) float l1s[kMaxFilters], b1s[kMaxFilters], l2s[kMaxFilters], b2s[kMaxFilters];
+    // The filters each lane reads, whole groups: the pad lanes read the filter at rest.
+    const Vcf* read[kMaxFilters];
+    for (int l = 0; l < count; ++l) read[l] = f[l];
+    for (int l = count; l < laneWidth(count); ++l) read[l] = &kPadFilter;
     auto lanes = [&](int j, float Vcf::*field) {
-        return _mm_setr_ps(f[j]->*field, j + 1 < count ? f[j + 1]->*field : 0.0f,
-                           j + 2 < count ? f[j + 2]->*field : 0.0f, j + 3 < count ? f[j + 3]->*field : 0.0f);
+        return _mm_setr_ps(read[j]->*field, read[j + 1]->*field, read[j + 2]->*field, read[j + 3]->*field);
     };
     auto levels = [&](int j) {
-        return _mm_setr_ps(f[j]->follower.level, j + 1 < count ? f[j + 1]->follower.level : 0.0f,
-                           j + 2 < count ? f[j + 2]->follower.level : 0.0f,
-                           j + 3 < count ? f[j + 3]->follower.level : 0.0f);
+        return _mm_setr_ps(read[j]->follower.level, read[j + 1]->follower.level, read[j + 2]->follower.level,
+                           read[j + 3]->follower.level);
     };
 
     const int width = (count + kLanes - 1) / kLanes * kLanes;

@@ -10,13 +10,42 @@
 
 inline constexpr int kSimdLanes = 4;
 
+// Voice contexts evaluated together at most.
+inline constexpr int kMaxLaneVoices = 9;
+
 // Floats an array of `count` lane values occupies: count rounded up to whole groups.
 constexpr int laneWidth(int count) { return (count + kSimdLanes - 1) / kSimdLanes * kSimdLanes; }
 
-// out[l] = valueOf(l) for l = 0 .. count-1, called in lane order, and 0 in the pad lanes up
-// to laneWidth(count), each group stored with one vector store.
+// out[l] = valueOf(l) for l = 0 .. kCount-1, called in lane order, and 0 in the pad lanes
+// up to laneWidth(kCount), each group stored with one vector store.
+template <int kCount, class ValueOf>
+inline void storeLaneGroupsOf(float* out, ValueOf& valueOf) {
+  for (int j = 0; j < kCount; j += kSimdLanes) {
+    const float a = valueOf(j);
+    const float b = j + 1 < kCount ? valueOf(j + 1) : 0.0f;
+    const float c = j + 2 < kCount ? valueOf(j + 2) : 0.0f;
+    const float d = j + 3 < kCount ? valueOf(j + 3) : 0.0f;
+    _mm_storeu_ps(out + j, _mm_setr_ps(a, b, c, d));
+  }
+}
+
+// The same for a count known only when called: compiled for each count up to
+// kMaxLaneVoices, so no lane is tested.
 template <class ValueOf>
 inline void storeLaneGroups(float* out, int count, ValueOf&& valueOf) {
+  switch (count) {
+    case 1: return storeLaneGroupsOf<1>(out, valueOf);
+    case 2: return storeLaneGroupsOf<2>(out, valueOf);
+    case 3: return storeLaneGroupsOf<3>(out, valueOf);
+    case 4: return storeLaneGroupsOf<4>(out, valueOf);
+    case 5: return storeLaneGroupsOf<5>(out, valueOf);
+    case 6: return storeLaneGroupsOf<6>(out, valueOf);
+    case 7: return storeLaneGroupsOf<7>(out, valueOf);
+    case 8: return storeLaneGroupsOf<8>(out, valueOf);
+    case 9: return storeLaneGroupsOf<9>(out, valueOf);
+    default: break;
+  }
+  static_assert(kMaxLaneVoices == 9);
   for (int j = 0; j < count; j += kSimdLanes) {
     const float a = valueOf(j);
     const float b = j + 1 < count ? valueOf(j + 1) : 0.0f;

@@ -20,8 +20,6 @@
 #include "engine/patch_voice.h"
 #include "engine/voice_schedule.h"
 
-// Voice contexts evaluated together at most.
-inline constexpr int kMaxLaneVoices = 9;
 // Steps of an evaluation order the voices can run together: the built graph needs about 30,
 // a busily patched one a few dozen. Longer orders are evaluated voice after voice.
 inline constexpr int kMaxLaneSteps = 128;

@@ -10,29 +10,22 @@
 namespace qv {
 
 // The sixteen low-pass-feedback combs, eight per channel, stored lane by lane so that one
-// sample's arithmetic runs as loops the compiler vectorises. Lanes 0..7 are the left
-// channel's combs, 8..15 the right's. They share the model's feedback and damping.
+// sample's arithmetic and index updates run four combs per SIMD operation. Lanes 0..7 are
+// the left channel's combs, 8..15 the right's. They share the model's feedback and damping.
 struct CombBank {
     static constexpr int kLanes = 16;
-    float filterStore[kLanes] = {};
-    float* buffer[kLanes] = {};       // inside the model's block
-    std::int32_t size[kLanes] = {};   // samples
-    std::int32_t index[kLanes] = {};
+    alignas(16) float filterStore[kLanes] = {};
+    alignas(16) std::int32_t size[kLanes] = {};   // samples
+    alignas(16) std::int32_t index[kLanes] = {};
+    float* buffer[kLanes] = {};                   // inside the model's block
 };
 
+// One series all-pass: b = line[i] (flushed); out = b - x; line[i] = x + b * feedback.
 struct AllPassFilter {
     float feedback = 0.0f;
     float* buffer = nullptr;    // inside the model's block
     std::int32_t size = 1;      // samples
     std::int32_t index = 0;
-
-    float process(float x) {
-        const float b = flushNonNormal(buffer[index]);
-        const float result = b - x;
-        buffer[index] = x + b * feedback;
-        if (++index >= size) index = 0;
-        return result;
-    }
 };
 
 struct ReverbModel {

@@ -185,6 +185,9 @@ void processReverb(ReverbModel& model, float& left, float& right) {
         float* const line[4] = {c.buffer[l] + c.index[l], c.buffer[l + 1] + c.index[l + 1],
                                 c.buffer[l + 2] + c.index[l + 2], c.buffer[l + 3] + c.index[l + 3]};
         out[q] = flushNonNormalLanes(_mm_setr_ps(*line[0], *line[1], *line[2], *line[3]));
+        // The voices' work between two samples pushes the lines out of the nearest cache:
+        // asking for each line's next cache line now hides the wait when it is reached.
+        for (int k = 0; k < 4; ++k) _mm_prefetch(reinterpret_cast<const char*>(line[k] + 16), _MM_HINT_T0);
         const __m128 store = flushNonNormalLanes(
             _mm_add_ps(_mm_mul_ps(out[q], damp2), _mm_mul_ps(_mm_load_ps(c.filterStore + l), damp1)));
         _mm_store_ps(c.filterStore + l, store);

@@ -30,10 +30,7 @@ const std::int32_t ReverbModel::kAllPassTuning[kAllPassCount] = {556, 441, 341, 
 
 ReverbModel::ReverbModel() {
     layOut(kTuningRate);
-    for (int i = 0; i < kAllPassCount; ++i) {
-        allPassLeft[i].feedback = 0.5f;
-        allPassRight[i].feedback = 0.5f;
-    }
+    for (float& feedback : allPasses.feedback) feedback = 0.5f;
     setWet(1.0f / kScaleWet);
     setRoomSize(0.5f);
     setDamp(0.5f);
@@ -72,12 +69,13 @@ void ReverbModel::layOut(int rate) {
         }
     }
     for (int i = 0; i < kAllPassCount; ++i) {
-        AllPassFilter* pair[2] = {&allPassLeft[i], &allPassRight[i]};
+        const int pair[2] = {leftAllPass(i), rightAllPass(i)};
         for (int side = 0; side < 2; ++side) {
-            pair[side]->buffer = next;
+            const int lane = pair[side];
+            allPasses.buffer[lane] = next;
             next += allPassCapacity;
-            pair[side]->size = std::min(scaledSize(kAllPassTuning[i] + side * kStereoSpread, rate), allPassCapacity);
-            pair[side]->index = 0;
+            allPasses.size[lane] = std::min(scaledSize(kAllPassTuning[i] + side * kStereoSpread, rate), allPassCapacity);
+            allPasses.index[lane] = 0;
         }
     }
 }
@@ -134,7 +132,7 @@ void ReverbModel::mute() {
         combs.index[lane] = 0;
         combs.filterStore[lane] = 0.0f;
     }
-    for (int i = 0; i < kAllPassCount; ++i) allPassLeft[i].index = allPassRight[i].index = 0;
+    for (std::int32_t& index : allPasses.index) index = 0;
 }
 
 void ReverbModel::setSampleRate(int rate) {
@@ -147,24 +145,24 @@ void ReverbModel::setSampleRate(int rate) {
 namespace {
 
 // The next read position of four lines: one past the last, back to 0 at the line's size.
-void advanceCombIndexes(CombBank& c, int first) {
-    const __m128i next = _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(c.index + first)),
-                                       _mm_set1_epi32(1));
-    const __m128i inside = _mm_cmpgt_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(c.size + first)), next);
-    _mm_store_si128(reinterpret_cast<__m128i*>(c.index + first), _mm_and_si128(next, inside));
+void advanceIndexes(std::int32_t* index, const std::int32_t* size) {
+    const __m128i next = _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(index)), _mm_set1_epi32(1));
+    const __m128i inside = _mm_cmpgt_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(size)), next);
+    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_and_si128(next, inside));
 }
 
-// The left and right all-passes of one stage on the sums in lanes 0 (left) and 1 (right).
-__m128 processAllPassPair(AllPassFilter& left, AllPassFilter& right, __m128 x) {
-    float* const lineLeft = left.buffer + left.index;
-    float* const lineRight = right.buffer + right.index;
+// One all-pass stage of both channels on the sums in lanes 0 (left) and 1 (right).
+__m128 processAllPassStage(AllPassBank& a, int stage, __m128 x) {
+    const int left = ReverbModel::leftAllPass(stage);
+    const int right = ReverbModel::rightAllPass(stage);
+    float* const lineLeft = a.buffer[left] + a.index[left];
+    float* const lineRight = a.buffer[right] + a.index[right];
     const __m128 b = flushNonNormalLanes(_mm_unpacklo_ps(_mm_load_ss(lineLeft), _mm_load_ss(lineRight)));
-    const __m128 feedback = _mm_setr_ps(left.feedback, right.feedback, 0.0f, 0.0f);
+    // The two lanes' feedback (left, right) in one load.
+    const __m128 feedback = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a.feedback + left)));
     const __m128 written = _mm_add_ps(x, _mm_mul_ps(b, feedback));
     _mm_store_ss(lineLeft, written);
     _mm_store_ss(lineRight, _mm_shuffle_ps(written, written, _MM_SHUFFLE(1, 1, 1, 1)));
-    if (++left.index >= left.size) left.index = 0;
-    if (++right.index >= right.size) right.index = 0;
     return _mm_sub_ps(b, x);
 }
 
@@ -194,7 +192,7 @@ void processReverb(ReverbModel& model, float& left, float& right) {
         alignas(16) float written[4];
         _mm_store_ps(written, _mm_add_ps(in, _mm_mul_ps(store, feedback)));
         for (int k = 0; k < 4; ++k) *line[k] = written[k];
-        advanceCombIndexes(c, l);
+        advanceIndexes(c.index + l, c.size + l);
     }
 
     // Each channel's eight outputs summed in comb order, left in lane 0 and right in lane 1.
@@ -207,8 +205,9 @@ void processReverb(ReverbModel& model, float& left, float& right) {
         sum = _mm_add_ps(sum, pairs[p]);
         sum = _mm_add_ps(sum, _mm_movehl_ps(pairs[p], pairs[p]));
     }
-    for (int i = 0; i < ReverbModel::kAllPassCount; ++i)
-        sum = processAllPassPair(model.allPassLeft[i], model.allPassRight[i], sum);
+    AllPassBank& a = model.allPasses;
+    for (int i = 0; i < ReverbModel::kAllPassCount; ++i) sum = processAllPassStage(a, i, sum);
+    for (int l = 0; l < AllPassBank::kLanes; l += 4) advanceIndexes(a.index + l, a.size + l);
     const __m128 scaled = _mm_mul_ps(sum, _mm_set1_ps(kOutputScale));
     left = _mm_cvtss_f32(scaled);
     right = _mm_cvtss_f32(_mm_shuffle_ps(scaled, scaled, _MM_SHUFFLE(1, 1, 1, 1)));

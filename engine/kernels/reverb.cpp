@@ -146,9 +146,9 @@ namespace {
 
 // The next read position of four lines: one past the last, back to 0 at the line's size.
 void advanceIndexes(std::int32_t* index, const std::int32_t* size) {
-    const __m128i next = _mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(index)), _mm_set1_epi32(1));
-    const __m128i inside = _mm_cmpgt_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(size)), next);
-    _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_and_si128(next, inside));
+    const __m128i next = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(index)), _mm_set1_epi32(1));
+    const __m128i inside = _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(size)), next);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(index), _mm_and_si128(next, inside));
 }
 
 // One all-pass stage of both channels on the sums in lanes 0 (left) and 1 (right).
@@ -187,8 +187,8 @@ void processReverb(ReverbModel& model, float& left, float& right) {
         // asking for each line's next cache line now hides the wait when it is reached.
         for (int k = 0; k < 4; ++k) _mm_prefetch(reinterpret_cast<const char*>(line[k] + 16), _MM_HINT_T0);
         const __m128 store = flushNonNormalLanes(
-            _mm_add_ps(_mm_mul_ps(out[q], damp2), _mm_mul_ps(_mm_load_ps(c.filterStore + l), damp1)));
-        _mm_store_ps(c.filterStore + l, store);
+            _mm_add_ps(_mm_mul_ps(out[q], damp2), _mm_mul_ps(_mm_loadu_ps(c.filterStore + l), damp1)));
+        _mm_storeu_ps(c.filterStore + l, store);
         alignas(16) float written[4];
         _mm_store_ps(written, _mm_add_ps(in, _mm_mul_ps(store, feedback)));
         for (int k = 0; k < 4; ++k) *line[k] = written[k];

@@ -12,12 +12,14 @@ namespace qv {
 // The sixteen low-pass-feedback combs, eight per channel, stored lane by lane so that one
 // sample's arithmetic and index updates run four combs per SIMD operation. Lanes 0..7 are
 // the left channel's combs, 8..15 the right's. They share the model's feedback and damping.
+// The lane arrays are read with unaligned loads: the model lives on the heap, whose blocks
+// 32-bit Windows aligns to 8 bytes only.
 struct CombBank {
     static constexpr int kLanes = 16;
-    alignas(16) float filterStore[kLanes] = {};
-    alignas(16) std::int32_t size[kLanes] = {};   // samples
-    alignas(16) std::int32_t index[kLanes] = {};
-    float* buffer[kLanes] = {};                   // inside the model's block
+    float filterStore[kLanes] = {};
+    std::int32_t size[kLanes] = {};   // samples
+    std::int32_t index[kLanes] = {};
+    float* buffer[kLanes] = {};       // inside the model's block
 };
 
 // The eight series all-passes, four stages per channel, stored lane by lane: stage i's
@@ -26,10 +28,10 @@ struct CombBank {
 // out = b - x; line[index] = x + b x feedback.
 struct AllPassBank {
     static constexpr int kLanes = 8;
-    alignas(16) float feedback[kLanes] = {};
-    alignas(16) std::int32_t size[kLanes] = {};   // samples
-    alignas(16) std::int32_t index[kLanes] = {};
-    float* buffer[kLanes] = {};                   // inside the model's block
+    float feedback[kLanes] = {};
+    std::int32_t size[kLanes] = {};   // samples
+    std::int32_t index[kLanes] = {};
+    float* buffer[kLanes] = {};       // inside the model's block
 };
 
 struct ReverbModel {

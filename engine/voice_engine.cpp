@@ -352,8 +352,7 @@ void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, 
 
     sumLeft += left * left;
     sumRight += right * right;
-    updateMeter(meters_[0], sumLeft);
-    updateMeter(meters_[1], sumRight);
+    updateMeters(meters_, sumLeft, sumRight);
     out1[i] = left;
     out2[i] = right;
   }

@@ -1,9 +1,11 @@
 #include "engine/output_stage.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 
 #include "engine/patch_module.h"
-#include "engine/sanitize.h"
+#include "engine/sanitize_lanes.h"
 
 namespace {
 
@@ -34,22 +36,37 @@ void DcBlocker::reset() {
 
 namespace {
 
-float dcBlockChannel(DcBlocker& b, int channel, float x) {
-  const float y = b.r * flushNonNormal(b.y1[channel]) + (x - b.x1[channel]);
-  b.x1[channel] = x;
-  b.y1[channel] = y;
-  return 2.0f * y;
+// Two floats (left, right) into lanes 0 and 1, and back.
+__m128 loadPair(const float* pair) {
+  return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pair)));
+}
+void storePair(float* pair, __m128 v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(pair), _mm_castps_si128(v)); }
+
+// One frame of the meters in the lanes: flushed, decayed, and raised to |sum| where that is
+// greater (a NaN sum leaves the meter as it is).
+__m128 meterStep(__m128 meter, __m128 sum) {
+  const __m128 decayed = _mm_mul_ps(flushNonNormalLanes(meter), _mm_set1_ps(0.9999f));
+  const __m128 level = _mm_and_ps(sum, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)));
+  const __m128 rises = _mm_cmpgt_ps(level, decayed);
+  return _mm_or_ps(_mm_and_ps(rises, level), _mm_andnot_ps(rises, decayed));
 }
 
 }  // namespace
 
 void dcBlock(DcBlocker& blocker, float& left, float& right) {
-  left = dcBlockChannel(blocker, 0, left);
-  right = dcBlockChannel(blocker, 1, right);
+  // Both channels in lanes 0 and 1: y = R y1 + (x - x1).
+  const __m128 x = _mm_unpacklo_ps(_mm_set_ss(left), _mm_set_ss(right));
+  const __m128 y = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(blocker.r), flushNonNormalLanes(loadPair(blocker.y1))),
+                              _mm_sub_ps(x, loadPair(blocker.x1)));
+  storePair(blocker.x1, x);
+  storePair(blocker.y1, y);
+  const __m128 out = _mm_mul_ps(_mm_set1_ps(2.0f), y);
+  left = _mm_cvtss_f32(out);
+  right = _mm_cvtss_f32(_mm_shuffle_ps(out, out, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
-void updateMeter(float& meter, float sum) {
-  meter = flushNonNormal(meter) * 0.9999f;
-  const float level = std::fabs(sum);
-  if (level > meter) meter = level;
+void updateMeter(float& meter, float sum) { meter = _mm_cvtss_f32(meterStep(_mm_set_ss(meter), _mm_set_ss(sum))); }
+
+void updateMeters(float* meters, float sumLeft, float sumRight) {
+  storePair(meters, meterStep(loadPair(meters), _mm_unpacklo_ps(_mm_set_ss(sumLeft), _mm_set_ss(sumRight))));
 }

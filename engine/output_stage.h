@@ -30,3 +30,5 @@ void dcBlock(DcBlocker& blocker, float& left, float& right);
 // One frame of a level meter: a meter that is not finite or denormal becomes 0; it decays
 // by 0.9999 and rises to |sum| (the block's running sum of squares).
 void updateMeter(float& meter, float sum);
+// Both meters of a frame (left, right) by the same rule.
+void updateMeters(float* meters, float sumLeft, float sumRight);

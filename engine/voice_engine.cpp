@@ -92,8 +92,6 @@ void VoiceEngine::lookUpSharedModules() {
     }
     return t;
   };
-  clockTick_ = tickOf(shared_.clock);
-  lfoTick_ = tickOf(shared_.keyboardLfo);
   noiseTick_ = tickOf(shared_.noise);
 }
 
@@ -307,8 +305,9 @@ void VoiceEngine::applyBeatSync(double ppq) {
 }
 
 void VoiceEngine::stepSharedModules() {
-  if (clockTick_.tick != nullptr) clockTick_.tick(clockTick_.dsp);
-  if (lfoTick_.tick != nullptr) lfoTick_.tick(lfoTick_.dsp);
+  // The clock and the keyboard LFO are known types: their steps are called directly.
+  if (clock_ != nullptr) clock_->core.tick();
+  if (keyboardLfo_ != nullptr) keyboardLfo_->core.tick();
   if (leftBus_ != nullptr) leftBus_->value = 0.0f;
   if (rightBus_ != nullptr) rightBus_->value = 0.0f;
   if (noiseTick_.tick != nullptr) noiseTick_.tick(noiseTick_.dsp);
@@ -354,8 +353,7 @@ void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, 
 
     sumLeft += left * left;
     sumRight += right * right;
-    updateMeter(meters_[0], sumLeft);
-    updateMeter(meters_[1], sumRight);
+    updateMeters(meters_, sumLeft, sumRight);
     out1[i] = left;
     out2[i] = right;
   }

@@ -209,7 +209,7 @@ class VoiceEngine {
     ModuleTickFn tick = nullptr;
     void* dsp = nullptr;
   };
-  SharedTick clockTick_, lfoTick_, noiseTick_;
+  SharedTick noiseTick_;
   qv::ReverbModule* reverb_ = nullptr;
 
   MidiDispatchFn midiDispatch_ = nullptr;

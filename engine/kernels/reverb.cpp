@@ -1,8 +1,10 @@
 #include "engine/kernels/reverb.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 
-#include "engine/kernels/kernel_constants.h"
+#include "engine/sanitize_lanes.h"
 
 namespace qv {
 namespace {
@@ -28,10 +30,7 @@ const std::int32_t ReverbModel::kAllPassTuning[kAllPassCount] = {556, 441, 341, 
 
 ReverbModel::ReverbModel() {
     layOut(kTuningRate);
-    for (int i = 0; i < kAllPassCount; ++i) {
-        allPassLeft[i].feedback = 0.5f;
-        allPassRight[i].feedback = 0.5f;
-    }
+    for (float& feedback : allPasses.feedback) feedback = 0.5f;
     setWet(1.0f / kScaleWet);
     setRoomSize(0.5f);
     setDamp(0.5f);
@@ -70,12 +69,13 @@ void ReverbModel::layOut(int rate) {
         }
     }
     for (int i = 0; i < kAllPassCount; ++i) {
-        AllPassFilter* pair[2] = {&allPassLeft[i], &allPassRight[i]};
+        const int pair[2] = {leftAllPass(i), rightAllPass(i)};
         for (int side = 0; side < 2; ++side) {
-            pair[side]->buffer = next;
+            const int lane = pair[side];
+            allPasses.buffer[lane] = next;
             next += allPassCapacity;
-            pair[side]->size = std::min(scaledSize(kAllPassTuning[i] + side * kStereoSpread, rate), allPassCapacity);
-            pair[side]->index = 0;
+            allPasses.size[lane] = std::min(scaledSize(kAllPassTuning[i] + side * kStereoSpread, rate), allPassCapacity);
+            allPasses.index[lane] = 0;
         }
     }
 }
@@ -132,7 +132,7 @@ void ReverbModel::mute() {
         combs.index[lane] = 0;
         combs.filterStore[lane] = 0.0f;
     }
-    for (int i = 0; i < kAllPassCount; ++i) allPassLeft[i].index = allPassRight[i].index = 0;
+    for (std::int32_t& index : allPasses.index) index = 0;
 }
 
 void ReverbModel::setSampleRate(int rate) {
@@ -142,42 +142,75 @@ void ReverbModel::setSampleRate(int rate) {
     update();
 }
 
+namespace {
+
+// The next read position of four lines: one past the last, back to 0 at the line's size.
+void advanceIndexes(std::int32_t* index, const std::int32_t* size) {
+    const __m128i next = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(index)), _mm_set1_epi32(1));
+    const __m128i inside = _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(size)), next);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(index), _mm_and_si128(next, inside));
+}
+
+// One all-pass stage of both channels on the sums in lanes 0 (left) and 1 (right).
+__m128 processAllPassStage(AllPassBank& a, int stage, __m128 x) {
+    const int left = ReverbModel::leftAllPass(stage);
+    const int right = ReverbModel::rightAllPass(stage);
+    float* const lineLeft = a.buffer[left] + a.index[left];
+    float* const lineRight = a.buffer[right] + a.index[right];
+    const __m128 b = flushNonNormalLanes(_mm_unpacklo_ps(_mm_load_ss(lineLeft), _mm_load_ss(lineRight)));
+    // The two lanes' feedback (left, right) in one load.
+    const __m128 feedback = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a.feedback + left)));
+    const __m128 written = _mm_add_ps(x, _mm_mul_ps(b, feedback));
+    _mm_store_ss(lineLeft, written);
+    _mm_store_ss(lineRight, _mm_shuffle_ps(written, written, _MM_SHUFFLE(1, 1, 1, 1)));
+    return _mm_sub_ps(b, x);
+}
+
+} // namespace
+
 void processReverb(ReverbModel& model, float& left, float& right) {
-    const float in = left * kSendScale;
-
-    // The combs in four passes: read every line, the arithmetic of all sixteen lanes (one
-    // vector loop), write every line, advance every index.
     CombBank& c = model.combs;
-    const float feedback = model.roomSize1;
-    const float damp1 = model.damp1;
-    const float damp2 = model.damp2;
-    float out[CombBank::kLanes];
-    float written[CombBank::kLanes];
-    for (int lane = 0; lane < CombBank::kLanes; ++lane) out[lane] = c.buffer[lane][c.index[lane]];
-    for (int lane = 0; lane < CombBank::kLanes; ++lane) {
-        out[lane] = flushNonNormal(out[lane]);
-        const float store = flushNonNormal(out[lane] * damp2 + c.filterStore[lane] * damp1);
-        c.filterStore[lane] = store;
-        written[lane] = in + store * feedback;
-    }
-    for (int lane = 0; lane < CombBank::kLanes; ++lane) c.buffer[lane][c.index[lane]] = written[lane];
-    for (int lane = 0; lane < CombBank::kLanes; ++lane) {
-        const std::int32_t next = c.index[lane] + 1;
-        c.index[lane] = next >= c.size[lane] ? 0 : next;
+    const __m128 in = _mm_set1_ps(left * kSendScale);
+    const __m128 feedback = _mm_set1_ps(model.roomSize1);
+    const __m128 damp1 = _mm_set1_ps(model.damp1);
+    const __m128 damp2 = _mm_set1_ps(model.damp2);
+
+    // The combs four lanes at a time: read the lines, the lanes' arithmetic, write the lines,
+    // advance the indexes. out[0], out[1] hold left combs 0..7, out[2], out[3] right combs 0..7.
+    __m128 out[CombBank::kLanes / 4];
+    for (int q = 0; q < CombBank::kLanes / 4; ++q) {
+        const int l = 4 * q;
+        float* const line[4] = {c.buffer[l] + c.index[l], c.buffer[l + 1] + c.index[l + 1],
+                                c.buffer[l + 2] + c.index[l + 2], c.buffer[l + 3] + c.index[l + 3]};
+        out[q] = flushNonNormalLanes(_mm_setr_ps(*line[0], *line[1], *line[2], *line[3]));
+        // The voices' work between two samples pushes the lines out of the nearest cache:
+        // asking for each line's next cache line now hides the wait when it is reached.
+        for (int k = 0; k < 4; ++k) _mm_prefetch(reinterpret_cast<const char*>(line[k] + 16), _MM_HINT_T0);
+        const __m128 store = flushNonNormalLanes(
+            _mm_add_ps(_mm_mul_ps(out[q], damp2), _mm_mul_ps(_mm_loadu_ps(c.filterStore + l), damp1)));
+        _mm_storeu_ps(c.filterStore + l, store);
+        alignas(16) float written[4];
+        _mm_store_ps(written, _mm_add_ps(in, _mm_mul_ps(store, feedback)));
+        for (int k = 0; k < 4; ++k) *line[k] = written[k];
+        advanceIndexes(c.index + l, c.size + l);
     }
 
-    float sumLeft = 0.0f;
-    float sumRight = 0.0f;
-    for (int i = 0; i < ReverbModel::kCombCount; ++i) {
-        sumLeft += out[ReverbModel::leftComb(i)];
-        sumRight += out[ReverbModel::rightComb(i)];
+    // Each channel's eight outputs summed in comb order, left in lane 0 and right in lane 1.
+    // The flushed outputs are never -0, so the sums start at the first comb's output.
+    const __m128 pairs[4] = {_mm_unpacklo_ps(out[0], out[2]), _mm_unpackhi_ps(out[0], out[2]),
+                             _mm_unpacklo_ps(out[1], out[3]), _mm_unpackhi_ps(out[1], out[3])};
+    __m128 sum = pairs[0];
+    sum = _mm_add_ps(sum, _mm_movehl_ps(pairs[0], pairs[0]));
+    for (int p = 1; p < 4; ++p) {
+        sum = _mm_add_ps(sum, pairs[p]);
+        sum = _mm_add_ps(sum, _mm_movehl_ps(pairs[p], pairs[p]));
     }
-    for (int i = 0; i < ReverbModel::kAllPassCount; ++i) {
-        sumLeft = model.allPassLeft[i].process(sumLeft);
-        sumRight = model.allPassRight[i].process(sumRight);
-    }
-    left = sumLeft * kOutputScale;
-    right = sumRight * kOutputScale;
+    AllPassBank& a = model.allPasses;
+    for (int i = 0; i < ReverbModel::kAllPassCount; ++i) sum = processAllPassStage(a, i, sum);
+    for (int l = 0; l < AllPassBank::kLanes; l += 4) advanceIndexes(a.index + l, a.size + l);
+    const __m128 scaled = _mm_mul_ps(sum, _mm_set1_ps(kOutputScale));
+    left = _mm_cvtss_f32(scaled);
+    right = _mm_cvtss_f32(_mm_shuffle_ps(scaled, scaled, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
 Reverb::Reverb(float room, float dampValue, float wetValue, float dryValue, float widthValue, int sampleRate) {

@@ -10,29 +10,28 @@
 namespace qv {
 
 // The sixteen low-pass-feedback combs, eight per channel, stored lane by lane so that one
-// sample's arithmetic runs as loops the compiler vectorises. Lanes 0..7 are the left
-// channel's combs, 8..15 the right's. They share the model's feedback and damping.
+// sample's arithmetic and index updates run four combs per SIMD operation. Lanes 0..7 are
+// the left channel's combs, 8..15 the right's. They share the model's feedback and damping.
+// The lane arrays are read with unaligned loads: the model lives on the heap, whose blocks
+// 32-bit Windows aligns to 8 bytes only.
 struct CombBank {
     static constexpr int kLanes = 16;
     float filterStore[kLanes] = {};
-    float* buffer[kLanes] = {};       // inside the model's block
     std::int32_t size[kLanes] = {};   // samples
     std::int32_t index[kLanes] = {};
+    float* buffer[kLanes] = {};       // inside the model's block
 };
 
-struct AllPassFilter {
-    float feedback = 0.0f;
-    float* buffer = nullptr;    // inside the model's block
-    std::int32_t size = 1;      // samples
-    std::int32_t index = 0;
-
-    float process(float x) {
-        const float b = flushNonNormal(buffer[index]);
-        const float result = b - x;
-        buffer[index] = x + b * feedback;
-        if (++index >= size) index = 0;
-        return result;
-    }
+// The eight series all-passes, four stages per channel, stored lane by lane: stage i's
+// left all-pass is lane 2i and its right one lane 2i + 1, so that one stage of both
+// channels runs as one SIMD operation. Each lane: b = line[index] (flushed);
+// out = b - x; line[index] = x + b x feedback.
+struct AllPassBank {
+    static constexpr int kLanes = 8;
+    float feedback[kLanes] = {};
+    std::int32_t size[kLanes] = {};   // samples
+    std::int32_t index[kLanes] = {};
+    float* buffer[kLanes] = {};       // inside the model's block
 };
 
 struct ReverbModel {
@@ -47,6 +46,9 @@ struct ReverbModel {
     // The comb lanes of the i-th comb of each channel.
     static constexpr int leftComb(int i) { return i; }
     static constexpr int rightComb(int i) { return kCombCount + i; }
+    // The all-pass lanes of the i-th stage of each channel.
+    static constexpr int leftAllPass(int i) { return 2 * i; }
+    static constexpr int rightAllPass(int i) { return 2 * i + 1; }
 
     float gain = 0.0f;
     float roomSize = 0.0f, roomSize1 = 0.0f;
@@ -57,8 +59,7 @@ struct ReverbModel {
     float mode = 0.0f;
     float damp2 = 1.0f;  // 1 - damp1
     CombBank combs;      // feedback roomSize1, damping damp1 and damp2
-    AllPassFilter allPassLeft[kAllPassCount];
-    AllPassFilter allPassRight[kAllPassCount];
+    AllPassBank allPasses;
 
     // One block holds every buffer; it is allocated at construction and grown only by a
     // sample-rate change that needs longer lines, never on the audio thread.

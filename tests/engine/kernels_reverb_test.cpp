@@ -100,8 +100,8 @@ TEST_P(ReverbRate, SizesScaleWithRateTruncated) {
                   static_cast<int>(std::floor((kLeftComb[i] + 23) * double(fs) / 44100.0)));
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(reverb->model.allPassLeft[i].size, static_cast<int>(std::floor(kLeftAllPass[i] * double(fs) / 44100.0)));
-        EXPECT_EQ(reverb->model.allPassRight[i].size,
+        EXPECT_EQ(reverb->model.allPasses.size[ReverbModel::leftAllPass(i)], static_cast<int>(std::floor(kLeftAllPass[i] * double(fs) / 44100.0)));
+        EXPECT_EQ(reverb->model.allPasses.size[ReverbModel::rightAllPass(i)],
                   static_cast<int>(std::floor((kLeftAllPass[i] + 23) * double(fs) / 44100.0)));
     }
 }
@@ -172,11 +172,9 @@ TEST(KernelReverb, EverySizeFitsItsBufferAndIsAtLeastOne) {
             EXPECT_GE(size, 1);
             EXPECT_LE(size, m.combCapacity);
         }
-        for (int i = 0; i < 4; ++i) {
-            for (const qv::AllPassFilter* a : {&m.allPassLeft[i], &m.allPassRight[i]}) {
-                EXPECT_GE(a->size, 1);
-                EXPECT_LE(a->size, m.allPassCapacity);
-            }
+        for (const std::int32_t size : m.allPasses.size) {
+            EXPECT_GE(size, 1);
+            EXPECT_LE(size, m.allPassCapacity);
         }
         for (int i = 0; i < 2000; ++i) {
             float l = i == 0 ? 1000.0f : 0.0f, r = 0.0f;

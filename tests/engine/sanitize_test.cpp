@@ -1,10 +1,15 @@
-// The value sanitiser and the gain flush on a table of values.
+// The value sanitiser and the gain flush on a table of values; the four-lane flush against
+// the one-value flush, bit for bit.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "engine/sanitize.h"
+#include "engine/sanitize_lanes.h"
 
 TEST(Sanitize, ModuleValues) {
   const float inf = std::numeric_limits<float>::infinity();
@@ -35,5 +40,33 @@ TEST(Sanitize, ModuleValues) {
     EXPECT_EQ(g, c.gain) << c.in;
     EXPECT_FALSE(std::signbit(v) && v == 0.0f) << "negative zero from " << c.in;
     EXPECT_TRUE(std::isfinite(v));
+  }
+}
+
+TEST(Sanitize, FourLaneFlushMatchesTheOneValueFlush) {
+  // Every exponent with its lowest, highest and a middle mantissa, both signs, the edges of
+  // the normal range one step either side, and a stride through all bit patterns.
+  std::vector<std::uint32_t> patterns;
+  for (std::uint32_t sign : {0u, 0x80000000u}) {
+    for (std::uint32_t exponent = 0; exponent < 256; ++exponent) {
+      for (std::uint32_t mantissa : {0u, 1u, 0x400000u, 0x7fffffu}) patterns.push_back(sign | exponent << 23 | mantissa);
+    }
+  }
+  for (std::uint32_t edge : {0x007fffffu, 0x00800000u, 0x00800001u, 0x7f7fffffu, 0x7f800000u, 0x7f800001u, 0x7fffffffu}) {
+    patterns.push_back(edge);
+    patterns.push_back(edge | 0x80000000u);
+  }
+  for (std::uint64_t bits = 0; bits <= 0xffffffffu; bits += 65521u) patterns.push_back(static_cast<std::uint32_t>(bits));
+  while (patterns.size() % 4 != 0) patterns.push_back(0x3f800000u);
+
+  for (std::size_t i = 0; i < patterns.size(); i += 4) {
+    alignas(16) float in[4];
+    alignas(16) float out[4];
+    for (int lane = 0; lane < 4; ++lane) in[lane] = std::bit_cast<float>(patterns[i + lane]);
+    _mm_store_ps(out, flushNonNormalLanes(_mm_load_ps(in)));
+    for (int lane = 0; lane < 4; ++lane) {
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(out[lane]), std::bit_cast<std::uint32_t>(flushNonNormal(in[lane])))
+          << std::hex << patterns[i + lane] << " in lane " << lane;
+    }
   }
 }

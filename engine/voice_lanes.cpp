@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/sanitize.h"
+#include "engine/sanitize_lanes.h"
 
 namespace {
 
@@ -187,18 +188,6 @@ inline void VoiceLanes::readOutputs(const Step& s, float* value) {
 
 namespace {
 
-// sanitizeValue of four values: the same unsigned compare of the magnitude bits, made
-// signed by flipping the top bit of both sides.
-inline __m128 sanitizeLanes(__m128 v) {
-  const __m128i magnitude = _mm_and_si128(_mm_castps_si128(v), _mm_set1_epi32(0x7fffffff));
-  const __m128i offset = _mm_sub_epi32(magnitude, _mm_set1_epi32(static_cast<int>(kSmallestNormalBits)));
-  const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
-  const __m128i limit =
-      _mm_set1_epi32(static_cast<int>((kModuleValueLimitBits - kSmallestNormalBits) ^ 0x80000000u));
-  const __m128i outside = _mm_cmpgt_epi32(_mm_xor_si128(offset, flip), limit);
-  return _mm_andnot_ps(_mm_castsi128_ps(outside), v);
-}
-
 // The gains of lanes j .. j+3.
 template <class Step>
 inline __m128 gainLanes(const Step& s, int j) {
@@ -211,7 +200,7 @@ template <int kWidth, bool kSanitize, class Step>
 inline void addScaled(float* slot, const float* value, const Step& s) {
   for (int j = 0; j < kWidth; j += kSimdLanes) {
     __m128 v = _mm_load_ps(value + j);
-    if constexpr (kSanitize) v = sanitizeLanes(v);
+    if constexpr (kSanitize) v = sanitizeValueLanes(v);
     _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(s, j))));
   }
 }
@@ -340,7 +329,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
       // The end of a module's evaluation in every lane: sanitised, memoised, x gain.
       float* const slot = slots[s->dest];
       for (int j = 0; j < kWidth; j += kSimdLanes) {
-        const __m128 v = sanitizeLanes(_mm_load_ps(value + j));
+        const __m128 v = sanitizeValueLanes(_mm_load_ps(value + j));
         _mm_store_ps(value + j, v);
         _mm_store_ps(slot + j, _mm_add_ps(_mm_load_ps(slot + j), _mm_mul_ps(v, gainLanes(*s, j))));
       }

@@ -6,6 +6,7 @@
 
 #include "engine/kernels/vcf_module.h"
 #include "engine/sanitize.h"
+#include "engine/sanitize_lanes.h"
 
 namespace qv {
 namespace {
@@ -13,18 +14,6 @@ namespace {
 constexpr int kLanes = 4;
 constexpr int kMaxFilters = 12;
 constexpr float kThird = 1.0f / 3.0f;
-
-// flushNonNormal of four values: the unsigned compare of the magnitude bits, made signed by
-// flipping the top bit of both sides.
-inline __m128 flushLanes(__m128 v) {
-    const __m128i magnitude = _mm_and_si128(_mm_castps_si128(v), _mm_set1_epi32(0x7fffffff));
-    const __m128i offset = _mm_sub_epi32(magnitude, _mm_set1_epi32(static_cast<int>(kSmallestNormalBits)));
-    const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
-    const __m128i last =
-        _mm_set1_epi32(static_cast<int>((kInfinityBits - kSmallestNormalBits - 1u) ^ 0x80000000u));
-    const __m128i degenerate = _mm_cmpgt_epi32(_mm_xor_si128(offset, flip), last);
-    return _mm_andnot_ps(_mm_castsi128_ps(degenerate), v);
-}
 
 // What the pad lanes of the last group read: a filter at rest. Their results are dropped.
 const Vcf kPadFilter(44100);
@@ -79,16 +68,16 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
 
     const int width = (count + kLanes - 1) / kLanes * kLanes;
     for (int j = 0; j < width; j += kLanes) {
-        const __m128 input = flushLanes(_mm_loadu_ps(audio + j));
-        __m128 l1 = flushLanes(lanes(j, &Vcf::low1));
-        __m128 b1 = flushLanes(lanes(j, &Vcf::band1));
-        __m128 l2 = flushLanes(lanes(j, &Vcf::low2));
-        __m128 b2 = flushLanes(lanes(j, &Vcf::band2));
-        const __m128 k = flushLanes(lanes(j, &Vcf::g));
+        const __m128 input = flushNonNormalLanes(_mm_loadu_ps(audio + j));
+        __m128 l1 = flushNonNormalLanes(lanes(j, &Vcf::low1));
+        __m128 b1 = flushNonNormalLanes(lanes(j, &Vcf::band1));
+        __m128 l2 = flushNonNormalLanes(lanes(j, &Vcf::low2));
+        __m128 b2 = flushNonNormalLanes(lanes(j, &Vcf::band2));
+        const __m128 k = flushNonNormalLanes(lanes(j, &Vcf::g));
         const __m128 in = _mm_add_ps(_mm_mul_ps(input, lanes(j, &Vcf::inputGain)), _mm_load_ps(dither + j));
         const __m128 b = lanes(j, &Vcf::baseDamping);
         // max(base, t) as std::max takes it: t only when base < t.
-        const __m128 d = flushLanes(_mm_max_ps(_mm_sub_ps(b, _mm_mul_ps(levels(j), lanes(j, &Vcf::compensation))), b));
+        const __m128 d = flushNonNormalLanes(_mm_max_ps(_mm_sub_ps(b, _mm_mul_ps(levels(j), lanes(j, &Vcf::compensation))), b));
         const __m128 third = _mm_set1_ps(kThird);
         const __m128 two = _mm_set1_ps(2.0f);
         __m128 stage2[2];
@@ -109,7 +98,7 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
         _mm_store_ps(ds + j, d);
         _mm_store_ps(out0 + j, stage2[0]);
         _mm_store_ps(out1 + j, stage2[1]);
-        _mm_store_ps(ys + j, flushLanes(_mm_mul_ps(_mm_add_ps(stage2[0], stage2[1]), _mm_set1_ps(0.5f))));
+        _mm_store_ps(ys + j, flushNonNormalLanes(_mm_mul_ps(_mm_add_ps(stage2[0], stage2[1]), _mm_set1_ps(0.5f))));
     }
 
     storeLaneGroups(value, count, [&](int l) {

@@ -1,5 +1,5 @@
-// The value sanitiser and the gain flush on a table of values; the four-lane flush against
-// the one-value flush, bit for bit.
+// The value sanitiser and the gain flush on a table of values; their four-lane forms against
+// them, bit for bit.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -43,16 +43,18 @@ TEST(Sanitize, ModuleValues) {
   }
 }
 
-TEST(Sanitize, FourLaneFlushMatchesTheOneValueFlush) {
+TEST(Sanitize, FourLaneFormsMatchTheOneValueForms) {
   // Every exponent with its lowest, highest and a middle mantissa, both signs, the edges of
-  // the normal range one step either side, and a stride through all bit patterns.
+  // the normal range and of the value limit (1000) one step either side, and a stride
+  // through all bit patterns.
   std::vector<std::uint32_t> patterns;
   for (std::uint32_t sign : {0u, 0x80000000u}) {
     for (std::uint32_t exponent = 0; exponent < 256; ++exponent) {
       for (std::uint32_t mantissa : {0u, 1u, 0x400000u, 0x7fffffu}) patterns.push_back(sign | exponent << 23 | mantissa);
     }
   }
-  for (std::uint32_t edge : {0x007fffffu, 0x00800000u, 0x00800001u, 0x7f7fffffu, 0x7f800000u, 0x7f800001u, 0x7fffffffu}) {
+  for (std::uint32_t edge : {0x007fffffu, 0x00800000u, 0x00800001u, 0x4479ffffu, 0x447a0000u, 0x447a0001u,
+                             0x7f7fffffu, 0x7f800000u, 0x7f800001u, 0x7fffffffu}) {
     patterns.push_back(edge);
     patterns.push_back(edge | 0x80000000u);
   }
@@ -63,9 +65,13 @@ TEST(Sanitize, FourLaneFlushMatchesTheOneValueFlush) {
     alignas(16) float in[4];
     alignas(16) float out[4];
     for (int lane = 0; lane < 4; ++lane) in[lane] = std::bit_cast<float>(patterns[i + lane]);
+    alignas(16) float sanitised[4];
     _mm_store_ps(out, flushNonNormalLanes(_mm_load_ps(in)));
+    _mm_store_ps(sanitised, sanitizeValueLanes(_mm_load_ps(in)));
     for (int lane = 0; lane < 4; ++lane) {
       ASSERT_EQ(std::bit_cast<std::uint32_t>(out[lane]), std::bit_cast<std::uint32_t>(flushNonNormal(in[lane])))
+          << std::hex << patterns[i + lane] << " in lane " << lane;
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(sanitised[lane]), std::bit_cast<std::uint32_t>(sanitizeValue(in[lane])))
           << std::hex << patterns[i + lane] << " in lane " << lane;
     }
   }

@@ -6,7 +6,7 @@
 namespace qv {
 
 VcaModule::VcaModule(PatchVoice& owner, float initialGain)
-    : voice(owner), gainInput(owner.newInput(initialGain, 0)) {}
+    : voice(owner), gainInput(owner.newInput(initialGain, 0)), gain(&gainInput->gain) {}
 
 void VcaModule::setInitialGain(float gain) { voice.rampTo(gainInput, gain); }
 
@@ -29,7 +29,7 @@ void* createVca(PatchVoice& voice, int, int) { return new VcaModule(voice, 0.0f)
 void destroyVca(void* dsp) { delete &vca(dsp); }
 void linearCv(void* dsp, float volts) { vcaLinearCv(vca(dsp).core, volts); }
 void expCv(void* dsp, float volts) { vcaExpCv(vca(dsp).core, volts); }
-float amplify(void* dsp, float x) { return vcaProcess(vca(dsp).core, x, vca(dsp).gainInput->gain); }
+float amplify(void* dsp, float x) { return vcaProcess(vca(dsp).core, x, *vca(dsp).gain); }
 
 void* createRing(PatchVoice& voice, int sampleRate, int) {
     return new RingModulatorModule(voice, RingModulator::kModeDcBlocked, sampleRate);

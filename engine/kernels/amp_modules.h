@@ -21,6 +21,7 @@ struct VcaModule {
     Vca core;
     PatchVoice& voice;
     PatchInput* gainInput = nullptr;  // ramped gain: the initial gain
+    const float* gain = nullptr;      // its gain, which every sample reads
 
     // "VCA Initial Gain", any thread: the gain glides to the value.
     void setInitialGain(float gain);

@@ -7,7 +7,8 @@ namespace qv {
 
 VcfModule::VcfModule(PatchVoice& owner, int sampleRate)
     : core(sampleRate), voice(owner), frequencyInput(owner.newInput(0.0f, 0)),
-      resonanceInput(owner.newInput(0.0f, 0)) {}
+      resonanceInput(owner.newInput(0.0f, 0)), frequencyGain(&frequencyInput->gain),
+      resonanceGain(&resonanceInput->gain) {}
 
 void VcfModule::setCoarse(float volts) { voice.rampTo(frequencyInput, core.setCoarse(volts)); }
 
@@ -31,7 +32,7 @@ void setCutoff(void* dsp, float volts) { of(dsp).core.setCutoffCv(volts); }
 float process(void* dsp, float x) { return of(dsp).core.process(x, *of(dsp).random); }
 void tick(void* dsp) {
     VcfModule& m = of(dsp);
-    m.core.tick(m.frequencyInput->gain, m.resonanceInput->gain);
+    m.core.tick(*m.frequencyGain, *m.resonanceGain);
 }
 void setSampleRate(void* dsp, int rate) { of(dsp).core.setSampleRate(rate); }
 

@@ -21,6 +21,8 @@ struct VcfModule {
     PatchVoice& voice;
     PatchInput* frequencyInput = nullptr;  // ramped gain: coarse + fine, volts
     PatchInput* resonanceInput = nullptr;  // ramped gain: resonance knob 0..1
+    const float* frequencyGain = nullptr;  // their gains, which every tick reads
+    const float* resonanceGain = nullptr;
     EngineRandom ownRandom;                // the dither's generator until useRandom
     EngineRandom* random = &ownRandom;
 

@@ -59,10 +59,12 @@ Vco::Vco(int vcoKind, float initialCoarseFine, std::int32_t initialMode, int sam
     lastPitch = kForcePitch;
     appliedWidth = kStartWidth;
     widthInput = owner.newInput(kStartWidth, 0);
+    widthGain = &widthInput->gain;
     const float coarseFine = flushNonNormal(initialCoarseFine);
     appliedCoarseFine = coarseFine;
     coarse.store(coarseFine, std::memory_order_relaxed);
     frequencyInput = owner.newInput(coarseFine, 0);
+    frequencyGain = &frequencyInput->gain;
     fine.store(0.0f, std::memory_order_relaxed);
     pitchCv = 0.0f;
     widthCv = 0.0f;
@@ -174,12 +176,12 @@ void Vco::setFrequency(float hz) {
 }
 
 void Vco::tick() {
-    if (widthInput->gain != appliedWidth) {
-        appliedWidth = widthInput->gain;
+    if (*widthGain != appliedWidth) {
+        appliedWidth = *widthGain;
         setWidthCv(widthCv);
     }
-    if (frequencyInput->gain != appliedCoarseFine) {
-        appliedCoarseFine = frequencyInput->gain;
+    if (*frequencyGain != appliedCoarseFine) {
+        appliedCoarseFine = *frequencyGain;
         setPitchCv(pitchCv);
     }
     phasor.advance();

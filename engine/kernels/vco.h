@@ -129,8 +129,9 @@ public:
     // Which outs hold this sample's value: tick clears it, output sets the bits of what it
     // computes.
     std::uint32_t fresh = 0;
-    PatchInput* widthInput = nullptr;      // gain: the pulse-width knob (owned by voice)
-    PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
+    // The gains of widthInput and frequencyInput, which tick reads every sample.
+    const float* widthGain = nullptr;
+    const float* frequencyGain = nullptr;
     float appliedWidth = 0.5f;
     float appliedCoarseFine = 0.0f;
     float pitchCv = 0.0f;
@@ -142,6 +143,8 @@ public:
     AdditiveSine sine;
     std::unique_ptr<TriOsc> triangle;  // VCO 2 only
     // Read only when the pitch or the width changes.
+    PatchInput* widthInput = nullptr;      // gain: the pulse-width knob (owned by voice)
+    PatchInput* frequencyInput = nullptr;  // gain: coarse + fine in volts (owned by voice)
     const MinBlepTable* table;  // process-wide, counted by use
     PatchVoice* voice;
     std::int32_t kind;

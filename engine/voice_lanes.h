@@ -1,7 +1,12 @@
 // Several voice contexts evaluated together: when the sounding voices' flattened evaluation
 // orders have the same shape (the usual case: cords and switches reach every voice alike),
 // each step runs once for all of them, the sums, gains and value checks four voices at a
-// time in SIMD lanes, and the module calls voice after voice in lane order. A module call
+// time in SIMD lanes, and the module calls voice after voice in lane order (one call
+// through the module table per step where the module has a lanes function, which calls
+// each voice's own function directly). The voices' ticks run module by module the same
+// way. The gains, memos and last control sums of an engine's voices lie side by side
+// (PatchVoice::useGainColumn, useMemoColumns) and are read and written four at a time;
+// other voices' are gathered voice by voice. A module call
 // of voice v therefore happens after the same call of voices 0 .. v-1 and before that of
 // v+1: draws from the engine's shared random generator (the filters' dither) come in the
 // same order as when each voice is evaluated whole in turn, and so does every sum into a

@@ -88,12 +88,17 @@ struct SharedModules {
 inline constexpr int kSideBySideVoices = 9;
 
 // Per-module floats of a voice (its memo and last control sums): the voice's own array, or
-// a column of a block that voices built alike share side by side (useMemoColumns).
-struct VoiceFloats {
+// a column of a block that voices built alike share side by side (useMemoColumns). With
+// kStride > 0 the stride is known when compiled (the evaluation is compiled for each).
+template <int kStride>
+struct StridedFloats {
   float* base = nullptr;
   std::int32_t stride = 1;
-  float& operator[](int module) const { return base[static_cast<std::ptrdiff_t>(module) * stride]; }
+  float& operator[](int module) const {
+    return base[static_cast<std::ptrdiff_t>(module) * (kStride > 0 ? kStride : stride)];
+  }
 };
+using VoiceFloats = StridedFloats<0>;
 
 struct PatchVoice {
   // 0 until built; normalRampRate(rate) after the build; fadedRampRate(rate) while a patch

@@ -184,17 +184,6 @@ void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
 namespace {
 
 // The control step of a module's evaluation: the set-control call when the sum moved.
-// A voice's per-module floats at a stride known when compiled (kStride > 0) or read from them.
-template <int kStride>
-struct ModuleFloats {
-  float* base;
-  std::int32_t stride;
-  explicit ModuleFloats(const VoiceFloats& f) : base(f.base), stride(f.stride) {}
-  float& operator[](int module) const {
-    return base[static_cast<std::ptrdiff_t>(module) * (kStride > 0 ? kStride : stride)];
-  }
-};
-
 template <class Floats>
 inline void setControl(const ScheduleStep& s, const float* slots, Floats lastControl,
                        const ModuleSetControlFn* setControlFns) {
@@ -221,8 +210,8 @@ float runScheduleAt(PatchVoice& voice, const VoiceSchedule& schedule) {
   // Result slots start at -0, so adding the one value they receive gives exactly that value.
   float slots[kMaxScheduleSlots];
   for (int r = 0; r < kScheduleResultSlots; ++r) slots[r] = -0.0f;
-  const ModuleFloats<kStride> cache(voice.cache);
-  const ModuleFloats<kStride> lastControl(voice.lastControl);
+  const StridedFloats<kStride> cache{voice.cache.base, voice.cache.stride};
+  const StridedFloats<kStride> lastControl{voice.lastControl.base, voice.lastControl.stride};
   std::uint8_t* const computed = voice.computed;
   const ModuleSetControlFn* const setControlFns = voice.setControlFns;
 

@@ -129,7 +129,7 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   bus.create = &createFloatHolder;
   bus.destroy = &destroyFloatHolder;
   bus.accumulate = &accumulateFloat;
-  bus.accumulateLanes = &accumulateLanesOf<&accumulateFloat>;
+  bus.accumulateLanes = &sumLanesInto<&heldFloat>;
   return t;
 }
 
@@ -161,5 +161,7 @@ void storeFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value 
 float readFloat(void* dsp, int) { return static_cast<FloatHolder*>(dsp)->value; }
 
 void accumulateFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value += value; }
+
+float& heldFloat(void* dsp) { return static_cast<FloatHolder*>(dsp)->value; }
 
 float zeroOutput(void*, int) { return 0.0f; }

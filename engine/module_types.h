@@ -131,6 +131,19 @@ template <ModuleAccumulateFn kAccumulate>
 void accumulateLanesOf(void* const* dsps, const float* values, int count) {
   for (int l = 0; l < count; ++l) kAccumulate(dsps[l], values[l]);
 }
+// The accumulate lanes of a module whose accumulate adds the value to one float of its
+// object (the reverb send, an input bus): while consecutive voices share the object, their
+// values are added in lane order to that float in a register and stored once, instead of
+// each add waiting for the previous one's store.
+template <float& (*kTarget)(void*)>
+void sumLanesInto(void* const* dsps, const float* values, int count) {
+  for (int l = 0; l < count;) {
+    void* const dsp = dsps[l];
+    float sum = kTarget(dsp);
+    for (; l < count && dsps[l] == dsp; ++l) sum += values[l];
+    kTarget(dsp) = sum;
+  }
+}
 template <ModuleTickFn kTick>
 void tickLanesOf(void* const* dsps, int count) {
   for (int l = 0; l < count; ++l) kTick(dsps[l]);
@@ -182,4 +195,5 @@ void* newConstant(float value);
 void storeFloat(void* dsp, float value);           // set-control: value := control sum
 float readFloat(void* dsp, int outputIndex);       // output: the stored value
 void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution
+float& heldFloat(void* dsp);                       // the stored value itself
 float zeroOutput(void* dsp, int outputIndex);      // an output that is always 0

@@ -55,6 +55,7 @@ float output(void* dsp, int) {
     return m.lastLeft;
 }
 void accumulate(void* dsp, float value) { of(dsp).send += value; }
+float& sendOf(void* dsp) { return of(dsp).send; }
 void setSampleRate(void* dsp, int rate) { of(dsp).core.setSampleRate(rate); }
 
 } // namespace
@@ -66,7 +67,7 @@ ModuleKernel reverbKernel() {
         .output = &output,
         .accumulate = &accumulate,
         .setSampleRate = &setSampleRate,
-        .accumulateLanes = &accumulateLanesOf<&accumulate>};
+        .accumulateLanes = &sumLanesInto<&sendOf>};
 }
 
 } // namespace qv

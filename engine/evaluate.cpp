@@ -7,6 +7,7 @@
 
 void PatchVoice::settleEndedModules() {
   for (int i = 0; i < endedPendingCount_; ++i) computed[endedPending_[i]] = 1;
+  memoDirty_ = true;
   endedPending_ = nullptr;
   endedPendingCount_ = 0;
 }
@@ -128,9 +129,14 @@ float processVoiceSample(PatchVoice& voice) {
 
 float evaluateVoiceSample(PatchVoice& voice) {
   if (voice.endedPending_ != nullptr) voice.settleEndedModules();
-  voice.memoDirty_ = true;
   if (!voice.schedule_.valid) deriveSchedule(voice, voice.schedule_);
-  if (!voice.memoCleared_ || !voice.schedule_.usable) return pullSample(voice);
+  if (!voice.memoCleared_ || !voice.schedule_.usable) {
+    voice.memoDirty_ = true;
+    return pullSample(voice);
+  }
   voice.memoCleared_ = false;
-  return runSchedule(voice, voice.schedule_);
+  const float out = runSchedule(voice, voice.schedule_);
+  voice.endedPending_ = voice.schedule_.ended;
+  voice.endedPendingCount_ = voice.schedule_.endedCount;
+  return out;
 }

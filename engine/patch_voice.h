@@ -347,9 +347,9 @@ struct PatchVoice {
   bool buildingOwnInputs_ = false;  // build() is making the voice's own connections
   VoiceSchedule schedule_;
   bool memoCleared_ = false;  // no evaluation since prepareVoiceSample cleared the memo flags
-  // Voices evaluated together leave their memo flags unset: the modules their evaluation
-  // ended are listed here (in the VoiceLanes that ran them) until a pull of this sample
-  // needs the flags or the next sample clears them.
+  // An evaluation from the voice's list (alone or together with other voices) leaves the
+  // memo flags unset: the modules it ended are listed here (the list's own record of them)
+  // until a pull of this sample needs the flags or the next sample clears them.
   const std::int16_t* endedPending_ = nullptr;
   std::int32_t endedPendingCount_ = 0;
   bool memoDirty_ = true;  // a memo flag may be set (clearVoiceMemo has work to do)

@@ -36,20 +36,6 @@ bool setsControl(ScheduleStepKind kind) {
   return kind == ScheduleStepKind::End || kind == ScheduleStepKind::EndNoProcess;
 }
 
-bool endsEvaluation(ScheduleStepKind kind) {
-  switch (kind) {
-    case ScheduleStepKind::End:
-    case ScheduleStepKind::EndNoProcess:
-    case ScheduleStepKind::EndNoControl:
-    case ScheduleStepKind::EndNoControlNoProcess:
-    case ScheduleStepKind::Solo:
-    case ScheduleStepKind::SoloNoProcess:
-      return true;
-    default:
-      return false;
-  }
-}
-
 int indexOf(const PatchModule* m) { return m != nullptr ? m->index : -1; }
 
 }  // namespace
@@ -71,7 +57,6 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
   int firstFilterDraw = -1;
 
   stepCount_ = first.count;
-  endedCount_ = 0;
   for (int i = 0; i < first.count; ++i) {
     const ScheduleStep& a = first.steps[i];
     Step& out = steps_[i];
@@ -123,7 +108,6 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
       if (out.process != nullptr && out.process == kernel.process) out.processLanes = kernel.processLanes;
       if (out.output != nullptr && out.output == kernel.output) out.outputLanes = kernel.outputLanes;
     }
-    if (endsEvaluation(a.kind)) ended_[endedCount_++] = a.module;
     for (int l = 0; l < count; ++l) {
       const PatchVoice& voice = voices[l];
       const ScheduleStep& b = voice.schedule_.steps[i];
@@ -343,8 +327,8 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
   }
   for (int l = 0; l < kCount; ++l) {
     outputs[l] = slots[kOutputSlot][l];
-    voices[l].endedPending_ = ended_;
-    voices[l].endedPendingCount_ = endedCount_;
+    voices[l].endedPending_ = voices[l].schedule_.ended;
+    voices[l].endedPendingCount_ = voices[l].schedule_.endedCount;
   }
 }
 

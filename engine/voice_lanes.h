@@ -84,9 +84,6 @@ class VoiceLanes {
 
   Step steps_[kMaxLaneSteps];
   std::int32_t stepCount_ = 0;
-  // The modules whose evaluation the steps end, in order (their memo flags are set).
-  std::int16_t ended_[kMaxLaneSteps] = {};
-  std::int32_t endedCount_ = 0;
   // What the steps were built from: the voices, their count and their orders' generations.
   const PatchVoice* builtFor_ = nullptr;
   std::int32_t builtCount_ = 0;

@@ -16,6 +16,8 @@ constexpr int kOutputSlot = 0;
 constexpr int kSendSlot = 1;
 constexpr int kFirstBusSlot = 2;
 
+static_assert(kScheduleEnded >= kMaxVoiceModules, "every module of a voice can end an evaluation");
+
 class Deriver {
  public:
   Deriver(const PatchVoice& voice, VoiceSchedule& schedule) : voice_(voice), schedule_(schedule) {}
@@ -64,6 +66,7 @@ class Deriver {
     }
     visiting_[i] = 0;
     computed_[i] = 1;
+    if (!overflow_) schedule_.ended[schedule_.endedCount++] = static_cast<std::int16_t>(i);
     // With no control input on, the sum is +0 every sample; once lastControl holds a value
     // within the threshold of it, the set-control test can never pass while this shape lasts.
     const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kSetControlThreshold);
@@ -143,6 +146,7 @@ class Deriver {
 // The same top-level pulls as processVoiceSampleByPull, in the same order.
 void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
   schedule.count = 0;
+  schedule.endedCount = 0;
   Deriver deriver(voice, schedule);
   const PatchInput* outputInput = firstAudioInput(voice.output);
   if (outputInput != nullptr) {
@@ -196,8 +200,7 @@ inline void setControl(const ScheduleStep& s, const float* slots, Floats lastCon
 
 // The end of a module's evaluation after its process call (if any): memo, value x gain.
 template <class Floats>
-inline void finish(const ScheduleStep& s, float audio, float* slots, Floats cache, std::uint8_t* computed) {
-  computed[s.module] = 1;
+inline void finish(const ScheduleStep& s, float audio, float* slots, Floats cache) {
   audio = sanitizeValue(audio);
   cache[s.module] = audio;
   slots[s.dest] += audio * *s.gain;
@@ -212,64 +215,75 @@ float runScheduleAt(PatchVoice& voice, const VoiceSchedule& schedule) {
   for (int r = 0; r < kScheduleResultSlots; ++r) slots[r] = -0.0f;
   const StridedFloats<kStride> cache{voice.cache.base, voice.cache.stride};
   const StridedFloats<kStride> lastControl{voice.lastControl.base, voice.lastControl.stride};
-  std::uint8_t* const computed = voice.computed;
   const ModuleSetControlFn* const setControlFns = voice.setControlFns;
 
+  // Each step's work ends with its own jump to the next step's: one indirect jump per step,
+  // each predicted from the step kind before it (the steps repeat every sample).
+  static const void* const kKinds[] = {
+      &&zero, &&leaf, &&leaf, &&memoLiveSilent, &&memoCache, &&memoCacheRead, &&begin, &&beginSilent,
+      &&endWhole, &&endNoControl, &&endNoProcess, &&endNoControlNoProcess, &&solo, &&soloNoProcess, &&accumulate};
+  static_assert(std::size(kKinds) == static_cast<std::size_t>(ScheduleStepKind::Accumulate) + 1);
+  static_assert(static_cast<int>(ScheduleStepKind::MemoLive) == 2 && static_cast<int>(ScheduleStepKind::Solo) == 12);
+  const ScheduleStep* s = schedule.steps;
   const ScheduleStep* const end = schedule.steps + schedule.count;
-  for (const ScheduleStep* s = schedule.steps; s != end; ++s) {
-    switch (s->kind) {
-      case ScheduleStepKind::Zero:
-        slots[s->dest] += 0.0f;
-        break;
-      case ScheduleStepKind::Leaf:
-      case ScheduleStepKind::MemoLive:
-        slots[s->dest] += sanitizeValue(s->output(s->dsp, s->argument)) * *s->gain;
-        break;
-      case ScheduleStepKind::MemoLiveSilent:
-        slots[s->dest] += sanitizeValue(0.0f) * *s->gain;
-        break;
-      case ScheduleStepKind::MemoCacheRead:
-        s->output(s->dsp, s->argument);
-        slots[s->dest] += cache[s->module] * *s->gain;
-        break;
-      case ScheduleStepKind::MemoCache:
-        slots[s->dest] += cache[s->module] * *s->gain;
-        break;
-      case ScheduleStepKind::Begin:
-        slots[s->dest + 1] = s->output(s->dsp, s->argument);
-        slots[s->dest] = 0.0f;
-        break;
-      case ScheduleStepKind::BeginSilent:
-        slots[s->dest + 1] = 0.0f;
-        slots[s->dest] = 0.0f;
-        break;
-      case ScheduleStepKind::End:
-        setControl(*s, slots, lastControl, setControlFns);
-        finish(*s, s->process(s->dsp, slots[s->argument + 1]), slots, cache, computed);
-        break;
-      case ScheduleStepKind::EndNoProcess:
-        setControl(*s, slots, lastControl, setControlFns);
-        finish(*s, slots[s->argument + 1], slots, cache, computed);
-        break;
-      case ScheduleStepKind::EndNoControl:
-        finish(*s, s->process(s->dsp, slots[s->argument + 1]), slots, cache, computed);
-        break;
-      case ScheduleStepKind::EndNoControlNoProcess:
-        finish(*s, slots[s->argument + 1], slots, cache, computed);
-        break;
-      case ScheduleStepKind::Solo: {
-        const float y = s->output(s->dsp, s->argument);
-        finish(*s, voice.processFns[s->module](s->dsp, y), slots, cache, computed);
-        break;
-      }
-      case ScheduleStepKind::SoloNoProcess:
-        finish(*s, s->output(s->dsp, s->argument), slots, cache, computed);
-        break;
-      case ScheduleStepKind::Accumulate:
-        s->accumulate(s->dsp, slots[s->module] * 0.1f);
-        break;
-    }
-  }
+#define QV_NEXT_STEP()                                 \
+  do {                                                 \
+    if (++s == end) goto done;                         \
+    goto* kKinds[static_cast<int>(s->kind)];           \
+  } while (false)
+  if (s == end) goto done;
+  goto* kKinds[static_cast<int>(s->kind)];
+zero:
+  slots[s->dest] += 0.0f;
+  QV_NEXT_STEP();
+leaf:
+  slots[s->dest] += sanitizeValue(s->output(s->dsp, s->argument)) * *s->gain;
+  QV_NEXT_STEP();
+memoLiveSilent:
+  slots[s->dest] += sanitizeValue(0.0f) * *s->gain;
+  QV_NEXT_STEP();
+memoCacheRead:
+  s->output(s->dsp, s->argument);
+  slots[s->dest] += cache[s->module] * *s->gain;
+  QV_NEXT_STEP();
+memoCache:
+  slots[s->dest] += cache[s->module] * *s->gain;
+  QV_NEXT_STEP();
+begin:
+  slots[s->dest + 1] = s->output(s->dsp, s->argument);
+  slots[s->dest] = 0.0f;
+  QV_NEXT_STEP();
+beginSilent:
+  slots[s->dest + 1] = 0.0f;
+  slots[s->dest] = 0.0f;
+  QV_NEXT_STEP();
+endWhole:
+  setControl(*s, slots, lastControl, setControlFns);
+  finish(*s, s->process(s->dsp, slots[s->argument + 1]), slots, cache);
+  QV_NEXT_STEP();
+endNoProcess:
+  setControl(*s, slots, lastControl, setControlFns);
+  finish(*s, slots[s->argument + 1], slots, cache);
+  QV_NEXT_STEP();
+endNoControl:
+  finish(*s, s->process(s->dsp, slots[s->argument + 1]), slots, cache);
+  QV_NEXT_STEP();
+endNoControlNoProcess:
+  finish(*s, slots[s->argument + 1], slots, cache);
+  QV_NEXT_STEP();
+solo: {
+  const float y = s->output(s->dsp, s->argument);
+  finish(*s, voice.processFns[s->module](s->dsp, y), slots, cache);
+  QV_NEXT_STEP();
+}
+soloNoProcess:
+  finish(*s, s->output(s->dsp, s->argument), slots, cache);
+  QV_NEXT_STEP();
+accumulate:
+  s->accumulate(s->dsp, slots[s->module] * 0.1f);
+  QV_NEXT_STEP();
+#undef QV_NEXT_STEP
+done:
   return slots[kOutputSlot];
 }
 

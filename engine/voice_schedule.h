@@ -74,6 +74,9 @@ static_assert(sizeof(ScheduleStep) <= 32);
 // The modules a voice ticks before each sample, in order (see prepareVoiceSample).
 inline constexpr int kScheduleTicks = 7;
 
+// Each module's evaluation ends at most once per sample.
+inline constexpr int kScheduleEnded = 100;
+
 struct VoiceSchedule {
   ScheduleStep steps[kMaxScheduleSteps];
   std::int32_t count = 0;
@@ -81,6 +84,10 @@ struct VoiceSchedule {
   ModuleTickLanesFn tickLanes[kScheduleTicks] = {};  // the tick's module's call for several voices, or null
   void* tickObjects[kScheduleTicks] = {};
   std::int32_t tickCount = 0;
+  // The modules whose evaluation the steps end, in order: running the list leaves their
+  // memo flags unset and lists them as the voice's pending ones (PatchVoice::endedPending_).
+  std::int16_t ended[kScheduleEnded] = {};
+  std::int32_t endedCount = 0;
   bool valid = false;   // derived for the current shape
   bool usable = false;  // the pull fitted in the list
   std::uint32_t generation = 0;  // counts the derivations, so a copy of the list can tell it is old
@@ -91,6 +98,6 @@ struct VoiceSchedule {
 void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule);
 
 // Runs one sample's evaluation from a derived, usable list: the memo flags must have been
-// cleared since the last evaluation. Returns the voice's output; the reverb send and the
+// cleared since the last evaluation; the flags of the modules it evaluated are left pending. Returns the voice's output; the reverb send and the
 // buses are accumulated as the pull does it.
 float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule);

@@ -123,6 +123,7 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
   gate.setControl = &storeFloat;
   gate.output = &readFloat;
   gate.outputLanes = &outputLanesOf<&readFloat>;
+  gate.outputField = &floatField;
 
   ModuleKernel& bus = at(ModuleType::InputBus);
   bus = row("Input Bus", false);
@@ -159,6 +160,8 @@ void destroyFloatHolder(void* dsp) { delete static_cast<FloatHolder*>(dsp); }
 void storeFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value = value; }
 
 float readFloat(void* dsp, int) { return static_cast<FloatHolder*>(dsp)->value; }
+
+const float* floatField(void* dsp, int) { return &static_cast<FloatHolder*>(dsp)->value; }
 
 void accumulateFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value += value; }
 

@@ -116,6 +116,11 @@ using ModuleOutputLanesFn = void (*)(void* const* dsps, int outputIndex, float* 
 // accumulate(dsps[l], values[l]) for l = 0 .. count-1 in turn. Audio thread.
 using ModuleAccumulateLanesFn = void (*)(void* const* dsps, const float* values, int count);
 
+// Optional, with an output function that only returns one float of the object: the address
+// of that float for the output index (fixed while the object lives), so a reader can load
+// it instead of calling. Audio thread.
+using ModuleOutputFieldFn = const float* (*)(void* dsp, int outputIndex);
+
 // Optional: the tick function of one module for several voices at once, as calling
 // tick(dsps[l]) for l = 0 .. count-1 in turn. Audio thread.
 using ModuleTickLanesFn = void (*)(void* const* dsps, int count);
@@ -174,6 +179,7 @@ struct ModuleKernel {
   ModuleOutputLanesFn outputLanes = nullptr;    // with output, where one is faster
   ModuleTickLanesFn tickLanes = nullptr;        // with tick, where one is faster
   ModuleAccumulateLanesFn accumulateLanes = nullptr;  // with accumulate, where one is faster
+  ModuleOutputFieldFn outputField = nullptr;  // with an output that reads one float of the object
 };
 
 // The row for a type code; codes outside 0..39 give the empty row. Any thread.
@@ -194,6 +200,7 @@ void destroyFloatHolder(void* dsp);
 void* newConstant(float value);
 void storeFloat(void* dsp, float value);           // set-control: value := control sum
 float readFloat(void* dsp, int outputIndex);       // output: the stored value
+const float* floatField(void* dsp, int outputIndex);  // output field: where readFloat reads
 void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution
 float& heldFloat(void* dsp);                       // the stored value itself
 float zeroOutput(void* dsp, int outputIndex);      // an output that is always 0

@@ -38,6 +38,17 @@ bool setsControl(ScheduleStepKind kind) {
 
 int indexOf(const PatchModule* m) { return m != nullptr ? m->index : -1; }
 
+// A step of a voice's list with the function it stands for: an output the list loads
+// from its float is the module's output function (so the voices' steps compare alike).
+ScheduleStep asCalled(const ScheduleStep& step, const PatchVoice& voice) {
+  ScheduleStep called = step;
+  if (step.kind == ScheduleStepKind::LeafField || step.kind == ScheduleStepKind::BeginField) {
+    called.kind = step.kind == ScheduleStepKind::LeafField ? ScheduleStepKind::Leaf : ScheduleStepKind::Begin;
+    called.output = voice.outputFns[step.module];
+  }
+  return called;
+}
+
 }  // namespace
 
 bool VoiceLanes::gather(PatchVoice* voices, int count) {
@@ -58,9 +69,10 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
 
   stepCount_ = first.count;
   for (int i = 0; i < first.count; ++i) {
-    const ScheduleStep& a = first.steps[i];
+    const ScheduleStep& own = first.steps[i];
+    const ScheduleStep a = asCalled(own, lead);
     Step& out = steps_[i];
-    out.kind = a.kind;
+    out.kind = own.kind;  // steps that load a float load it in each lane
     out.module = a.module;
     out.dest = a.dest;
     out.argument = a.argument;
@@ -110,14 +122,19 @@ bool VoiceLanes::gather(PatchVoice* voices, int count) {
     }
     for (int l = 0; l < count; ++l) {
       const PatchVoice& voice = voices[l];
-      const ScheduleStep& b = voice.schedule_.steps[i];
-      if (b.kind != a.kind || b.module != a.module || b.dest != a.dest || b.argument != a.argument ||
+      const ScheduleStep& its = voice.schedule_.steps[i];
+      const ScheduleStep b = asCalled(its, voice);
+      if (its.kind != own.kind || b.module != a.module || b.dest != a.dest || b.argument != a.argument ||
           functionBits(b) != functionBits(a)) {
         return false;
       }
       if (a.kind == ScheduleStepKind::Solo && voice.processFns[a.module] != out.process) return false;
       if (setsControl(a.kind) && voice.setControlFns[a.module] != out.setControl) return false;
-      out.dsp[l] = b.dsp;
+      if (its.kind == ScheduleStepKind::LeafField || its.kind == ScheduleStepKind::BeginField) {
+        out.field[l] = its.field;
+      } else {
+        out.dsp[l] = b.dsp;
+      }
       out.gain[l] = b.gain;
       out.cache[l] = &voices[l].cache[a.module];
       out.lastControl[l] = &voices[l].lastControl[a.module];
@@ -239,6 +256,10 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         readOutputs<kCount>(*s, value);
         addScaled<kWidth, true>(slots[s->dest], value, *s);
         break;
+      case ScheduleStepKind::LeafField:
+        storeLaneGroups(value, kCount, [&](int l) { return *s->field[l]; });
+        addScaled<kWidth, true>(slots[s->dest], value, *s);
+        break;
       case ScheduleStepKind::MemoLiveSilent:
         for (float& v : value) v = 0.0f;
         addScaled<kWidth, true>(slots[s->dest], value, *s);
@@ -252,6 +273,10 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         break;
       case ScheduleStepKind::Begin:
         readOutputs<kCount>(*s, slots[s->dest + 1]);
+        for (float& control : slots[s->dest]) control = 0.0f;
+        break;
+      case ScheduleStepKind::BeginField:
+        storeLaneGroups(slots[s->dest + 1], kCount, [&](int l) { return *s->field[l]; });
         for (float& control : slots[s->dest]) control = 0.0f;
         break;
       case ScheduleStepKind::BeginSilent:

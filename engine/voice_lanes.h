@@ -54,7 +54,10 @@ class VoiceLanes {
     ModuleAccumulateLanesFn accumulateLanes = nullptr;  // and for the accumulate function
     // Read right after the first lane's process call (the noise's first read), or null.
     LaneCall touch;
-    void* dsp[kMaxLaneVoices] = {};
+    union {
+      void* dsp[kMaxLaneVoices] = {};
+      const float* field[kMaxLaneVoices];  // LeafField, BeginField: the float each voice's output returns
+    };
     // Each voice's memo of the module and its last control sum.
     float* cache[kMaxLaneVoices] = {};
     float* lastControl[kMaxLaneVoices] = {};

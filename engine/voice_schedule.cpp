@@ -75,6 +75,7 @@ class Deriver {
       // Nothing was pulled between the two: the Begin step does the whole evaluation.
       ScheduleStep& solo = schedule_.steps[beginAt];
       solo.kind = processes ? ScheduleStepKind::Solo : ScheduleStepKind::SoloNoProcess;
+      solo.output = output;  // a Begin that loaded a field calls the function again
       solo.dest = static_cast<std::int16_t>(dest);
       return;
     }
@@ -131,6 +132,13 @@ class Deriver {
     step->module = static_cast<std::int16_t>(i);
     step->dsp = voice_.dsps[i];
     step->output = voice_.outputFns[i];
+    // An output that only returns one float of its object is loaded from there.
+    const bool reads = kind == ScheduleStepKind::Leaf || kind == ScheduleStepKind::MemoLive || kind == ScheduleStepKind::Begin;
+    const ModuleKernel& kernel = moduleKernel(voice_.types[i]);
+    if (reads && kernel.outputField != nullptr && step->output == kernel.output) {
+      step->kind = kind == ScheduleStepKind::Begin ? ScheduleStepKind::BeginField : ScheduleStepKind::LeafField;
+      step->field = kernel.outputField(step->dsp, input->outputIndex);
+    }
     return step;
   }
 
@@ -221,8 +229,9 @@ float runScheduleAt(PatchVoice& voice, const VoiceSchedule& schedule) {
   // each predicted from the step kind before it (the steps repeat every sample).
   static const void* const kKinds[] = {
       &&zero, &&leaf, &&leaf, &&memoLiveSilent, &&memoCache, &&memoCacheRead, &&begin, &&beginSilent,
-      &&endWhole, &&endNoControl, &&endNoProcess, &&endNoControlNoProcess, &&solo, &&soloNoProcess, &&accumulate};
-  static_assert(std::size(kKinds) == static_cast<std::size_t>(ScheduleStepKind::Accumulate) + 1);
+      &&endWhole, &&endNoControl, &&endNoProcess, &&endNoControlNoProcess, &&solo, &&soloNoProcess, &&accumulate,
+      &&leafField, &&beginField};
+  static_assert(std::size(kKinds) == static_cast<std::size_t>(ScheduleStepKind::BeginField) + 1);
   static_assert(static_cast<int>(ScheduleStepKind::MemoLive) == 2 && static_cast<int>(ScheduleStepKind::Solo) == 12);
   const ScheduleStep* s = schedule.steps;
   const ScheduleStep* const end = schedule.steps + schedule.count;
@@ -281,6 +290,13 @@ soloNoProcess:
   QV_NEXT_STEP();
 accumulate:
   s->accumulate(s->dsp, slots[s->module] * 0.1f);
+  QV_NEXT_STEP();
+leafField:
+  slots[s->dest] += sanitizeValue(*s->field) * *s->gain;
+  QV_NEXT_STEP();
+beginField:
+  slots[s->dest + 1] = *s->field;
+  slots[s->dest] = 0.0f;
   QV_NEXT_STEP();
 #undef QV_NEXT_STEP
 done:

@@ -47,11 +47,13 @@ enum class ScheduleStepKind : std::uint8_t {
   Solo,        // Begin and EndNoControl of a module with an output and every input off
   SoloNoProcess,  // Solo of a module without a process function
   Accumulate,  // a result x 0.1 into a shared accumulator (reverb send, input bus)
+  LeafField,   // Leaf or MemoLive of an output that reads one float: loaded, not called
+  BeginField,  // Begin of such an output
 };
 
 // One step in 32 bytes, so two share a cache line. The function a step calls is the one its
 // kind needs: the output function (Leaf, Memo..., Begin, Solo...), the process function
-// (End, EndNoControl) or the accumulate function; the set-control function of an End step
+// (End, EndNoControl) or the accumulate function, or the float a field step loads; the set-control function of an End step
 // and the process function of a Solo step are read from the voice's tables, which cannot
 // change without the list being derived again.
 struct ScheduleStep {
@@ -67,6 +69,7 @@ struct ScheduleStep {
     ModuleOutputFn output = nullptr;
     ModuleProcessFn process;
     ModuleAccumulateFn accumulate;
+    const float* field;  // LeafField, BeginField: the float the output function returns
   };
 };
 static_assert(sizeof(ScheduleStep) <= 32);

@@ -56,6 +56,7 @@ void* createAr(PatchVoice& voice, int sampleRate, int) { return new EnvelopeModu
 void destroy(void* dsp) { delete static_cast<EnvelopeModule*>(dsp); }
 void gate(void* dsp, float volts) { of(dsp).gate(volts); }
 float level(void* dsp, int) { return of(dsp).output(); }
+const float* levelField(void* dsp, int) { return &of(dsp).level; }
 void tick(void* dsp) { of(dsp).tick(); }
 void setSampleRate(void* dsp, int rate) { of(dsp).setSampleRate(rate); }
 
@@ -68,7 +69,8 @@ ModuleKernel envelopeKernel(ModuleCreateFn create) {
         .tick = &tick,
         .setSampleRate = &setSampleRate,
         .outputLanes = &outputLanesOf<&level>,
-        .tickLanes = &tickLanesOf<&tick>};
+        .tickLanes = &tickLanesOf<&tick>,
+        .outputField = &levelField};
 }
 
 } // namespace

@@ -76,6 +76,7 @@ float gateOutput(void* dsp, int) { return gate(dsp).output(); }
 void* createTrigger(PatchVoice& voice, int, int) { return new KeyboardTrigger(voice); }
 void destroyTrigger(void* dsp) { delete &trigger(dsp); }
 float triggerOutput(void* dsp, int) { return trigger(dsp).output; }
+const float* triggerField(void* dsp, int) { return &trigger(dsp).output; }
 void triggerTick(void* dsp) { trigger(dsp).tick(); }
 
 } // namespace
@@ -105,7 +106,8 @@ ModuleKernel keyboardTriggerKernel() {
         .destroy = &destroyTrigger,
         .output = &triggerOutput,
         .tick = &triggerTick,
-        .tickLanes = &tickLanesOf<&triggerTick>};
+        .tickLanes = &tickLanesOf<&triggerTick>,
+        .outputField = &triggerField};
 }
 
 } // namespace qv

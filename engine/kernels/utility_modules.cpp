@@ -55,7 +55,7 @@ ModuleKernel inverterKernel() {
 
 ModuleKernel constantKernel() {
     return ModuleKernel{.create = &createConstant, .destroy = &destroyFloatHolder, .output = &readFloat,
-                        .outputLanes = &outputLanesOf<&readFloat>};
+                        .outputLanes = &outputLanesOf<&readFloat>, .outputField = &floatField};
 }
 
 } // namespace qv

@@ -2,6 +2,7 @@
 // Four-pole low-pass filter: two cascaded state-variable stages with soft-saturating
 // integrators, run at twice the sample rate. Cutoff 10 Hz x 2^volts, at most 10240 Hz.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/kernels/engine_random.h"
@@ -27,22 +28,25 @@ struct VcfLevelFollower {
 // (coarse + fine in volts, resonance 0..1) and passes their current values to tick().
 // All members run on the audio thread; parameter changes arrive through the engine's hand-over.
 struct Vcf {
+    // What each sample's step reads and writes comes first, in groups of four floats: the
+    // step of four filters at once moves a group of each filter with one load or store.
+    alignas(16) float low1 = 0.0f;
+    float band1 = 0.0f, low2 = 0.0f, band2 = 0.0f;
+    float g = 0.0f;                 // integrator coefficient of both stages
+    float inputGain = 0.0f;
+    float baseDamping = 0.0f;
+    float compensation = -0.11f;
+    float damping = 0.0f;           // first stage damping
+    float stage2Out[2] = {0.0f, 0.0f};
+    float cachedOutput = 0.0f;
+    VcfLevelFollower follower;
+    std::uint8_t computed = 0;
     std::int32_t oversampling = 2;
     float omega = 0.0f;             // pi / (sampleRate x oversampling)
     float sampleRate = 0.0f;
     float coarse = 0.0f;            // volts, as last set
     float fine = 0.0f;              // volts, as last set
-    float g = 0.0f;                 // integrator coefficient of both stages
-    float damping = 0.0f;           // first stage damping
-    float inputGain = 0.0f;
-    float low1 = 0.0f, band1 = 0.0f, low2 = 0.0f, band2 = 0.0f;
-    float stage2Out[2] = {0.0f, 0.0f};
-    VcfLevelFollower follower;
-    float compensation = -0.11f;
     float followerInput = 0.0f;
-    float baseDamping = 0.0f;
-    float cachedOutput = 0.0f;
-    std::uint8_t computed = 0;
     float appliedCoarseFine = 0.0f; // frequency gain last applied
     float appliedResonance = 0.0f;  // resonance gain last applied
     float cutoffCv = 0.0f;          // last control-input sum (volts)
@@ -79,5 +83,10 @@ struct Vcf {
     // g for a total cutoff voltage a: 2 sin(pi fc / (2 sampleRate)) by its third-order series.
     float cutoffCoefficient(float a) const;
 };
+
+static_assert(offsetof(Vcf, band2) == offsetof(Vcf, low1) + 12 && offsetof(Vcf, g) == offsetof(Vcf, low1) + 16 &&
+                  offsetof(Vcf, compensation) == offsetof(Vcf, g) + 12 &&
+                  offsetof(Vcf, damping) == offsetof(Vcf, g) + 16 && offsetof(Vcf, cachedOutput) == offsetof(Vcf, damping) + 12,
+              "the step's groups of four floats lie side by side");
 
 } // namespace qv

@@ -18,6 +18,24 @@ constexpr float kThird = 1.0f / 3.0f;
 // What the pad lanes of the last group read: a filter at rest. Their results are dropped.
 const Vcf kPadFilter(44100);
 
+// Four floats from `first` on of each of four filters, as four registers: register i holds
+// float i of filters 0..3 in its lanes.
+void loadColumns(const Vcf* const* filters, const float Vcf::*first, __m128& r0, __m128& r1, __m128& r2, __m128& r3) {
+    r0 = _mm_loadu_ps(&(filters[0]->*first));
+    r1 = _mm_loadu_ps(&(filters[1]->*first));
+    r2 = _mm_loadu_ps(&(filters[2]->*first));
+    r3 = _mm_loadu_ps(&(filters[3]->*first));
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+}
+
+// The reverse for the first `lanes` of four filters: lane l of register i to float i from
+// `first` on of filter l.
+void storeColumns(Vcf* const* filters, int lanes, float Vcf::*first, __m128 r0, __m128 r1, __m128 r2, __m128 r3) {
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+    const __m128 rows[kLanes] = {r0, r1, r2, r3};
+    for (int l = 0; l < lanes; ++l) _mm_storeu_ps(&(filters[l]->*first), rows[l]);
+}
+
 float processOne(void* dsp, float x) {
     VcfModule& m = *static_cast<VcfModule*>(dsp);
     return m.core.process(x, *m.random);
@@ -42,9 +60,7 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
         return;
     }
 
-    // The dither, drawn filter after filter. The inputs and state are read four filters to a
-    // register (pad lanes 0), each group built in registers rather than stored one float at a
-    // time and loaded back.
+    // The dither, drawn filter after filter.
     alignas(16) float dither[kMaxFilters];
     storeLaneGroups(dither, count, [&](int l) {
         VcfModule& m = *static_cast<VcfModule*>(dsps[l]);
@@ -52,32 +68,28 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
         if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
         return d;
     });
-    alignas(16) float out0[kMaxFilters], out1[kMaxFilters], ds[kMaxFilters], ys[kMaxFilters];
-    alignas(16) float l1s[kMaxFilters], b1s[kMaxFilters], l2s[kMaxFilters], b2s[kMaxFilters];
     // The filters each lane reads, whole groups: the pad lanes read the filter at rest.
     const Vcf* read[kMaxFilters];
     for (int l = 0; l < count; ++l) read[l] = f[l];
     for (int l = count; l < laneWidth(count); ++l) read[l] = &kPadFilter;
-    auto lanes = [&](int j, float Vcf::*field) {
-        return _mm_setr_ps(read[j]->*field, read[j + 1]->*field, read[j + 2]->*field, read[j + 3]->*field);
-    };
-    auto levels = [&](int j) {
-        return _mm_setr_ps(read[j]->follower.level, read[j + 1]->follower.level, read[j + 2]->follower.level,
-                           read[j + 3]->follower.level);
-    };
 
     const int width = (count + kLanes - 1) / kLanes * kLanes;
     for (int j = 0; j < width; j += kLanes) {
+        // Each filter's state group and coefficient group, turned into one register per field.
+        __m128 l1, b1, l2, b2, k, gain, b, compensation;
+        loadColumns(read + j, &Vcf::low1, l1, b1, l2, b2);
+        loadColumns(read + j, &Vcf::g, k, gain, b, compensation);
         const __m128 input = flushNonNormalLanes(_mm_loadu_ps(audio + j));
-        __m128 l1 = flushNonNormalLanes(lanes(j, &Vcf::low1));
-        __m128 b1 = flushNonNormalLanes(lanes(j, &Vcf::band1));
-        __m128 l2 = flushNonNormalLanes(lanes(j, &Vcf::low2));
-        __m128 b2 = flushNonNormalLanes(lanes(j, &Vcf::band2));
-        const __m128 k = flushNonNormalLanes(lanes(j, &Vcf::g));
-        const __m128 in = _mm_add_ps(_mm_mul_ps(input, lanes(j, &Vcf::inputGain)), _mm_load_ps(dither + j));
-        const __m128 b = lanes(j, &Vcf::baseDamping);
+        l1 = flushNonNormalLanes(l1);
+        b1 = flushNonNormalLanes(b1);
+        l2 = flushNonNormalLanes(l2);
+        b2 = flushNonNormalLanes(b2);
+        k = flushNonNormalLanes(k);
+        const __m128 in = _mm_add_ps(_mm_mul_ps(input, gain), _mm_load_ps(dither + j));
+        const __m128 level = _mm_setr_ps(read[j]->follower.level, read[j + 1]->follower.level,
+                                         read[j + 2]->follower.level, read[j + 3]->follower.level);
         // max(base, t) as std::max takes it: t only when base < t.
-        const __m128 d = flushNonNormalLanes(_mm_max_ps(_mm_sub_ps(b, _mm_mul_ps(levels(j), lanes(j, &Vcf::compensation))), b));
+        const __m128 d = flushNonNormalLanes(_mm_max_ps(_mm_sub_ps(b, _mm_mul_ps(level, compensation)), b));
         const __m128 third = _mm_set1_ps(kThird);
         const __m128 two = _mm_set1_ps(2.0f);
         __m128 stage2[2];
@@ -91,34 +103,24 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
             b2 = _mm_add_ps(b2, _mm_mul_ps(k, _mm_sub_ps(_mm_sub_ps(l, _mm_mul_ps(two, b2)), l2)));
             l2 = _mm_sub_ps(l2, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(l2, l2), l2), third));
         }
-        _mm_store_ps(l1s + j, l1);
-        _mm_store_ps(b1s + j, b1);
-        _mm_store_ps(l2s + j, l2);
-        _mm_store_ps(b2s + j, b2);
-        _mm_store_ps(ds + j, d);
-        _mm_store_ps(out0 + j, stage2[0]);
-        _mm_store_ps(out1 + j, stage2[1]);
-        _mm_store_ps(ys + j, flushNonNormalLanes(_mm_mul_ps(_mm_add_ps(stage2[0], stage2[1]), _mm_set1_ps(0.5f))));
-    }
-
-    storeLaneGroups(value, count, [&](int l) {
-        Vcf& c = *f[l];
-        c.damping = ds[l];
-        c.low1 = l1s[l];
-        c.band1 = b1s[l];
-        c.low2 = l2s[l];
-        c.band2 = b2s[l];
-        c.stage2Out[0] = out0[l];
-        c.stage2Out[1] = out1[l];
-        float y = ys[l];
-        if (std::fabs(y) > 1000.0f) {
-            c.clear();
-            y = 0.0f;
+        const __m128 y = flushNonNormalLanes(_mm_mul_ps(_mm_add_ps(stage2[0], stage2[1]), _mm_set1_ps(0.5f)));
+        alignas(16) float ys[kLanes];
+        _mm_store_ps(ys, y);
+        // Back into each real filter: the state, then damping, the stage outputs and the output.
+        const int lanes = count - j < kLanes ? count - j : kLanes;
+        storeColumns(f + j, lanes, &Vcf::low1, l1, b1, l2, b2);
+        storeColumns(f + j, lanes, &Vcf::damping, d, stage2[0], stage2[1], _mm_mul_ps(y, _mm_set1_ps(40.0f)));
+        for (int i = 0; i < lanes; ++i) {
+            Vcf& c = *f[j + i];
+            if (std::fabs(ys[i]) > 1000.0f) {
+                // A runaway restarts the filter; its output is 0.
+                c.clear();
+                c.cachedOutput = 0.0f * 40.0f;
+            }
+            c.computed = 1;
         }
-        c.computed = 1;
-        c.cachedOutput = y * 40.0f;
-        return c.cachedOutput;
-    });
+    }
+    storeLaneGroups(value, count, [&](int l) { return f[l]->cachedOutput; });
 }
 
 } // namespace qv

@@ -90,6 +90,7 @@ std::array<ModuleKernel, kModuleTypeCount> buildTable() {
 
   // Keyboard, clock, LFO, noise and utilities.
   at(ModuleType::KeyboardCv) = row("Keyboard CV", true, qv::keyboardCvKernel());
+  at(ModuleType::KeyboardCv).steadyOutput = true;
   at(ModuleType::KeyboardGate) = row("Keyboard Gate", true, qv::keyboardGateKernel());
   at(ModuleType::KeyboardTrigger) = row("Keyboard Trigger", true, qv::keyboardTriggerKernel());
   at(ModuleType::KeyboardLfo) = row("Keyboard LFO", true, qv::keyboardLfoKernel());

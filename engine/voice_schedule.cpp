@@ -43,7 +43,9 @@ class Deriver {
     }
     if (visiting_[i] != 0 || computed_[i] != 0) {
       const bool reads = output != nullptr;
-      if (voice_.isGenerator[i] != 0) {
+      if (steady_[i] != 0) {
+        emit(ScheduleStepKind::MemoCache, input, dest);  // the live output is its memo
+      } else if (voice_.isGenerator[i] != 0) {
         emit(reads ? ScheduleStepKind::MemoLive : ScheduleStepKind::MemoLiveSilent, input, dest);
       } else {
         emit(reads ? ScheduleStepKind::MemoCacheRead : ScheduleStepKind::MemoCache, input, dest);
@@ -76,6 +78,8 @@ class Deriver {
       ScheduleStep& solo = schedule_.steps[beginAt];
       solo.kind = processes ? ScheduleStepKind::Solo : ScheduleStepKind::SoloNoProcess;
       solo.output = output;  // a Begin that loaded a field calls the function again
+      const ModuleKernel& kernel = moduleKernel(voice_.types[i]);
+      steady_[i] = !processes && kernel.steadyOutput && output == kernel.output ? 1 : 0;
       solo.dest = static_cast<std::int16_t>(dest);
       return;
     }
@@ -146,6 +150,8 @@ class Deriver {
   VoiceSchedule& schedule_;
   std::uint8_t visiting_[kMaxVoiceModules] = {};
   std::uint8_t computed_[kMaxVoiceModules] = {};
+  // Evaluated alone (no set-control, no process) with a steady output: later reads take the memo.
+  std::uint8_t steady_[kMaxVoiceModules] = {};
   bool overflow_ = false;
 };
 

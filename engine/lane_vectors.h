@@ -10,6 +10,10 @@
 
 inline constexpr int kSimdLanes = 4;
 
+// On the function a lanes loop calls for each lane (a lambda): inlined into the loop, which
+// the compiler otherwise often leaves as a call per lane.
+#define QV_LANE_INLINE __attribute__((always_inline))
+
 // Voice contexts evaluated together at most.
 inline constexpr int kMaxLaneVoices = 9;
 

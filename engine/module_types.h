@@ -130,7 +130,7 @@ using ModuleTickLanesFn = void (*)(void* const* dsps, int count);
 // where the compiler sees it) voice after voice.
 template <ModuleOutputFn kOutput>
 void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
-  storeLaneGroups(values, count, [&](int l) { return kOutput(dsps[l], outputIndex); });
+  storeLaneGroups(values, count, [&](int l) QV_LANE_INLINE { return kOutput(dsps[l], outputIndex); });
 }
 template <ModuleAccumulateFn kAccumulate>
 void accumulateLanesOf(void* const* dsps, const float* values, int count) {
@@ -155,7 +155,7 @@ void tickLanesOf(void* const* dsps, int count) {
 }
 template <ModuleProcessFn kProcess>
 void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
-  storeLaneGroups(value, count, [&](int l) {
+  storeLaneGroups(value, count, [&](int l) QV_LANE_INLINE {
     const float v = kProcess(dsps[l], audio[l]);
     if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
     return v;

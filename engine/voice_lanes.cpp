@@ -170,7 +170,7 @@ inline void VoiceLanes::processLanes(const Step& s, const float* audio, float* v
     s.processLanes(s.dsp, audio, value, kCount, between);
     return;
   }
-  storeLaneGroups(value, kCount, [&](int l) {
+  storeLaneGroups(value, kCount, [&](int l) QV_LANE_INLINE {
     const float v = s.process(s.dsp[l], audio[l]);
     if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
     return v;
@@ -184,7 +184,7 @@ inline void VoiceLanes::readOutputs(const Step& s, float* value) {
     s.outputLanes(s.dsp, s.argument, value, kCount);
     return;
   }
-  storeLaneGroups(value, kCount, [&](int l) { return s.output(s.dsp[l], s.argument); });
+  storeLaneGroups(value, kCount, [&](int l) QV_LANE_INLINE { return s.output(s.dsp[l], s.argument); });
 }
 
 namespace {
@@ -257,7 +257,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         addScaled<kWidth, true>(slots[s->dest], value, *s);
         break;
       case ScheduleStepKind::LeafField:
-        storeLaneGroups(value, kCount, [&](int l) { return *s->field[l]; });
+        storeLaneGroups(value, kCount, [&](int l) QV_LANE_INLINE { return *s->field[l]; });
         addScaled<kWidth, true>(slots[s->dest], value, *s);
         break;
       case ScheduleStepKind::MemoLiveSilent:
@@ -268,7 +268,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         readOutputs<kCount>(*s, value);
         [[fallthrough]];
       case ScheduleStepKind::MemoCache:
-        storeLaneGroups(value, kCount, [&](int l) { return *s->cache[l]; });
+        storeLaneGroups(value, kCount, [&](int l) QV_LANE_INLINE { return *s->cache[l]; });
         addScaled<kWidth, false>(slots[s->dest], value, *s);
         break;
       case ScheduleStepKind::Begin:
@@ -276,7 +276,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
         for (float& control : slots[s->dest]) control = 0.0f;
         break;
       case ScheduleStepKind::BeginField:
-        storeLaneGroups(slots[s->dest + 1], kCount, [&](int l) { return *s->field[l]; });
+        storeLaneGroups(slots[s->dest + 1], kCount, [&](int l) QV_LANE_INLINE { return *s->field[l]; });
         for (float& control : slots[s->dest]) control = 0.0f;
         break;
       case ScheduleStepKind::BeginSilent:

@@ -52,7 +52,7 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
     }
     if (anyComputed || count > kMaxFilters) {
         // A filter already stepped in this sample returns its kept output: one at a time.
-        storeLaneGroups(value, count, [&](int l) {
+        storeLaneGroups(value, count, [&](int l) QV_LANE_INLINE {
             const float v = processOne(dsps[l], audio[l]);
             if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
             return v;
@@ -62,7 +62,7 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
 
     // The dither, drawn filter after filter.
     alignas(16) float dither[kMaxFilters];
-    storeLaneGroups(dither, count, [&](int l) {
+    storeLaneGroups(dither, count, [&](int l) QV_LANE_INLINE {
         VcfModule& m = *static_cast<VcfModule*>(dsps[l]);
         const float d = (static_cast<float>(nextEngineRandom(*m.random)) / 32768.0f + 0.5f) * 1e-6f;
         if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
@@ -120,7 +120,7 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
             c.computed = 1;
         }
     }
-    storeLaneGroups(value, count, [&](int l) { return f[l]->cachedOutput; });
+    storeLaneGroups(value, count, [&](int l) QV_LANE_INLINE { return f[l]->cachedOutput; });
 }
 
 } // namespace qv

@@ -6,10 +6,12 @@
 #include "engine/sanitize.h"
 
 void PatchVoice::settleEndedModules() {
-  for (int i = 0; i < endedPendingCount_; ++i) computed[endedPending_[i]] = 1;
+  const VoiceSchedule& list = *endedPending_;
+  for (int k = 0; k < list.count; ++k) {
+    if (endsEvaluation(list.steps[k].kind)) computed[list.steps[k].module] = 1;
+  }
   memoDirty_ = true;
   endedPending_ = nullptr;
-  endedPendingCount_ = 0;
 }
 
 float PatchVoice::evaluateInput(PatchInput* input) {
@@ -68,7 +70,6 @@ void clearVoiceMemo(PatchVoice& voice) {
   if (voice.memoDirty_) std::memset(voice.computed, 0, sizeof voice.computed);
   voice.memoDirty_ = false;
   voice.endedPending_ = nullptr;
-  voice.endedPendingCount_ = 0;
   voice.memoCleared_ = true;
 }
 
@@ -136,7 +137,6 @@ float evaluateVoiceSample(PatchVoice& voice) {
   }
   voice.memoCleared_ = false;
   const float out = runSchedule(voice, voice.schedule_);
-  voice.endedPending_ = voice.schedule_.ended;
-  voice.endedPendingCount_ = voice.schedule_.endedCount;
+  voice.endedPending_ = &voice.schedule_;
   return out;
 }

@@ -348,10 +348,9 @@ struct PatchVoice {
   VoiceSchedule schedule_;
   bool memoCleared_ = false;  // no evaluation since prepareVoiceSample cleared the memo flags
   // An evaluation from the voice's list (alone or together with other voices) leaves the
-  // memo flags unset: the modules it ended are listed here (the list's own record of them)
-  // until a pull of this sample needs the flags or the next sample clears them.
-  const std::int16_t* endedPending_ = nullptr;
-  std::int32_t endedPendingCount_ = 0;
+  // memo flags unset: the list it ran is kept here, and the flags of the modules its steps
+  // ended are set only if a pull of this sample needs them (the next sample clears them).
+  const VoiceSchedule* endedPending_ = nullptr;
   bool memoDirty_ = true;  // a memo flag may be set (clearVoiceMemo has work to do)
   void settleEndedModules();
   std::atomic<int> sampleRate_;

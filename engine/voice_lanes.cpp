@@ -352,8 +352,7 @@ void VoiceLanes::run(PatchVoice* voices, float* outputs) {
   }
   for (int l = 0; l < kCount; ++l) {
     outputs[l] = slots[kOutputSlot][l];
-    voices[l].endedPending_ = voices[l].schedule_.ended;
-    voices[l].endedPendingCount_ = voices[l].schedule_.endedCount;
+    voices[l].endedPending_ = &voices[l].schedule_;
   }
 }
 

@@ -16,8 +16,6 @@ constexpr int kOutputSlot = 0;
 constexpr int kSendSlot = 1;
 constexpr int kFirstBusSlot = 2;
 
-static_assert(kScheduleEnded >= kMaxVoiceModules, "every module of a voice can end an evaluation");
-
 class Deriver {
  public:
   Deriver(const PatchVoice& voice, VoiceSchedule& schedule) : voice_(voice), schedule_(schedule) {}
@@ -68,7 +66,6 @@ class Deriver {
     }
     visiting_[i] = 0;
     computed_[i] = 1;
-    if (!overflow_) schedule_.ended[schedule_.endedCount++] = static_cast<std::int16_t>(i);
     // With no control input on, the sum is +0 every sample; once lastControl holds a value
     // within the threshold of it, the set-control test can never pass while this shape lasts.
     const bool controlSettled = !anyControl && !(std::fabs(0.0f - voice_.lastControl[i]) > kSetControlThreshold);
@@ -160,7 +157,6 @@ class Deriver {
 // The same top-level pulls as processVoiceSampleByPull, in the same order.
 void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule) {
   schedule.count = 0;
-  schedule.endedCount = 0;
   Deriver deriver(voice, schedule);
   const PatchInput* outputInput = firstAudioInput(voice.output);
   if (outputInput != nullptr) {

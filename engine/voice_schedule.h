@@ -74,11 +74,23 @@ struct ScheduleStep {
 };
 static_assert(sizeof(ScheduleStep) <= 32);
 
+// Whether a step of the kind ends its module's evaluation (the module is then memoised).
+inline bool endsEvaluation(ScheduleStepKind kind) {
+  switch (kind) {
+    case ScheduleStepKind::End:
+    case ScheduleStepKind::EndNoProcess:
+    case ScheduleStepKind::EndNoControl:
+    case ScheduleStepKind::EndNoControlNoProcess:
+    case ScheduleStepKind::Solo:
+    case ScheduleStepKind::SoloNoProcess:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The modules a voice ticks before each sample, in order (see prepareVoiceSample).
 inline constexpr int kScheduleTicks = 7;
-
-// Each module's evaluation ends at most once per sample.
-inline constexpr int kScheduleEnded = 100;
 
 struct VoiceSchedule {
   ScheduleStep steps[kMaxScheduleSteps];
@@ -87,10 +99,6 @@ struct VoiceSchedule {
   ModuleTickLanesFn tickLanes[kScheduleTicks] = {};  // the tick's module's call for several voices, or null
   void* tickObjects[kScheduleTicks] = {};
   std::int32_t tickCount = 0;
-  // The modules whose evaluation the steps end, in order: running the list leaves their
-  // memo flags unset and lists them as the voice's pending ones (PatchVoice::endedPending_).
-  std::int16_t ended[kScheduleEnded] = {};
-  std::int32_t endedCount = 0;
   bool valid = false;   // derived for the current shape
   bool usable = false;  // the pull fitted in the list
   std::uint32_t generation = 0;  // counts the derivations, so a copy of the list can tell it is old
@@ -101,6 +109,7 @@ struct VoiceSchedule {
 void deriveSchedule(const PatchVoice& voice, VoiceSchedule& schedule);
 
 // Runs one sample's evaluation from a derived, usable list: the memo flags must have been
-// cleared since the last evaluation; the flags of the modules it evaluated are left pending. Returns the voice's output; the reverb send and the
-// buses are accumulated as the pull does it.
+// cleared since the last evaluation, and the flags of the modules it evaluates are left
+// unset (the caller keeps them pending). Returns the voice's output; the reverb send and
+// the buses are accumulated as the pull does it.
 float runSchedule(PatchVoice& voice, const VoiceSchedule& schedule);

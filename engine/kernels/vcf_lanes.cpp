@@ -3,24 +3,49 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "engine/kernels/vcf_module.h"
 #include "engine/sanitize.h"
-#include "engine/sanitize_lanes.h"
 
 namespace qv {
 namespace {
 
 constexpr int kLanes = 4;
 constexpr int kMaxFilters = 12;
+constexpr int kMaxGroupLanes = 16;  // kMaxFilters in whole groups of eight
 constexpr float kThird = 1.0f / 3.0f;
 
 // What the pad lanes of the last group read: a filter at rest. Their results are dropped.
 const Vcf kPadFilter(44100);
 
+// Lanes of filters as vectors the compiler widens to the processor it compiles for: four
+// floats in an SSE2 register, or eight in an AVX register inside the AVX2 functions below.
+using Lanes4 = float __attribute__((vector_size(16)));
+using Lanes8 = float __attribute__((vector_size(32)));
+using Bits4 = std::uint32_t __attribute__((vector_size(16)));
+using Bits8 = std::uint32_t __attribute__((vector_size(32)));
+using Signed4 = std::int32_t __attribute__((vector_size(16)));
+using Signed8 = std::int32_t __attribute__((vector_size(32)));
+
+template <int kN> struct GroupOf;
+template <> struct GroupOf<4> { using Floats = Lanes4; using Bits = Bits4; using Signed = Signed4; };
+template <> struct GroupOf<8> { using Floats = Lanes8; using Bits = Bits8; using Signed = Signed8; };
+
+// flushNonNormal of every lane, as flushNonNormalLanes does it.
+template <class V, class Bits, class Signed>
+QV_LANE_INLINE inline void flushLanes(V& v) {
+    const Bits bits = __builtin_bit_cast(Bits, v);
+    const Bits shifted = (bits & 0x7fffffffu) + kSmallestNormalBits;
+    const Signed normal = __builtin_bit_cast(Signed, shifted) > static_cast<std::int32_t>(2 * kSmallestNormalBits - 1);
+    v = __builtin_bit_cast(V, bits & __builtin_bit_cast(Bits, normal));
+}
+
 // Four floats from `first` on of each of four filters, as four registers: register i holds
 // float i of filters 0..3 in its lanes.
-void loadColumns(const Vcf* const* filters, const float Vcf::*first, __m128& r0, __m128& r1, __m128& r2, __m128& r3) {
+QV_LANE_INLINE inline void loadColumns(const Vcf* const* filters, const float Vcf::*first, __m128& r0, __m128& r1,
+                                       __m128& r2, __m128& r3) {
     r0 = _mm_loadu_ps(&(filters[0]->*first));
     r1 = _mm_loadu_ps(&(filters[1]->*first));
     r2 = _mm_loadu_ps(&(filters[2]->*first));
@@ -30,11 +55,148 @@ void loadColumns(const Vcf* const* filters, const float Vcf::*first, __m128& r0,
 
 // The reverse for the first `lanes` of four filters: lane l of register i to float i from
 // `first` on of filter l.
-void storeColumns(Vcf* const* filters, int lanes, float Vcf::*first, __m128 r0, __m128 r1, __m128 r2, __m128 r3) {
+QV_LANE_INLINE inline void storeColumns(Vcf* const* filters, int lanes, float Vcf::*first, __m128 r0, __m128 r1,
+                                        __m128 r2, __m128 r3) {
     _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
     const __m128 rows[kLanes] = {r0, r1, r2, r3};
     for (int l = 0; l < lanes; ++l) _mm_storeu_ps(&(filters[l]->*first), rows[l]);
 }
+
+// The same for kN filters into kN-lane vectors (kN 4 or 8, in groups of four).
+template <int kN, class V>
+QV_LANE_INLINE inline void loadColumnsOf(const Vcf* const* filters, const float Vcf::*first, V* r) {
+    __m128 q[kN];
+    for (int h = 0; h < kN; h += kLanes) loadColumns(filters + h, first, q[h], q[h + 1], q[h + 2], q[h + 3]);
+    for (int i = 0; i < 4; ++i) {
+        if constexpr (kN == 4) {
+            r[i] = __builtin_bit_cast(V, q[i]);
+        } else {
+            const Lanes4 lo = __builtin_bit_cast(Lanes4, q[i]);
+            const Lanes4 hi = __builtin_bit_cast(Lanes4, q[kLanes + i]);
+            r[i] = __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
+        }
+    }
+}
+template <int kN, class V>
+QV_LANE_INLINE inline void storeColumnsOf(Vcf* const* filters, int lanes, float Vcf::*first, const V* r) {
+    __m128 q[kN];
+    for (int i = 0; i < 4; ++i) {
+        if constexpr (kN == 4) {
+            q[i] = __builtin_bit_cast(__m128, r[i]);
+        } else {
+            const Lanes4 lo = __builtin_shufflevector(r[i], r[i], 0, 1, 2, 3);
+            const Lanes4 hi = __builtin_shufflevector(r[i], r[i], 4, 5, 6, 7);
+            q[i] = __builtin_bit_cast(__m128, lo);
+            q[kLanes + i] = __builtin_bit_cast(__m128, hi);
+        }
+    }
+    for (int h = 0; h < kN && h < lanes; h += kLanes) {
+        storeColumns(filters + h, lanes - h < kLanes ? lanes - h : kLanes, first, q[h], q[h + 1], q[h + 2], q[h + 3]);
+    }
+}
+
+// kN lane values from an array of whole groups of four holding `valid` more floats from p
+// on; lanes past them are 0. Built from four-float loads, as they were stored.
+template <int kN, class V>
+QV_LANE_INLINE inline void loadLanes(V& v, const float* p, int valid) {
+    Lanes4 lo;
+    std::memcpy(&lo, p, sizeof lo);
+    if constexpr (kN == 4) {
+        v = lo;
+    } else {
+        Lanes4 hi = {};
+        if (valid > kLanes) std::memcpy(&hi, p + kLanes, sizeof hi);
+        v = __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
+    }
+}
+
+// One step of the filters of a group of kN lanes (the first `lanes` real), as Vcf::process
+// steps each: the same operations in the same order in every lane. audio and dither hold
+// whole groups of four, `valid` floats from the group's first on.
+template <int kN>
+QV_LANE_INLINE inline void stepGroup(const Vcf* const* read, Vcf* const* f, int lanes, int valid, const float* audio,
+                                     const float* dither) {
+    using V = typename GroupOf<kN>::Floats;
+    using Bits = typename GroupOf<kN>::Bits;
+    using Signed = typename GroupOf<kN>::Signed;
+    const auto flush = [](V& v) QV_LANE_INLINE { flushLanes<V, Bits, Signed>(v); };
+    // Each filter's state group and coefficient group, turned into one register per field.
+    V state[4], coefficients[4];
+    loadColumnsOf<kN>(read, &Vcf::low1, state);
+    loadColumnsOf<kN>(read, &Vcf::g, coefficients);
+    V l1 = state[0], b1 = state[1], l2 = state[2], b2 = state[3];
+    V k = coefficients[0];
+    const V& gain = coefficients[1];
+    const V& b = coefficients[2];
+    const V& compensation = coefficients[3];
+    V input, noise;
+    loadLanes<kN>(input, audio, valid);
+    loadLanes<kN>(noise, dither, valid);
+    flush(input);
+    flush(l1);
+    flush(b1);
+    flush(l2);
+    flush(b2);
+    flush(k);
+    const V in = input * gain + noise;
+    V level;
+    for (int l = 0; l < kN; ++l) level[l] = read[l]->follower.level;
+    // max(base, t) as std::max takes it: t only when base < t.
+    const V t = b - level * compensation;
+    V d = b < t ? t : b;
+    flush(d);
+    V stage2[2];
+    for (int step = 0; step < 2; ++step) {
+        l1 = l1 + k * b1;
+        const V l = l1;
+        l2 = l2 + k * b2;
+        stage2[step] = l2;
+        b1 = b1 + k * ((in - d * b1) - l1);
+        l1 = l1 - ((l1 * l1) * l1) * kThird;
+        b2 = b2 + k * ((l - 2.0f * b2) - l2);
+        l2 = l2 - ((l2 * l2) * l2) * kThird;
+    }
+    V y = (stage2[0] + stage2[1]) * 0.5f;
+    flush(y);
+    // Back into each real filter: the state, then damping, the stage outputs and the output.
+    const V newState[4] = {l1, b1, l2, b2};
+    const V outputs[4] = {d, stage2[0], stage2[1], y * 40.0f};
+    storeColumnsOf<kN>(f, lanes, &Vcf::low1, newState);
+    storeColumnsOf<kN>(f, lanes, &Vcf::damping, outputs);
+    for (int i = 0; i < lanes; ++i) {
+        Vcf& c = *f[i];
+        if (std::fabs(y[i]) > 1000.0f) {
+            // A runaway restarts the filter; its output is 0.
+            c.clear();
+            c.cachedOutput = 0.0f * 40.0f;
+        }
+        c.computed = 1;
+    }
+}
+
+// The filters four to an SSE2 register.
+void stepInGroupsOf4(const Vcf* const* read, Vcf* const* f, int count, const float* audio, const float* dither) {
+    for (int j = 0; j < count; j += 4) {
+        stepGroup<4>(read + j, f + j, count - j < 4 ? count - j : 4, laneWidth(count) - j, audio + j, dither + j);
+    }
+}
+
+// Eight to an AVX register, where the processor has AVX2: the same operations, compiled for
+// it (the lanes round alike, and no operation is fused).
+__attribute__((target("avx2"))) void stepInGroupsOf8(const Vcf* const* read, Vcf* const* f, int count,
+                                                     const float* audio, const float* dither) {
+    for (int j = 0; j < count; j += 8) {
+        stepGroup<8>(read + j, f + j, count - j < 8 ? count - j : 8, laneWidth(count) - j, audio + j, dither + j);
+    }
+}
+
+bool detectEightLanes() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}
+
+// Chosen once when the library loads, so the audio thread only reads it.
+const bool kEightLanes = detectEightLanes();
 
 float processOne(void* dsp, float x) {
     VcfModule& m = *static_cast<VcfModule*>(dsp);
@@ -43,7 +205,14 @@ float processOne(void* dsp, float x) {
 
 } // namespace
 
+bool eightFilterLanes() { return kEightLanes; }
+
 void processVcfLanes(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
+    processVcfLanesInGroupsOf(kEightLanes && count > kLanes ? 8 : kLanes, dsps, audio, value, count, between);
+}
+
+void processVcfLanesInGroupsOf(int groupLanes, void* const* dsps, const float* audio, float* value, int count,
+                               const LaneCall* between) {
     Vcf* f[kMaxFilters];
     bool anyComputed = false;
     for (int l = 0; l < count && l < kMaxFilters; ++l) {
@@ -69,56 +238,13 @@ void processVcfLanes(void* const* dsps, const float* audio, float* value, int co
         return d;
     });
     // The filters each lane reads, whole groups: the pad lanes read the filter at rest.
-    const Vcf* read[kMaxFilters];
+    const Vcf* read[kMaxGroupLanes];
     for (int l = 0; l < count; ++l) read[l] = f[l];
-    for (int l = count; l < laneWidth(count); ++l) read[l] = &kPadFilter;
-
-    const int width = (count + kLanes - 1) / kLanes * kLanes;
-    for (int j = 0; j < width; j += kLanes) {
-        // Each filter's state group and coefficient group, turned into one register per field.
-        __m128 l1, b1, l2, b2, k, gain, b, compensation;
-        loadColumns(read + j, &Vcf::low1, l1, b1, l2, b2);
-        loadColumns(read + j, &Vcf::g, k, gain, b, compensation);
-        const __m128 input = flushNonNormalLanes(_mm_loadu_ps(audio + j));
-        l1 = flushNonNormalLanes(l1);
-        b1 = flushNonNormalLanes(b1);
-        l2 = flushNonNormalLanes(l2);
-        b2 = flushNonNormalLanes(b2);
-        k = flushNonNormalLanes(k);
-        const __m128 in = _mm_add_ps(_mm_mul_ps(input, gain), _mm_load_ps(dither + j));
-        const __m128 level = _mm_setr_ps(read[j]->follower.level, read[j + 1]->follower.level,
-                                         read[j + 2]->follower.level, read[j + 3]->follower.level);
-        // max(base, t) as std::max takes it: t only when base < t.
-        const __m128 d = flushNonNormalLanes(_mm_max_ps(_mm_sub_ps(b, _mm_mul_ps(level, compensation)), b));
-        const __m128 third = _mm_set1_ps(kThird);
-        const __m128 two = _mm_set1_ps(2.0f);
-        __m128 stage2[2];
-        for (int step = 0; step < 2; ++step) {
-            l1 = _mm_add_ps(l1, _mm_mul_ps(k, b1));
-            const __m128 l = l1;
-            l2 = _mm_add_ps(l2, _mm_mul_ps(k, b2));
-            stage2[step] = l2;
-            b1 = _mm_add_ps(b1, _mm_mul_ps(k, _mm_sub_ps(_mm_sub_ps(in, _mm_mul_ps(d, b1)), l1)));
-            l1 = _mm_sub_ps(l1, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(l1, l1), l1), third));
-            b2 = _mm_add_ps(b2, _mm_mul_ps(k, _mm_sub_ps(_mm_sub_ps(l, _mm_mul_ps(two, b2)), l2)));
-            l2 = _mm_sub_ps(l2, _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(l2, l2), l2), third));
-        }
-        const __m128 y = flushNonNormalLanes(_mm_mul_ps(_mm_add_ps(stage2[0], stage2[1]), _mm_set1_ps(0.5f)));
-        alignas(16) float ys[kLanes];
-        _mm_store_ps(ys, y);
-        // Back into each real filter: the state, then damping, the stage outputs and the output.
-        const int lanes = count - j < kLanes ? count - j : kLanes;
-        storeColumns(f + j, lanes, &Vcf::low1, l1, b1, l2, b2);
-        storeColumns(f + j, lanes, &Vcf::damping, d, stage2[0], stage2[1], _mm_mul_ps(y, _mm_set1_ps(40.0f)));
-        for (int i = 0; i < lanes; ++i) {
-            Vcf& c = *f[j + i];
-            if (std::fabs(ys[i]) > 1000.0f) {
-                // A runaway restarts the filter; its output is 0.
-                c.clear();
-                c.cachedOutput = 0.0f * 40.0f;
-            }
-            c.computed = 1;
-        }
+    for (int l = count; l < kMaxGroupLanes; ++l) read[l] = &kPadFilter;
+    if (groupLanes == 8) {
+        stepInGroupsOf8(read, f, count, audio, dither);
+    } else {
+        stepInGroupsOf4(read, f, count, audio, dither);
     }
     storeLaneGroups(value, count, [&](int l) QV_LANE_INLINE { return f[l]->cachedOutput; });
 }

@@ -1,7 +1,8 @@
 // The filter step of several voices at once against the single filter step of each voice in
 // turn: the same outputs, the same state and the same dither draws, bit for bit, through
 // plain signals, runaways that restart a filter, values that must be flushed, a filter
-// already stepped in the sample, and lane counts that do not fill the last group of four.
+// already stepped in the sample, and lane counts that do not fill the last group of four
+// (or eight, where the processor has AVX2).
 
 #include <gtest/gtest.h>
 
@@ -68,9 +69,14 @@ void expectSameState(const qv::Vcf& a, const qv::Vcf& b, int n, int l) {
     ASSERT_EQ(a.computed, b.computed);
 }
 
-TEST(KernelVcfLanes, FiltersTogetherGiveTheBitsOfFiltersInTurn) {
+// Four filters to a register, and eight where this processor has AVX2.
+class KernelVcfLanesWidth : public ::testing::TestWithParam<int> {};
+
+TEST_P(KernelVcfLanesWidth, FiltersTogetherGiveTheBitsOfFiltersInTurn) {
+    const int groupLanes = GetParam();
+    if (groupLanes == 8 && !qv::eightFilterLanes()) GTEST_SKIP() << "this processor has no AVX2";
     AudioThreadScope audioThread;
-    for (int count : {9, 5, 4, 2, 1}) {
+    for (int count : {9, 8, 5, 4, 2, 1}) {
         auto laneSet = std::make_unique<FilterSet>();
         auto turnSet = std::make_unique<FilterSet>();
         int restarts = 0;
@@ -85,7 +91,7 @@ TEST(KernelVcfLanes, FiltersTogetherGiveTheBitsOfFiltersInTurn) {
                 turnSet->filters[1 % count]->core.process(0.25f, turnSet->random);
             }
             float together[laneWidth(kFilters)];
-            qv::processVcfLanes(laneSet->dsps, x, together, count, nullptr);
+            qv::processVcfLanesInGroupsOf(groupLanes, laneSet->dsps, x, together, count, nullptr);
             for (int l = 0; l < count; ++l) {
                 qv::VcfModule& f = *turnSet->filters[l];
                 const float inTurn = f.core.process(x[l], *f.random);
@@ -100,6 +106,8 @@ TEST(KernelVcfLanes, FiltersTogetherGiveTheBitsOfFiltersInTurn) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(GroupsOf, KernelVcfLanesWidth, ::testing::Values(4, 8));
 
 // The call between the first filter and the others comes after the first filter's draw.
 TEST(KernelVcfLanes, CallBetweenComesAfterTheFirstDraw) {

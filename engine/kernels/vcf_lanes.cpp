@@ -5,9 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/kernels/vcf_module.h"
-#include "engine/sanitize.h"
+#include "engine/sanitize_lanes.h"
 
 namespace qv {
 namespace {
@@ -24,23 +25,6 @@ const Vcf kPadFilter(44100);
 // floats in an SSE2 register, or eight in an AVX register inside the AVX2 functions below.
 using Lanes4 = float __attribute__((vector_size(16)));
 using Lanes8 = float __attribute__((vector_size(32)));
-using Bits4 = std::uint32_t __attribute__((vector_size(16)));
-using Bits8 = std::uint32_t __attribute__((vector_size(32)));
-using Signed4 = std::int32_t __attribute__((vector_size(16)));
-using Signed8 = std::int32_t __attribute__((vector_size(32)));
-
-template <int kN> struct GroupOf;
-template <> struct GroupOf<4> { using Floats = Lanes4; using Bits = Bits4; using Signed = Signed4; };
-template <> struct GroupOf<8> { using Floats = Lanes8; using Bits = Bits8; using Signed = Signed8; };
-
-// flushNonNormal of every lane, as flushNonNormalLanes does it.
-template <class V, class Bits, class Signed>
-QV_LANE_INLINE inline void flushLanes(V& v) {
-    const Bits bits = __builtin_bit_cast(Bits, v);
-    const Bits shifted = (bits & 0x7fffffffu) + kSmallestNormalBits;
-    const Signed normal = __builtin_bit_cast(Signed, shifted) > static_cast<std::int32_t>(2 * kSmallestNormalBits - 1);
-    v = __builtin_bit_cast(V, bits & __builtin_bit_cast(Bits, normal));
-}
 
 // Four floats from `first` on of each of four filters, as four registers: register i holds
 // float i of filters 0..3 in its lanes.
@@ -116,10 +100,8 @@ QV_LANE_INLINE inline void loadLanes(V& v, const float* p, int valid) {
 template <int kN>
 QV_LANE_INLINE inline void stepGroup(const Vcf* const* read, Vcf* const* f, int lanes, int valid, const float* audio,
                                      const float* dither) {
-    using V = typename GroupOf<kN>::Floats;
-    using Bits = typename GroupOf<kN>::Bits;
-    using Signed = typename GroupOf<kN>::Signed;
-    const auto flush = [](V& v) QV_LANE_INLINE { flushLanes<V, Bits, Signed>(v); };
+    using V = std::conditional_t<kN == 4, Lanes4, Lanes8>;
+    const auto flush = [](V& v) QV_LANE_INLINE { flushNonNormalIn(v); };
     // Each filter's state group and coefficient group, turned into one register per field.
     V state[4], coefficients[4];
     loadColumnsOf<kN>(read, &Vcf::low1, state);

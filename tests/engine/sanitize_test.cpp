@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -43,10 +44,12 @@ TEST(Sanitize, ModuleValues) {
   }
 }
 
-TEST(Sanitize, FourLaneFormsMatchTheOneValueForms) {
-  // Every exponent with its lowest, highest and a middle mantissa, both signs, the edges of
-  // the normal range and of the value limit (1000) one step either side, and a stride
-  // through all bit patterns.
+namespace {
+
+// Every exponent with its lowest, highest and a middle mantissa, both signs, the edges of
+// the normal range and of the value limit (1000) one step either side, and a stride
+// through all bit patterns, in whole groups of eight.
+std::vector<std::uint32_t> lanePatterns() {
   std::vector<std::uint32_t> patterns;
   for (std::uint32_t sign : {0u, 0x80000000u}) {
     for (std::uint32_t exponent = 0; exponent < 256; ++exponent) {
@@ -59,8 +62,24 @@ TEST(Sanitize, FourLaneFormsMatchTheOneValueForms) {
     patterns.push_back(edge | 0x80000000u);
   }
   for (std::uint64_t bits = 0; bits <= 0xffffffffu; bits += 65521u) patterns.push_back(static_cast<std::uint32_t>(bits));
-  while (patterns.size() % 4 != 0) patterns.push_back(0x3f800000u);
+  while (patterns.size() % 8 != 0) patterns.push_back(0x3f800000u);
+  return patterns;
+}
 
+using EightLanes = float __attribute__((vector_size(32)));
+
+// The eight-lane flush as the filter compiled for AVX2 runs it.
+__attribute__((target("avx2"))) void flushEight(const float* in, float* out) {
+  EightLanes v;
+  std::memcpy(&v, in, sizeof v);
+  flushNonNormalIn(v);
+  std::memcpy(out, &v, sizeof v);
+}
+
+}  // namespace
+
+TEST(Sanitize, FourLaneFormsMatchTheOneValueForms) {
+  const std::vector<std::uint32_t> patterns = lanePatterns();
   for (std::size_t i = 0; i < patterns.size(); i += 4) {
     alignas(16) float in[4];
     alignas(16) float out[4];
@@ -72,6 +91,22 @@ TEST(Sanitize, FourLaneFormsMatchTheOneValueForms) {
       ASSERT_EQ(std::bit_cast<std::uint32_t>(out[lane]), std::bit_cast<std::uint32_t>(flushNonNormal(in[lane])))
           << std::hex << patterns[i + lane] << " in lane " << lane;
       ASSERT_EQ(std::bit_cast<std::uint32_t>(sanitised[lane]), std::bit_cast<std::uint32_t>(sanitizeValue(in[lane])))
+          << std::hex << patterns[i + lane] << " in lane " << lane;
+    }
+  }
+}
+
+TEST(Sanitize, EightLaneFlushMatchesTheOneValueForm) {
+  __builtin_cpu_init();
+  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "this processor has no AVX2";
+  const std::vector<std::uint32_t> patterns = lanePatterns();
+  for (std::size_t i = 0; i < patterns.size(); i += 8) {
+    float in[8];
+    float out[8];
+    for (int lane = 0; lane < 8; ++lane) in[lane] = std::bit_cast<float>(patterns[i + lane]);
+    flushEight(in, out);
+    for (int lane = 0; lane < 8; ++lane) {
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(out[lane]), std::bit_cast<std::uint32_t>(flushNonNormal(in[lane])))
           << std::hex << patterns[i + lane] << " in lane " << lane;
     }
   }

@@ -175,9 +175,9 @@ struct ModuleKernel {
   ModuleAccumulateFn accumulate = nullptr;
   ModuleSetSampleRateFn setSampleRate = nullptr;
   bool generator = false;  // its live output is read even while it is being evaluated
-  // Its output reads only what changes between samples, set-control and process calls: once
-  // such a module was evaluated in a sample without either, every read of that sample
-  // gives what it gave (its memo).
+  // Its output depends only on what changes between samples or in its own set-control and
+  // process calls: once such a module was evaluated in a sample without either, every
+  // later read of that sample gives what it gave (its memo).
   bool steadyOutput = false;
   ModuleProcessLanesFn processLanes = nullptr;  // with process, where one is faster
   ModuleOutputLanesFn outputLanes = nullptr;    // with output, where one is faster

@@ -233,8 +233,22 @@ float runScheduleAt(PatchVoice& voice, const VoiceSchedule& schedule) {
       &&zero, &&leaf, &&leaf, &&memoLiveSilent, &&memoCache, &&memoCacheRead, &&begin, &&beginSilent,
       &&endWhole, &&endNoControl, &&endNoProcess, &&endNoControlNoProcess, &&solo, &&soloNoProcess, &&accumulate,
       &&leafField, &&beginField};
-  static_assert(std::size(kKinds) == static_cast<std::size_t>(ScheduleStepKind::BeginField) + 1);
-  static_assert(static_cast<int>(ScheduleStepKind::MemoLive) == 2 && static_cast<int>(ScheduleStepKind::Solo) == 12);
+  // (kKinds is in the order of the kinds' values.)
+  constexpr ScheduleStepKind kOrder[] = {
+      ScheduleStepKind::Zero, ScheduleStepKind::Leaf, ScheduleStepKind::MemoLive, ScheduleStepKind::MemoLiveSilent,
+      ScheduleStepKind::MemoCache, ScheduleStepKind::MemoCacheRead, ScheduleStepKind::Begin,
+      ScheduleStepKind::BeginSilent, ScheduleStepKind::End, ScheduleStepKind::EndNoControl,
+      ScheduleStepKind::EndNoProcess, ScheduleStepKind::EndNoControlNoProcess, ScheduleStepKind::Solo,
+      ScheduleStepKind::SoloNoProcess, ScheduleStepKind::Accumulate, ScheduleStepKind::LeafField,
+      ScheduleStepKind::BeginField};
+  static_assert(std::size(kKinds) == std::size(kOrder) &&
+                static_cast<std::size_t>(ScheduleStepKind::BeginField) + 1 == std::size(kOrder));
+  static_assert([&] {
+    for (std::size_t k = 0; k < std::size(kOrder); ++k) {
+      if (static_cast<std::size_t>(kOrder[k]) != k) return false;
+    }
+    return true;
+  }());
   const ScheduleStep* s = schedule.steps;
   const ScheduleStep* const end = schedule.steps + schedule.count;
 #define QV_NEXT_STEP()                                 \

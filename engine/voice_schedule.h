@@ -7,7 +7,10 @@
 // modules' functions; never on the values. So the list stays right until one of those
 // changes; the voice then marks it stale (PatchVoice::invalidateSchedule) and derives it
 // again before the next sample. Running it gives bit for bit what the pull gives: the same
-// calls with the same arguments in the same order, the same sums in the same order.
+// calls with the same arguments in the same order, the same sums in the same order. Two
+// kinds of read are not calls: an output that only returns one float of its module is
+// loaded from there, and a module whose output cannot change within the sample (a steady
+// output evaluated with no input in effect) is read again from its memo.
 //
 // Storage is fixed inside the voice; deriving and running never allocate. A graph whose
 // pull needs more steps than the list holds is evaluated by the pull instead. Audio thread.
@@ -53,9 +56,10 @@ enum class ScheduleStepKind : std::uint8_t {
 
 // One step in 32 bytes, so two share a cache line. The function a step calls is the one its
 // kind needs: the output function (Leaf, Memo..., Begin, Solo...), the process function
-// (End, EndNoControl) or the accumulate function, or the float a field step loads; the set-control function of an End step
-// and the process function of a Solo step are read from the voice's tables, which cannot
-// change without the list being derived again.
+// (End, EndNoControl) or the accumulate function; a field step holds the float it loads
+// instead. The set-control function of an End step and the process function of a Solo step
+// are read from the voice's tables, which cannot change without the list being derived
+// again.
 struct ScheduleStep {
   ScheduleStepKind kind = ScheduleStepKind::Zero;
   std::int16_t module = 0;     // module index (Accumulate: the slot read)

@@ -150,7 +150,7 @@ QV_LANE_INLINE inline void stepGroup(const Vcf* const* read, Vcf* const* f, int 
         if (std::fabs(y[i]) > 1000.0f) {
             // A runaway restarts the filter; its output is 0.
             c.clear();
-            c.cachedOutput = 0.0f * 40.0f;
+            c.cachedOutput = 0.0f;
         }
         c.computed = 1;
     }
@@ -158,8 +158,9 @@ QV_LANE_INLINE inline void stepGroup(const Vcf* const* read, Vcf* const* f, int 
 
 // The filters four to an SSE2 register.
 void stepInGroupsOf4(const Vcf* const* read, Vcf* const* f, int count, const float* audio, const float* dither) {
-    for (int j = 0; j < count; j += 4) {
-        stepGroup<4>(read + j, f + j, count - j < 4 ? count - j : 4, laneWidth(count) - j, audio + j, dither + j);
+    for (int j = 0; j < count; j += kLanes) {
+        stepGroup<kLanes>(read + j, f + j, count - j < kLanes ? count - j : kLanes, laneWidth(count) - j, audio + j,
+                          dither + j);
     }
 }
 

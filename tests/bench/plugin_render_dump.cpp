@@ -1,19 +1,23 @@
 // Renders a plug-in scenario and writes the output samples, so two builds of the engine can
 // be compared bit for bit (an optimisation must not change one sample). Usage:
-//   plugin_render_dump one|nine|workout <blocks> [--rate R] [file]
+//   plugin_render_dump one|nine|workout|keys <blocks> [--rate R] [file]
 //   plugin_render_dump --fingerprints
 // "one" and "nine" are the real-time benchmark's scenarios; "workout" plays nine voices
 // while knobs move, cords come and go, gates open and close, and MIDI controllers and
-// program changes arrive at pseudo-random blocks (a fixed seed). Prints the FNV-1a hash of
-// the rendered bits; with a file, writes the raw left/right blocks there too.
+// program changes arrive at pseudo-random blocks (a fixed seed); "keys" plays nine voices
+// from MIDI sent at pseudo-random frames of the blocks (see playKeys). Prints the FNV-1a
+// hash of the rendered bits; with a file, writes the raw left/right blocks there too.
 // --fingerprints prints the hash of each scenario, 3 s at 44100 and at 96000 Hz, one line
 // each: the sound of the engine, which scripts/test compares with the recorded one.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "params/param_ids.h"
 #include "params/param_table.h"
+#include "plugin/midi_map.h"
 #include "tests/bench/sounding_instance.h"
 #include "tests/engine/test_draw.h"
 #include "tests/plugin/send_midi.h"
@@ -50,6 +54,31 @@ void stir(SoundingInstance& instance, Draw& random) {
   }
 }
 
+// The controller the "keys" scenario maps to the voice count.
+constexpr unsigned char kVoicesController = 20;
+
+// A few MIDI events at pseudo-random frames of the next block, some before or past it and
+// not in frame order: notes on and off, the filter's controller, pitch bend, and the
+// controller that lowers and raises the voice count within the block.
+void playKeys(SoundingInstance& instance, Draw& random) {
+  std::vector<plugintest::Midi> events;
+  const int count = random.below(5);
+  for (int k = 0; k < count; ++k) {
+    const auto frame = static_cast<std::int32_t>(random.below(qvbench::kBlock + 96)) - 16;
+    const auto key = static_cast<unsigned char>(36 + random.below(48));
+    const auto value = static_cast<unsigned char>(random.below(128));
+    switch (random.below(6)) {
+      case 0:
+      case 1: events.push_back({0x90, key, static_cast<unsigned char>(1 + random.below(127)), frame}); break;
+      case 2: events.push_back({0x80, key, 0, frame}); break;
+      case 3: events.push_back({0xb0, 74, value, frame}); break;
+      case 4: events.push_back({0xe0, static_cast<unsigned char>(random.below(128)), value, frame}); break;
+      default: events.push_back({0xb0, kVoicesController, value, frame}); break;
+    }
+  }
+  if (!events.empty()) plugintest::sendMidi(&instance.effect(), events);
+}
+
 std::uint64_t fnv1a(std::uint64_t hash, const float* data, int count) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data);
   for (std::size_t i = 0; i < static_cast<std::size_t>(count) * sizeof(float); ++i) {
@@ -59,14 +88,15 @@ std::uint64_t fnv1a(std::uint64_t hash, const float* data, int count) {
 }
 
 struct Scenario {
-  bool workout;
+  enum Play { Held, Workout, Keys } play;
   int extraVoices;
 };
 
 bool scenarioNamed(const char* name, Scenario& scenario) {
-  if (std::strcmp(name, "one") == 0) scenario = {false, 0};
-  else if (std::strcmp(name, "nine") == 0) scenario = {false, 8};
-  else if (std::strcmp(name, "workout") == 0) scenario = {true, 8};
+  if (std::strcmp(name, "one") == 0) scenario = {Scenario::Held, 0};
+  else if (std::strcmp(name, "nine") == 0) scenario = {Scenario::Held, 8};
+  else if (std::strcmp(name, "workout") == 0) scenario = {Scenario::Workout, 8};
+  else if (std::strcmp(name, "keys") == 0) scenario = {Scenario::Keys, 8};
   else return false;
   return true;
 }
@@ -75,10 +105,17 @@ bool scenarioNamed(const char* name, Scenario& scenario) {
 // samples to `file` when there is one.
 std::uint64_t render(Scenario scenario, int rate, int blocks, std::FILE* file) {
   SoundingInstance instance(scenario.extraVoices, rate);
+  if (scenario.play == Scenario::Keys) {
+    MidiMapEntry voices = blankMidiMapEntry(kParamVoices);
+    voices.controller = kVoicesController;
+    voices.sourceBits = kMidiBitController;
+    instance.plugin().midiMap().appendEntry(voices);
+  }
   Draw random{12345u};
   std::uint64_t hash = 14695981039346656037ull;
   for (int b = 0; b < blocks; ++b) {
-    if (scenario.workout && random.below(3) == 0) stir(instance, random);
+    if (scenario.play == Scenario::Workout && random.below(3) == 0) stir(instance, random);
+    if (scenario.play == Scenario::Keys) playKeys(instance, random);
     instance.renderBlock();
     hash = fnv1a(hash, instance.left().data(), qvbench::kBlock);
     hash = fnv1a(hash, instance.right().data(), qvbench::kBlock);
@@ -92,7 +129,7 @@ std::uint64_t render(Scenario scenario, int rate, int blocks, std::FILE* file) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: plugin_render_dump one|nine|workout <blocks> [--rate R] [file]\n"
+               "usage: plugin_render_dump one|nine|workout|keys <blocks> [--rate R] [file]\n"
                "       plugin_render_dump --fingerprints\n");
   return 2;
 }
@@ -103,7 +140,7 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--fingerprints") == 0) {
     for (const int rate : {44100, 96000}) {
       const int blocks = (3 * rate + qvbench::kBlock - 1) / qvbench::kBlock;
-      for (const char* name : {"one", "nine", "workout"}) {
+      for (const char* name : {"one", "nine", "workout", "keys"}) {
         Scenario scenario{};
         scenarioNamed(name, scenario);
         std::printf("%s %d: %016llx\n", name, rate,

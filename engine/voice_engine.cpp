@@ -2,6 +2,7 @@
 #include "engine/voice_engine.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "engine/audio_thread.h"
@@ -287,8 +288,11 @@ void VoiceEngine::settleWhileIdle() {
 
 // --- Block process ---
 
-void VoiceEngine::dispatchMidi(int sampleIndex) {
-  if (midiDispatch_ != nullptr) midiDispatch_(midiContext_, sampleIndex);
+void VoiceEngine::dispatchMidi(int sampleIndex, MidiDue& due) {
+  const int count = voiceCount_.load(std::memory_order_relaxed);
+  if (sampleIndex < due.frame && count == due.voiceCount) return;
+  due.voiceCount = count;
+  due.frame = midiDispatch_ != nullptr ? midiDispatch_(midiContext_, sampleIndex) : INT_MAX;
 }
 
 void VoiceEngine::applyBeatSync(double ppq) {
@@ -321,8 +325,9 @@ void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, 
   dcBlocker_.r = dcCoefficient_.load(std::memory_order_relaxed);
   float sumLeft = 0.0f;
   float sumRight = 0.0f;
+  MidiDue midi;
   for (int i = 0; i < frames; ++i) {
-    dispatchMidi(i);
+    dispatchMidi(i, midi);
     // Both inputs of the frame are read before either output of it is written.
     if (in1 != nullptr && audioIn1_ != nullptr) audioIn1_->takeSample(in1[i]);
     if (in2 != nullptr && audioIn2_ != nullptr) audioIn2_->takeSample(in2[i]);
@@ -362,8 +367,9 @@ void VoiceEngine::renderFrames(const float* in1, const float* in2, float* out1, 
 }
 
 void VoiceEngine::renderSilence(float* out1, float* out2, int frames, bool ownsVoices) {
+  MidiDue midi;
   for (int i = 0; i < frames; ++i) {
-    if (ownsVoices) dispatchMidi(i);  // keeps the plug-in's event ring draining
+    if (ownsVoices) dispatchMidi(i, midi);  // keeps the plug-in's event ring draining
     if (out1 != nullptr) out1[i] = 0.0f;
     if (out2 != nullptr) out2[i] = 0.0f;
   }

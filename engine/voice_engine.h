@@ -37,10 +37,13 @@ inline constexpr double kMidiLightHoldSeconds = 0.2;
 // Host rates below this, or above kMaxSampleRate, are refused (the last good rate stays).
 inline constexpr float kMinHostSampleRate = 1000.0f;
 
-// Dispatches every queued MIDI event due at frame sampleIndex of the current block. The
-// plug-in installs it; called on the audio thread once per frame, also while bypassed or
-// not ready so the plug-in's event ring keeps draining.
-using MidiDispatchFn = void (*)(void* context, int sampleIndex);
+// Dispatches every queued MIDI event due at frame sampleIndex of the current block and
+// returns the frame of the block at which it is next needed (the next event's). The plug-in
+// installs it; called on the audio thread at frame 0 of every block, at the frames it asks
+// for and at every frame at which the voice count differs from the one at its last call,
+// also while bypassed or not ready so the plug-in's event ring keeps draining. Frames
+// between, where nothing is due, cost no call.
+using MidiDispatchFn = int (*)(void* context, int sampleIndex);
 
 // Takes up the changes the plug-in kept for the audio thread (its parameters set from other
 // threads). The plug-in installs it; called on the audio thread at the start of every block
@@ -181,7 +184,12 @@ class VoiceEngine {
   void raiseFadedOutIfPending();
   void setRampRates(float rate);
   void advanceMidiLight(int frames);
-  void dispatchMidi(int sampleIndex);
+  // When the MIDI dispatch is next called in the current block.
+  struct MidiDue {
+    int frame = 0;       // the frame it asked for
+    int voiceCount = -1; // the voice count it last saw
+  };
+  void dispatchMidi(int sampleIndex, MidiDue& due);
 
   qv::EngineRandom random_;  // the noise's and the filters' generator; audio thread once built
   SharedModules shared_;  // destroyed after the voices that wrap it

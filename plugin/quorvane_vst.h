@@ -153,8 +153,9 @@ class Quorvane_VST : public AudioEffectX {
   // Audio thread (or the host's processing thread): queues the host's MIDI events for the
   // block that follows. Returns 1.
   int32_t processEvents(VstEvents* events) override;
-  // Audio thread: plays every queued event due at frame sampleIndex of the block.
-  void dispatchMidiEvents(int sampleIndex);
+  // Audio thread: plays every queued event due at frame sampleIndex of the block; returns the
+  // frame at which the next queued event is due (the block's last frame when none is queued).
+  int dispatchMidiEvents(int sampleIndex);
   // Audio thread: the two note handlers (velocity 0 is a note-off).
   void duoKeyboardNote(int key, int velocity);
   void polyVoiceNote(int key, int velocity);
@@ -326,7 +327,7 @@ class Quorvane_VST : public AudioEffectX {
   static bool patchWorkOnThisThread();
 
   // --- MIDI (quorvane_vst_midi.cpp) ---
-  static void dispatchHook(void* self, int sampleIndex);
+  static int dispatchHook(void* self, int sampleIndex);
   void handleMidiEvent(const VstMidiEvent& event);
   // Applies every map entry carrying sourceBit with the seven-bit value, voice -1 for all.
   void applySourceMaps(uint32_t sourceBit, int value, int voice, bool fastRamp);

@@ -38,20 +38,24 @@ int32_t Quorvane_VST::processEvents(VstEvents* events) {
   return 1;
 }
 
-void Quorvane_VST::dispatchHook(void* self, int sampleIndex) {
-  static_cast<Quorvane_VST*>(self)->dispatchMidiEvents(sampleIndex);
+int Quorvane_VST::dispatchHook(void* self, int sampleIndex) {
+  return static_cast<Quorvane_VST*>(self)->dispatchMidiEvents(sampleIndex);
 }
 
-void Quorvane_VST::dispatchMidiEvents(int sampleIndex) {
+int Quorvane_VST::dispatchMidiEvents(int sampleIndex) {
   followVoiceCount();
   // An offset beyond the block plays at its last frame, so no event holds up those behind it.
-  const bool lastFrame = sampleIndex >= blockFrames_.load(std::memory_order_relaxed) - 1;
+  const int last = blockFrames_.load(std::memory_order_relaxed) - 1;
   while (const VstMidiEvent* e = midiRing_.front()) {
-    if (e->deltaFrames > sampleIndex && !lastFrame) break;
+    if (e->deltaFrames > sampleIndex && sampleIndex < last) break;
     const VstMidiEvent event = *e;
     midiRing_.pop();
     handleMidiEvent(event);
   }
+  // With nothing queued the block's last frame is still visited: an event a host queues
+  // from another thread meanwhile plays in this block.
+  const VstMidiEvent* next = midiRing_.front();
+  return std::max(sampleIndex + 1, std::min(next != nullptr ? next->deltaFrames : last, last));
 }
 
 void Quorvane_VST::handleMidiEvent(const VstMidiEvent& event) {

@@ -41,8 +41,9 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::f
 
 namespace {
 
-void touchLight(void* context, int sampleIndex) {
+int touchLight(void* context, int sampleIndex) {
   if (sampleIndex == 3) static_cast<VoiceEngine*>(context)->lightMidi();
+  return sampleIndex + 1;
 }
 
 }  // namespace

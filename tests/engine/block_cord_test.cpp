@@ -40,7 +40,7 @@ struct CordRig {
   }
 
   // Runs at every frame on the audio thread: the nine contexts must agree on row 1.
-  static void checkFrame(void* context, int) {
+  static int checkFrame(void* context, int frame) {
     auto* rig = static_cast<CordRig*>(context);
     ++rig->frames;
     // Sources differ per context (each has its own VCO); compare by module index.
@@ -49,9 +49,10 @@ struct CordRig {
       const RowState other = rowOne(rig->engine->voice(v));
       if (other.source->index != first.source->index || other.outputIndex != first.outputIndex) {
         ++rig->tornFrames;
-        return;
+        break;
       }
     }
+    return frame + 1;
   }
 
   void start() {
@@ -134,9 +135,9 @@ struct MidBlockPoster {
   bool commandRan = false;
   bool takenUpInBlock = false;
 
-  static void atFrame(void* context, int frame) {
+  static int atFrame(void* context, int frame) {
     auto* self = static_cast<MidBlockPoster*>(context);
-    if (!self->armed) return;
+    if (!self->armed) return frame + 1;
     if (frame == 0) {
       std::thread([self] {
         self->rig.engine->requestCord(kVcfIn, kVco1Saw);
@@ -149,6 +150,7 @@ struct MidBlockPoster {
     } else if (self->commandRan || rowOne(self->rig.engine->voice(0)).outputIndex == kSawIndex) {
       self->takenUpInBlock = true;
     }
+    return frame + 1;
   }
 };
 

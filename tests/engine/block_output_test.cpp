@@ -232,12 +232,13 @@ struct LightProbe {
   bool fire = false;
 };
 
-void lightOnFirstFrame(void* context, int sampleIndex) {
+int lightOnFirstFrame(void* context, int sampleIndex) {
   auto* probe = static_cast<LightProbe*>(context);
-  if (!probe->fire || sampleIndex != 0) return;
+  if (!probe->fire || sampleIndex != 0) return sampleIndex + 1;
   probe->engine->lightMidi();
   probe->engine->setLearnWord(0xE040);
   probe->fire = false;
+  return sampleIndex + 1;
 }
 
 }  // namespace

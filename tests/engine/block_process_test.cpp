@@ -10,11 +10,21 @@
 
 namespace {
 
+// Records the frames the dispatch hook is called at; asks for the frame `ahead` frames on and
+// changes the voice count when called at frame countAt.
 struct HookLog {
+  VoiceEngine* engine = nullptr;
+  int ahead = 1;
+  int countAt = -1;
   std::vector<int> indexes;
 };
 
-void recordIndex(void* context, int sampleIndex) { static_cast<HookLog*>(context)->indexes.push_back(sampleIndex); }
+int recordIndex(void* context, int sampleIndex) {
+  auto* log = static_cast<HookLog*>(context);
+  log->indexes.push_back(sampleIndex);
+  if (sampleIndex == log->countAt) log->engine->setVoiceCount(log->engine->voiceCount() + 1);
+  return sampleIndex + log->ahead;
+}
 
 std::vector<float> noise(int frames, unsigned seed) {
   std::mt19937 random(seed);
@@ -99,21 +109,41 @@ TEST(BlockProcess, MissingInputBufferIsSkipped) {
   EXPECT_EQ(a2, b2);
 }
 
-// The dispatch hook sees every frame index in order, whether the engine renders or not.
-TEST(BlockProcess, MidiHookCalledForEveryFrameInEveryState) {
-  struct Case {
+// The dispatch hook is called at frame 0, at the frames it asks for and at the frame after
+// a call that changed the voice count, whether the engine renders or not.
+TEST(BlockProcess, MidiHookCalledAtTheFramesItAsksFor) {
+  struct State {
     bool ready, bypassed;
   };
-  for (const Case c : {Case{true, false}, Case{true, true}, Case{false, false}}) {
-    BlockRig rig;
-    HookLog log;
-    rig.engine->setMidiDispatch(&recordIndex, &log);
-    rig.engine->setProcessing(true);
-    rig.engine->setReady(c.ready);
-    rig.engine->setBypassed(c.bypassed);
-    rig.run(37);
-    ASSERT_EQ(log.indexes.size(), 37u) << c.ready << c.bypassed;
-    for (int i = 0; i < 37; ++i) EXPECT_EQ(log.indexes[i], i);
+  struct Case {
+    int ahead, countAt;
+    std::vector<int> frames;
+  };
+  std::vector<int> everyFrame(37);
+  for (int i = 0; i < 37; ++i) everyFrame[i] = i;
+  const Case cases[] = {
+      {1, -1, everyFrame},
+      {10, -1, {0, 10, 20, 30}},
+      {100, -1, {0}},
+      {10, 10, {0, 10, 11, 21, 31}},
+      {100, 0, {0, 1}},
+  };
+  for (const State s : {State{true, false}, State{true, true}, State{false, false}}) {
+    for (const Case& c : cases) {
+      BlockRig rig;
+      HookLog log{rig.engine.get(), c.ahead, c.countAt, {}};
+      rig.engine->setMidiDispatch(&recordIndex, &log);
+      rig.engine->setProcessing(true);
+      rig.engine->setReady(s.ready);
+      rig.engine->setBypassed(s.bypassed);
+      rig.run(37);
+      EXPECT_EQ(log.indexes, c.frames) << s.ready << s.bypassed << " ahead " << c.ahead;
+      // Every block starts again at frame 0.
+      log.indexes.clear();
+      log.countAt = -1;
+      rig.run(5);
+      EXPECT_EQ(log.indexes.front(), 0);
+    }
   }
 }
 

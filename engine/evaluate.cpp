@@ -74,7 +74,6 @@ void clearVoiceMemo(PatchVoice& voice) {
 }
 
 void prepareVoiceSample(PatchVoice& voice) {
-  voice.memoDirty_ = true;  // the flags may have been set from outside: cleared in any case
   clearVoiceMemo(voice);
   const VoiceSchedule& schedule = voice.schedule_;
   if (schedule.valid) {

@@ -194,10 +194,13 @@ TEST_F(GraphTest, PrepareTicksVoiceModulesInOrder) {
     *roles[i] = voice.newModule(names[i], ModuleType::Mixer);
     voice.bindModule(**roles[i], &objects.back(), k);
   }
-  voice.computed[voice.output->index] = 1;
+  // A pull leaves the module it evaluated marked for the rest of the sample.
+  wire(voice.vco1, voice.output);
+  voice.evaluateInput(firstAudioInput(voice.output));
+  ASSERT_EQ(voice.computed[voice.vco1->index], 1);
   prepareVoiceSample(voice);
   EXPECT_EQ(order, (std::vector<std::string>{"vco1", "vco2", "vco3", "vcf", "ar", "adsr", "trigger"}));
-  EXPECT_EQ(voice.computed[voice.output->index], 0);
+  EXPECT_EQ(voice.computed[voice.vco1->index], 0);
 }
 
 TEST_F(GraphTest, BusesAndReverbSendCollectATenthOfTheirInputs) {

@@ -186,8 +186,8 @@ class VoiceEngine {
   void advanceMidiLight(int frames);
   // When the MIDI dispatch is next called in the current block.
   struct MidiDue {
-    int frame = 0;       // the frame it asked for
-    int voiceCount = -1; // the voice count it last saw
+    int frame = 0;        // the frame it asked for
+    int voiceCount = -1;  // the voice count it last saw
   };
   void dispatchMidi(int sampleIndex, MidiDue& due);
 

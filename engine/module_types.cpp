@@ -158,14 +158,14 @@ void* newConstant(float value) { return new FloatHolder{value}; }
 
 void destroyFloatHolder(void* dsp) { delete static_cast<FloatHolder*>(dsp); }
 
-void storeFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value = value; }
+QV_KERNEL_CALL void storeFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value = value; }
 
-float readFloat(void* dsp, int) { return static_cast<FloatHolder*>(dsp)->value; }
+QV_KERNEL_CALL float readFloat(void* dsp, int) { return static_cast<FloatHolder*>(dsp)->value; }
 
 const float* floatField(void* dsp, int) { return &static_cast<FloatHolder*>(dsp)->value; }
 
-void accumulateFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value += value; }
+QV_KERNEL_CALL void accumulateFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value += value; }
 
 float& heldFloat(void* dsp) { return static_cast<FloatHolder*>(dsp)->value; }
 
-float zeroOutput(void*, int) { return 0.0f; }
+QV_KERNEL_CALL float zeroOutput(void*, int) { return 0.0f; }

@@ -12,6 +12,18 @@
 
 struct PatchVoice;
 
+// The calling convention of the functions the evaluation calls every sample. On 32-bit x86
+// the standard one passes every argument on the stack and returns a float on the x87
+// stack, a store and a reload around each call; there these functions take their first
+// integer arguments and their floats in registers and return floats in an SSE register.
+// Elsewhere the standard convention already does. It changes no value: with SSE maths a
+// float is the same float in either place.
+#if defined(__i386__) && defined(__SSE2_MATH__)
+#define QV_KERNEL_CALL __attribute__((regparm(3), sseregparm))
+#else
+#define QV_KERNEL_CALL
+#endif
+
 enum class ModuleType : std::int32_t {
   None = 0,
   Vco = 1,                // "VCO 1", "VCO 2", "VCO 3"
@@ -68,26 +80,26 @@ using ModuleDestroyFn = void (*)(void* dsp);
 
 // Receives the sum of the module's control inputs. Audio thread, during evaluation, only
 // when that sum moved by more than 1e-6 since the last call.
-using ModuleSetControlFn = void (*)(void* dsp, float controlSum);
+using ModuleSetControlFn = void (QV_KERNEL_CALL *)(void* dsp, float controlSum);
 
 // Turns the sum of the module's audio inputs (plus its own output value, if it has an
 // output function) into the module's value for this sample. Audio thread, at most once per
 // module per sample, after set-control.
-using ModuleProcessFn = float (*)(void* dsp, float audioSum);
+using ModuleProcessFn = float (QV_KERNEL_CALL *)(void* dsp, float audioSum);
 
 // Reads one output of the module (the connection's output index). Audio thread, any number
 // of times per sample, before the module's control inputs are summed; must be cheap after
 // the first read in a sample.
-using ModuleOutputFn = float (*)(void* dsp, int outputIndex);
+using ModuleOutputFn = float (QV_KERNEL_CALL *)(void* dsp, int outputIndex);
 
 // Advances the object by one sample before anything of the sample is read. Audio thread,
 // once per sample, from prepareVoiceSample (per-voice modules) or the block process
 // (shared modules).
-using ModuleTickFn = void (*)(void* dsp);
+using ModuleTickFn = void (QV_KERNEL_CALL *)(void* dsp);
 
 // Adds a voice's contribution to an accumulator the block process reads (the reverb send,
 // the left and right input buses). Audio thread, from processVoiceSample.
-using ModuleAccumulateFn = void (*)(void* dsp, float value);
+using ModuleAccumulateFn = void (QV_KERNEL_CALL *)(void* dsp, float value);
 
 // Recomputes every coefficient the object derives from the sample rate (whole hertz, at
 // least 1). Called when the engine's rate changes, while audio processing is off.
@@ -104,17 +116,17 @@ struct LaneCall {
 // value[l] = process(dsps[l], audio[l]) for l = 0 .. count-1 in turn, bit for bit, with
 // `between` (when not null) called right after voice 0's. audio holds and value has room
 // for laneWidth(count) floats (engine/lane_vectors.h); the pad lanes receive 0. Audio thread.
-using ModuleProcessLanesFn = void (*)(void* const* dsps, const float* audio, float* value, int count,
+using ModuleProcessLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, const float* audio, float* value, int count,
                                       const LaneCall* between);
 
 // Optional: the output function of one module for several voices at once, as calling
 // values[l] = output(dsps[l], outputIndex) for l = 0 .. count-1 in turn; values as value
 // above. Audio thread.
-using ModuleOutputLanesFn = void (*)(void* const* dsps, int outputIndex, float* values, int count);
+using ModuleOutputLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, int outputIndex, float* values, int count);
 
 // Optional: the accumulate function of one module for several voices at once, as calling
 // accumulate(dsps[l], values[l]) for l = 0 .. count-1 in turn. Audio thread.
-using ModuleAccumulateLanesFn = void (*)(void* const* dsps, const float* values, int count);
+using ModuleAccumulateLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, const float* values, int count);
 
 // Optional, with an output function that only returns one float of the object: the address
 // of that float for the output index (fixed while the object lives), so a reader can load
@@ -123,17 +135,17 @@ using ModuleOutputFieldFn = const float* (*)(void* dsp, int outputIndex);
 
 // Optional: the tick function of one module for several voices at once, as calling
 // tick(dsps[l]) for l = 0 .. count-1 in turn. Audio thread.
-using ModuleTickLanesFn = void (*)(void* const* dsps, int count);
+using ModuleTickLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, int count);
 
 // The lanes functions of a module whose single-voice function is kOutput, kProcess or kTick: one call
 // through the table for all voices, the voice's own function called directly (and inlined
 // where the compiler sees it) voice after voice.
 template <ModuleOutputFn kOutput>
-void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
+QV_KERNEL_CALL void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
   storeLaneGroups(values, count, [&](int l) QV_LANE_INLINE { return kOutput(dsps[l], outputIndex); });
 }
 template <ModuleAccumulateFn kAccumulate>
-void accumulateLanesOf(void* const* dsps, const float* values, int count) {
+QV_KERNEL_CALL void accumulateLanesOf(void* const* dsps, const float* values, int count) {
   for (int l = 0; l < count; ++l) kAccumulate(dsps[l], values[l]);
 }
 // The accumulate lanes of a module whose accumulate adds the value to one float of its
@@ -141,7 +153,7 @@ void accumulateLanesOf(void* const* dsps, const float* values, int count) {
 // values are added in lane order to that float in a register and stored once, instead of
 // each add waiting for the previous one's store.
 template <float& (*kTarget)(void*)>
-void sumLanesInto(void* const* dsps, const float* values, int count) {
+QV_KERNEL_CALL void sumLanesInto(void* const* dsps, const float* values, int count) {
   for (int l = 0; l < count;) {
     void* const dsp = dsps[l];
     float sum = kTarget(dsp);
@@ -150,11 +162,11 @@ void sumLanesInto(void* const* dsps, const float* values, int count) {
   }
 }
 template <ModuleTickFn kTick>
-void tickLanesOf(void* const* dsps, int count) {
+QV_KERNEL_CALL void tickLanesOf(void* const* dsps, int count) {
   for (int l = 0; l < count; ++l) kTick(dsps[l]);
 }
 template <ModuleProcessFn kProcess>
-void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
+QV_KERNEL_CALL void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
   storeLaneGroups(value, count, [&](int l) QV_LANE_INLINE {
     const float v = kProcess(dsps[l], audio[l]);
     if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
@@ -202,9 +214,9 @@ void destroyFloatHolder(void* dsp);
 // A constant voltage (the Plus 10 Volts, Minus 10 Volts and Zero 0 Volts objects): a holder
 // with the value, read by readFloat, freed by destroyFloatHolder. Build time.
 void* newConstant(float value);
-void storeFloat(void* dsp, float value);           // set-control: value := control sum
-float readFloat(void* dsp, int outputIndex);       // output: the stored value
+QV_KERNEL_CALL void storeFloat(void* dsp, float value);           // set-control: value := control sum
+QV_KERNEL_CALL float readFloat(void* dsp, int outputIndex);       // output: the stored value
 const float* floatField(void* dsp, int outputIndex);  // output field: where readFloat reads
-void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution
+QV_KERNEL_CALL void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution
 float& heldFloat(void* dsp);                       // the stored value itself
-float zeroOutput(void* dsp, int outputIndex);      // an output that is always 0
+QV_KERNEL_CALL float zeroOutput(void* dsp, int outputIndex);      // an output that is always 0

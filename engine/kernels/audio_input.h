@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "engine/module_types.h"
+
 struct PatchVoice;
 
 namespace qv {
@@ -23,6 +25,6 @@ struct AudioInput {
 // Module-table functions (generator; output only).
 void* createAudioInput(PatchVoice& voice, int sampleRate, int argument);
 void destroyAudioInput(void* dsp);
-float audioInputOutput(void* dsp, int outputIndex);
+QV_KERNEL_CALL float audioInputOutput(void* dsp, int outputIndex);
 
 } // namespace qv

@@ -49,12 +49,12 @@ ReverbModule& of(void* dsp) { return *static_cast<ReverbModule*>(dsp); }
 
 void* create(PatchVoice& voice, int sampleRate, int) { return new ReverbModule(voice, sampleRate); }
 void destroy(void* dsp) { delete &of(dsp); }
-float output(void* dsp, int) {
+QV_KERNEL_CALL float output(void* dsp, int) {
     ReverbModule& m = of(dsp);
     m.read = true;
     return m.lastLeft;
 }
-void accumulate(void* dsp, float value) { of(dsp).send += value; }
+QV_KERNEL_CALL void accumulate(void* dsp, float value) { of(dsp).send += value; }
 float& sendOf(void* dsp) { return of(dsp).send; }
 void setSampleRate(void* dsp, int rate) { of(dsp).core.setSampleRate(rate); }
 

@@ -12,7 +12,7 @@ bool LagModule::setRate(float hertz) {
         hertz);
 }
 
-float invert(void*, float x) { return -flushNonNormal(x); }
+QV_KERNEL_CALL float invert(void*, float x) { return -flushNonNormal(x); }
 
 namespace {
 
@@ -21,12 +21,12 @@ LagProcessor& lag(void* dsp) { return static_cast<LagModule*>(dsp)->core; }
 
 void* createHold(PatchVoice&, int, int) { return new SampleAndHold; }
 void destroyHold(void* dsp) { delete &hold(dsp); }
-void holdControl(void* dsp, float v) { hold(dsp).setControl(v); }
-float holdProcess(void* dsp, float x) { return hold(dsp).process(x); }
+QV_KERNEL_CALL void holdControl(void* dsp, float v) { hold(dsp).setControl(v); }
+QV_KERNEL_CALL float holdProcess(void* dsp, float x) { return hold(dsp).process(x); }
 
 void* createLag(PatchVoice& voice, int sampleRate, int) { return new LagModule(voice, sampleRate); }
 void destroyLag(void* dsp) { delete static_cast<LagModule*>(dsp); }
-float lagProcess(void* dsp, float x) { return lag(dsp).process(x); }
+QV_KERNEL_CALL float lagProcess(void* dsp, float x) { return lag(dsp).process(x); }
 void lagSampleRate(void* dsp, int rate) { lag(dsp).setSampleRate(rate); }
 
 void* createConstant(PatchVoice&, int, int volts) { return newConstant(static_cast<float>(volts)); }

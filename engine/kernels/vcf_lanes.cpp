@@ -181,7 +181,7 @@ bool detectEightLanes() {
 // Chosen once when the library loads, so the audio thread only reads it.
 const bool kEightLanes = detectEightLanes();
 
-float processOne(void* dsp, float x) {
+QV_KERNEL_CALL float processOne(void* dsp, float x) {
     VcfModule& m = *static_cast<VcfModule*>(dsp);
     return m.core.process(x, *m.random);
 }
@@ -190,7 +190,7 @@ float processOne(void* dsp, float x) {
 
 bool eightFilterLanes() { return kEightLanes; }
 
-void processVcfLanes(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
+QV_KERNEL_CALL void processVcfLanes(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
     processVcfLanesInGroupsOf(kEightLanes && count > kLanes ? 8 : kLanes, dsps, audio, value, count, between);
 }
 

@@ -225,9 +225,9 @@ void* createVco(PatchVoice& voice, int sampleRate, int argument) {
 
 void destroyVco(void* dsp) { delete static_cast<Vco*>(dsp); }
 
-void setVcoPitchCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setPitchCv(controlSum); }
+QV_KERNEL_CALL void setVcoPitchCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setPitchCv(controlSum); }
 
-void setVcoWidthCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setWidthCv(controlSum); }
+QV_KERNEL_CALL void setVcoWidthCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setWidthCv(controlSum); }
 
 namespace {
 
@@ -236,12 +236,12 @@ namespace {
 
 } // namespace
 
-float vcoOutput(void* dsp, int outputIndex) {
+QV_KERNEL_CALL float vcoOutput(void* dsp, int outputIndex) {
     Vco& vco = *static_cast<Vco*>(dsp);
     return vco.isFresh(outputIndex) ? vco.outs[outputIndex - 1] : computeVcoOutput(vco, outputIndex);
 }
 
-void tickVco(void* dsp) { static_cast<Vco*>(dsp)->tick(); }
+QV_KERNEL_CALL void tickVco(void* dsp) { static_cast<Vco*>(dsp)->tick(); }
 
 void setVcoSampleRate(void* dsp, int sampleRate) { static_cast<Vco*>(dsp)->setSampleRate(sampleRate); }
 

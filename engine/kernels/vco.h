@@ -16,6 +16,7 @@
 
 #include "engine/minblep_osc.h"
 #include "engine/minblep_table.h"
+#include "engine/module_types.h"
 #include "engine/osc_additive.h"
 #include "engine/osc_fade.h"
 #include "engine/osc_phasor.h"
@@ -166,10 +167,10 @@ private:
 // setSampleRate while audio is off; the rest on the audio thread.
 void* createVco(PatchVoice& voice, int sampleRate, int argument);
 void destroyVco(void* dsp);
-void setVcoPitchCv(void* dsp, float controlSum);
-void setVcoWidthCv(void* dsp, float controlSum);
-float vcoOutput(void* dsp, int outputIndex);
-void tickVco(void* dsp);
+QV_KERNEL_CALL void setVcoPitchCv(void* dsp, float controlSum);
+QV_KERNEL_CALL void setVcoWidthCv(void* dsp, float controlSum);
+QV_KERNEL_CALL float vcoOutput(void* dsp, int outputIndex);
+QV_KERNEL_CALL void tickVco(void* dsp);
 void setVcoSampleRate(void* dsp, int sampleRate);
 
 } // namespace qv

@@ -35,7 +35,7 @@ void MinBlepSaw::reset(float) {
   queueStep(phasor->phase * phasor->inverseIncrement);
 }
 
-float MinBlepSaw::tick() {
+QV_KERNEL_CALL KernelFloat MinBlepSaw::tick() {
   while (count > 0 && positions[head] >= kRetirePosition) {
     --count;
     head = (head + 1) & (kRingSize - 1);
@@ -86,7 +86,7 @@ void MinBlepPulse::reset(float) {
   }
 }
 
-float MinBlepPulse::tick() {
+QV_KERNEL_CALL KernelFloat MinBlepPulse::tick() {
   while (count > 0 && positions[head] >= kRetirePosition) {
     --count;
     head = (head + 1) & (kRingSize - 1);
@@ -121,7 +121,7 @@ float MinBlepPulse::tick() {
   return level + sum;
 }
 
-float MinBlepTri::tick() {
+QV_KERNEL_CALL KernelFloat MinBlepTri::tick() {
   const float p = phasor->phase;
   return p < 0.5f ? 1.0f - 4.0f * p : 4.0f * p - 3.0f;
 }

@@ -68,7 +68,7 @@ class MinBlepSaw : public MinBlepOsc {
   void reset(float phase) override;
   // Retires the head step once it is read out, queues a step on a wrap, and returns the
   // phase plus all pending corrections minus increment x 1.46.
-  float tick() override;
+  QV_KERNEL_CALL KernelFloat tick() override;
   // Drops every pending step (the VCO's reset).
   void clearSteps() { count = head = tail = 0; }
 
@@ -93,7 +93,7 @@ class MinBlepPulse : public MinBlepOsc {
   // Level 1.0 and the steps of the latest rise and, if the requested width lies at or below
   // the phasor's phase, of the fall after it (level 0.0). Argument unused, as for the saw.
   void reset(float phase) override;
-  float tick() override;
+  QV_KERNEL_CALL KernelFloat tick() override;
   // width = w; effectiveWidth = w held within increment .. oneMinusIncrement.
   void setWidth(float w) override;
   // Drops every pending step and clears exactFall (the VCO's reset).
@@ -123,5 +123,5 @@ class MinBlepTri : public MinBlepOsc {
  public:
   MinBlepTri(Phasor* phasor, const MinBlepTable* table) : MinBlepOsc(phasor, table) {}
   void reset(float) override {}
-  float tick() override;
+  QV_KERNEL_CALL KernelFloat tick() override;
 };

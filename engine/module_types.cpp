@@ -160,7 +160,7 @@ void destroyFloatHolder(void* dsp) { delete static_cast<FloatHolder*>(dsp); }
 
 QV_KERNEL_CALL void storeFloat(void* dsp, float value) { static_cast<FloatHolder*>(dsp)->value = value; }
 
-QV_KERNEL_CALL float readFloat(void* dsp, int) { return static_cast<FloatHolder*>(dsp)->value; }
+QV_KERNEL_CALL KernelFloat readFloat(void* dsp, int) { return static_cast<FloatHolder*>(dsp)->value; }
 
 const float* floatField(void* dsp, int) { return &static_cast<FloatHolder*>(dsp)->value; }
 
@@ -168,4 +168,4 @@ QV_KERNEL_CALL void accumulateFloat(void* dsp, float value) { static_cast<FloatH
 
 float& heldFloat(void* dsp) { return static_cast<FloatHolder*>(dsp)->value; }
 
-QV_KERNEL_CALL float zeroOutput(void*, int) { return 0.0f; }
+QV_KERNEL_CALL KernelFloat zeroOutput(void*, int) { return 0.0f; }

@@ -8,21 +8,10 @@
 
 #include <cstdint>
 
+#include "engine/kernel_call.h"
 #include "engine/lane_vectors.h"
 
 struct PatchVoice;
-
-// The calling convention of the functions the evaluation calls every sample. On 32-bit x86
-// the standard one passes every argument on the stack and returns a float on the x87
-// stack, a store and a reload around each call; there these functions take their first
-// integer arguments and their floats in registers and return floats in an SSE register.
-// Elsewhere the standard convention already does. It changes no value: with SSE maths a
-// float is the same float in either place.
-#if defined(__i386__) && defined(__SSE2_MATH__)
-#define QV_KERNEL_CALL __attribute__((regparm(3), sseregparm))
-#else
-#define QV_KERNEL_CALL
-#endif
 
 enum class ModuleType : std::int32_t {
   None = 0,
@@ -85,12 +74,12 @@ using ModuleSetControlFn = void (QV_KERNEL_CALL *)(void* dsp, float controlSum);
 // Turns the sum of the module's audio inputs (plus its own output value, if it has an
 // output function) into the module's value for this sample. Audio thread, at most once per
 // module per sample, after set-control.
-using ModuleProcessFn = float (QV_KERNEL_CALL *)(void* dsp, float audioSum);
+using ModuleProcessFn = KernelFloat (QV_KERNEL_CALL *)(void* dsp, float audioSum);
 
 // Reads one output of the module (the connection's output index). Audio thread, any number
 // of times per sample, before the module's control inputs are summed; must be cheap after
 // the first read in a sample.
-using ModuleOutputFn = float (QV_KERNEL_CALL *)(void* dsp, int outputIndex);
+using ModuleOutputFn = KernelFloat (QV_KERNEL_CALL *)(void* dsp, int outputIndex);
 
 // Advances the object by one sample before anything of the sample is read. Audio thread,
 // once per sample, from prepareVoiceSample (per-voice modules) or the block process
@@ -142,7 +131,7 @@ using ModuleTickLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, int count);
 // where the compiler sees it) voice after voice.
 template <ModuleOutputFn kOutput>
 QV_KERNEL_CALL void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
-  storeLaneGroups(values, count, [&](int l) QV_LANE_INLINE { return kOutput(dsps[l], outputIndex); });
+  storeLaneGroups(values, count, [&](int l) QV_LANE_INLINE -> float { return kOutput(dsps[l], outputIndex); });
 }
 template <ModuleAccumulateFn kAccumulate>
 QV_KERNEL_CALL void accumulateLanesOf(void* const* dsps, const float* values, int count) {
@@ -215,8 +204,8 @@ void destroyFloatHolder(void* dsp);
 // with the value, read by readFloat, freed by destroyFloatHolder. Build time.
 void* newConstant(float value);
 QV_KERNEL_CALL void storeFloat(void* dsp, float value);           // set-control: value := control sum
-QV_KERNEL_CALL float readFloat(void* dsp, int outputIndex);       // output: the stored value
+QV_KERNEL_CALL KernelFloat readFloat(void* dsp, int outputIndex);       // output: the stored value
 const float* floatField(void* dsp, int outputIndex);  // output field: where readFloat reads
 QV_KERNEL_CALL void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution
 float& heldFloat(void* dsp);                       // the stored value itself
-QV_KERNEL_CALL float zeroOutput(void* dsp, int outputIndex);      // an output that is always 0
+QV_KERNEL_CALL KernelFloat zeroOutput(void* dsp, int outputIndex);      // an output that is always 0

@@ -40,11 +40,11 @@ void AdditiveOsc::setFrequency(float f) {
 
 AdditiveSine::AdditiveSine(Phasor* phasor) : PhasorOsc(phasor) { ensureLookupTables(); }
 
-float AdditiveSine::tick() {
+QV_KERNEL_CALL KernelFloat AdditiveSine::tick() {
   return sineLookup(sineTable2, (phasor->phase + 0.75f) * kSineTableSteps);
 }
 
-float AdditiveTri::tick() {
+QV_KERNEL_CALL KernelFloat AdditiveTri::tick() {
   float u = phasor->phase + 0.75f;
   if (u >= 1.0f) u -= 1.0f;
   const float r = 1.0f - u;

@@ -27,7 +27,7 @@ class AdditiveOsc : public PhasorOsc {
 class AdditiveSine : public PhasorOsc {
  public:
   explicit AdditiveSine(Phasor* phasor);
-  float tick() override;
+  QV_KERNEL_CALL KernelFloat tick() override;
 };
 
 // Odd harmonics 1, 3, 5, ... weighted (1/n)^2 while n <= harmonicCount - 2, then the first
@@ -35,5 +35,5 @@ class AdditiveSine : public PhasorOsc {
 class AdditiveTri : public AdditiveOsc {
  public:
   explicit AdditiveTri(Phasor* phasor) : AdditiveOsc(phasor) {}
-  float tick() override;
+  QV_KERNEL_CALL KernelFloat tick() override;
 };

@@ -18,7 +18,7 @@ void FadeOsc::reset(float phase) {
   first->reset(phase);
 }
 
-float FadeOsc::tick() { return useSecond ? second->tick() : first->tick(); }
+QV_KERNEL_CALL KernelFloat FadeOsc::tick() { return useSecond ? second->tick() : first->tick(); }
 
 void FadeOsc::setFrequency(float f) {
   useSecond = f > threshold;

@@ -18,7 +18,7 @@ class FadeOsc : public PhasorOsc {
   // The Phasor::setPhase rule, then first's reset (second is not reset).
   void reset(float phase) override;
   // second's output above the threshold, else first's; the switch is immediate.
-  float tick() override;
+  QV_KERNEL_CALL KernelFloat tick() override;
   // Advances the shared phasor by one sample.
   virtual void advance() = 0;
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/kernel_call.h"
+
 struct Phasor {
   float phase = 0.0f;              // [0, 1)
   float increment = 0.0f;          // frequency / sample rate
@@ -56,7 +58,7 @@ class PhasorOsc {
   // Sets the shared phase with the Phasor::setPhase rule.
   virtual void reset(float phase);
   // The output at the current phase. Audio thread only.
-  virtual float tick() = 0;
+  virtual QV_KERNEL_CALL KernelFloat tick() = 0;
 
   Phasor* phasor;  // not owned; shared by all the oscillators of one VCO
 };

@@ -184,7 +184,7 @@ inline void VoiceLanes::readOutputs(const Step& s, float* value) {
     s.outputLanes(s.dsp, s.argument, value, kCount);
     return;
   }
-  storeLaneGroups(value, kCount, [&](int l) QV_LANE_INLINE { return s.output(s.dsp[l], s.argument); });
+  storeLaneGroups(value, kCount, [&](int l) QV_LANE_INLINE -> float { return s.output(s.dsp[l], s.argument); });
 }
 
 namespace {

@@ -29,18 +29,18 @@ void* createVca(PatchVoice& voice, int, int) { return new VcaModule(voice, 0.0f)
 void destroyVca(void* dsp) { delete &vca(dsp); }
 QV_KERNEL_CALL void linearCv(void* dsp, float volts) { vcaLinearCv(vca(dsp).core, volts); }
 QV_KERNEL_CALL void expCv(void* dsp, float volts) { vcaExpCv(vca(dsp).core, volts); }
-QV_KERNEL_CALL float amplify(void* dsp, float x) { return vcaProcess(vca(dsp).core, x, *vca(dsp).gain); }
+QV_KERNEL_CALL KernelFloat amplify(void* dsp, float x) { return vcaProcess(vca(dsp).core, x, *vca(dsp).gain); }
 
 void* createRing(PatchVoice& voice, int sampleRate, int) {
     return new RingModulatorModule(voice, RingModulator::kModeDcBlocked, sampleRate);
 }
 void destroyRing(void* dsp) { delete static_cast<RingModulatorModule*>(dsp); }
-QV_KERNEL_CALL float modulate(void* dsp, float) { return ring(dsp).process(); }
-QV_KERNEL_CALL float storeA(void* dsp, float x) {
+QV_KERNEL_CALL KernelFloat modulate(void* dsp, float) { return ring(dsp).process(); }
+QV_KERNEL_CALL KernelFloat storeA(void* dsp, float x) {
     ring(dsp).setInputA(x);
     return 0.0f;
 }
-QV_KERNEL_CALL float storeB(void* dsp, float x) {
+QV_KERNEL_CALL KernelFloat storeB(void* dsp, float x) {
     ring(dsp).setInputB(x);
     return 0.0f;
 }
@@ -48,7 +48,7 @@ void ringSampleRate(void* dsp, int rate) { ring(dsp).setSampleRate(rate); }
 
 void* createFollower(PatchVoice&, int, int) { return new EnvelopeFollower; }
 void destroyFollower(void* dsp) { delete static_cast<EnvelopeFollower*>(dsp); }
-QV_KERNEL_CALL float follow(void* dsp, float x) { return static_cast<EnvelopeFollower*>(dsp)->process(x); }
+QV_KERNEL_CALL KernelFloat follow(void* dsp, float x) { return static_cast<EnvelopeFollower*>(dsp)->process(x); }
 
 } // namespace
 

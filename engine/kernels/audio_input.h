@@ -25,6 +25,6 @@ struct AudioInput {
 // Module-table functions (generator; output only).
 void* createAudioInput(PatchVoice& voice, int sampleRate, int argument);
 void destroyAudioInput(void* dsp);
-QV_KERNEL_CALL float audioInputOutput(void* dsp, int outputIndex);
+QV_KERNEL_CALL KernelFloat audioInputOutput(void* dsp, int outputIndex);
 
 } // namespace qv

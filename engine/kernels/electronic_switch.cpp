@@ -32,9 +32,9 @@ ElectronicSwitch& of(void* dsp) { return *static_cast<ElectronicSwitch*>(dsp); }
 
 void* create(PatchVoice&, int, int) { return new ElectronicSwitch; }
 void destroy(void* dsp) { delete &of(dsp); }
-QV_KERNEL_CALL float processA(void* dsp, float x) { return of(dsp).processA(x); }
-QV_KERNEL_CALL float processB(void* dsp, float x) { return of(dsp).processB(x); }
-QV_KERNEL_CALL float processC(void* dsp, float x) { return of(dsp).processC(x); }
+QV_KERNEL_CALL KernelFloat processA(void* dsp, float x) { return of(dsp).processA(x); }
+QV_KERNEL_CALL KernelFloat processB(void* dsp, float x) { return of(dsp).processB(x); }
+QV_KERNEL_CALL KernelFloat processC(void* dsp, float x) { return of(dsp).processC(x); }
 QV_KERNEL_CALL void storeControl(void* dsp, float v) { of(dsp).control = v; }
 
 } // namespace

@@ -55,7 +55,7 @@ void* createAdsr(PatchVoice& voice, int sampleRate, int) {
 void* createAr(PatchVoice& voice, int sampleRate, int) { return new EnvelopeModule(voice, Envelope::kTypeAr, sampleRate); }
 void destroy(void* dsp) { delete static_cast<EnvelopeModule*>(dsp); }
 QV_KERNEL_CALL void gate(void* dsp, float volts) { of(dsp).gate(volts); }
-QV_KERNEL_CALL float level(void* dsp, int) { return of(dsp).output(); }
+QV_KERNEL_CALL KernelFloat level(void* dsp, int) { return of(dsp).output(); }
 const float* levelField(void* dsp, int) { return &of(dsp).level; }
 QV_KERNEL_CALL void tick(void* dsp) { of(dsp).tick(); }
 void setSampleRate(void* dsp, int rate) { of(dsp).setSampleRate(rate); }

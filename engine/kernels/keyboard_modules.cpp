@@ -65,17 +65,17 @@ KeyboardTrigger& trigger(void* dsp) { return *static_cast<KeyboardTrigger*>(dsp)
 void* createCv(PatchVoice& voice, int sampleRate, int) { return new KeyboardCv(voice, sampleRate); }
 void destroyCv(void* dsp) { delete &cv(dsp); }
 QV_KERNEL_CALL void storeCvControl(void* dsp, float v) { cv(dsp).controlSum = v; }
-QV_KERNEL_CALL float cvOutput(void* dsp, int) { return cv(dsp).output(); }
+QV_KERNEL_CALL KernelFloat cvOutput(void* dsp, int) { return cv(dsp).output(); }
 void cvSampleRate(void* dsp, int rate) { cv(dsp).sampleRate = rate; }
 
 void* createGate(PatchVoice& voice, int, int) { return new KeyboardGate(voice); }
 void destroyGate(void* dsp) { delete &gate(dsp); }
 QV_KERNEL_CALL void gateControl(void* dsp, float v) { gate(dsp).setControl(v); }
-QV_KERNEL_CALL float gateOutput(void* dsp, int) { return gate(dsp).output(); }
+QV_KERNEL_CALL KernelFloat gateOutput(void* dsp, int) { return gate(dsp).output(); }
 
 void* createTrigger(PatchVoice& voice, int, int) { return new KeyboardTrigger(voice); }
 void destroyTrigger(void* dsp) { delete &trigger(dsp); }
-QV_KERNEL_CALL float triggerOutput(void* dsp, int) { return trigger(dsp).output; }
+QV_KERNEL_CALL KernelFloat triggerOutput(void* dsp, int) { return trigger(dsp).output; }
 const float* triggerField(void* dsp, int) { return &trigger(dsp).output; }
 QV_KERNEL_CALL void triggerTick(void* dsp) { trigger(dsp).tick(); }
 

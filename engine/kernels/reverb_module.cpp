@@ -49,7 +49,7 @@ ReverbModule& of(void* dsp) { return *static_cast<ReverbModule*>(dsp); }
 
 void* create(PatchVoice& voice, int sampleRate, int) { return new ReverbModule(voice, sampleRate); }
 void destroy(void* dsp) { delete &of(dsp); }
-QV_KERNEL_CALL float output(void* dsp, int) {
+QV_KERNEL_CALL KernelFloat output(void* dsp, int) {
     ReverbModule& m = of(dsp);
     m.read = true;
     return m.lastLeft;

@@ -46,19 +46,19 @@ LfoModule& lfo(void* dsp) { return *static_cast<LfoModule*>(dsp); }
 
 void* createNoise(PatchVoice& voice, int sampleRate, int) { return new NoiseModule(voice, sampleRate); }
 void destroyNoise(void* dsp) { delete &noise(dsp); }
-QV_KERNEL_CALL float noiseOutput(void* dsp, int) { return noise(dsp).output(); }
+QV_KERNEL_CALL KernelFloat noiseOutput(void* dsp, int) { return noise(dsp).output(); }
 QV_KERNEL_CALL void noiseTick(void* dsp) { noise(dsp).core.newSample(); }
 void noiseSampleRate(void* dsp, int rate) { noise(dsp).core.setSampleRate(rate); }
 
 void* createClock(PatchVoice& voice, int sampleRate, int) { return new ClockModule(voice, sampleRate); }
 void destroyClock(void* dsp) { delete &clock(dsp); }
-QV_KERNEL_CALL float clockOutput(void* dsp, int) { return clock(dsp).output(); }
+QV_KERNEL_CALL KernelFloat clockOutput(void* dsp, int) { return clock(dsp).output(); }
 QV_KERNEL_CALL void clockTick(void* dsp) { clock(dsp).core.tick(); }
 void clockSampleRate(void* dsp, int rate) { clock(dsp).core.setSampleRate(rate); }
 
 void* createLfo(PatchVoice& voice, int sampleRate, int) { return new LfoModule(voice, sampleRate); }
 void destroyLfo(void* dsp) { delete &lfo(dsp); }
-QV_KERNEL_CALL float lfoOutput(void* dsp, int index) { return lfo(dsp).output(index); }
+QV_KERNEL_CALL KernelFloat lfoOutput(void* dsp, int index) { return lfo(dsp).output(index); }
 QV_KERNEL_CALL void lfoTick(void* dsp) { lfo(dsp).core.tick(); }
 void lfoSampleRate(void* dsp, int rate) { lfo(dsp).core.setSampleRate(rate); }
 

@@ -12,7 +12,7 @@ bool LagModule::setRate(float hertz) {
         hertz);
 }
 
-QV_KERNEL_CALL float invert(void*, float x) { return -flushNonNormal(x); }
+QV_KERNEL_CALL KernelFloat invert(void*, float x) { return -flushNonNormal(x); }
 
 namespace {
 
@@ -22,11 +22,11 @@ LagProcessor& lag(void* dsp) { return static_cast<LagModule*>(dsp)->core; }
 void* createHold(PatchVoice&, int, int) { return new SampleAndHold; }
 void destroyHold(void* dsp) { delete &hold(dsp); }
 QV_KERNEL_CALL void holdControl(void* dsp, float v) { hold(dsp).setControl(v); }
-QV_KERNEL_CALL float holdProcess(void* dsp, float x) { return hold(dsp).process(x); }
+QV_KERNEL_CALL KernelFloat holdProcess(void* dsp, float x) { return hold(dsp).process(x); }
 
 void* createLag(PatchVoice& voice, int sampleRate, int) { return new LagModule(voice, sampleRate); }
 void destroyLag(void* dsp) { delete static_cast<LagModule*>(dsp); }
-QV_KERNEL_CALL float lagProcess(void* dsp, float x) { return lag(dsp).process(x); }
+QV_KERNEL_CALL KernelFloat lagProcess(void* dsp, float x) { return lag(dsp).process(x); }
 void lagSampleRate(void* dsp, int rate) { lag(dsp).setSampleRate(rate); }
 
 void* createConstant(PatchVoice&, int, int volts) { return newConstant(static_cast<float>(volts)); }

@@ -23,7 +23,7 @@ struct LagModule {
 };
 
 // The inverter's process: -x, and 0 for a zero, denormal, infinite or NaN x. Pure.
-QV_KERNEL_CALL float invert(void* dsp, float x);
+QV_KERNEL_CALL KernelFloat invert(void* dsp, float x);
 
 // The module-table functions of types 10, 24, 22 and 23. The constant's create takes its
 // value in volts as the module argument (10, -10 or 0).

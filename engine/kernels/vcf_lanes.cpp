@@ -181,7 +181,7 @@ bool detectEightLanes() {
 // Chosen once when the library loads, so the audio thread only reads it.
 const bool kEightLanes = detectEightLanes();
 
-QV_KERNEL_CALL float processOne(void* dsp, float x) {
+QV_KERNEL_CALL KernelFloat processOne(void* dsp, float x) {
     VcfModule& m = *static_cast<VcfModule*>(dsp);
     return m.core.process(x, *m.random);
 }

@@ -29,7 +29,7 @@ VcfModule& of(void* dsp) { return *static_cast<VcfModule*>(dsp); }
 void* create(PatchVoice& voice, int sampleRate, int) { return new VcfModule(voice, sampleRate); }
 void destroy(void* dsp) { delete &of(dsp); }
 QV_KERNEL_CALL void setCutoff(void* dsp, float volts) { of(dsp).core.setCutoffCv(volts); }
-QV_KERNEL_CALL float process(void* dsp, float x) { return of(dsp).core.process(x, *of(dsp).random); }
+QV_KERNEL_CALL KernelFloat process(void* dsp, float x) { return of(dsp).core.process(x, *of(dsp).random); }
 QV_KERNEL_CALL void tick(void* dsp) {
     VcfModule& m = of(dsp);
     m.core.tick(*m.frequencyGain, *m.resonanceGain);

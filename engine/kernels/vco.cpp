@@ -232,13 +232,16 @@ QV_KERNEL_CALL void setVcoWidthCv(void* dsp, float controlSum) { static_cast<Vco
 namespace {
 
 // Kept out of line, so a read of a stored output stays a few instructions.
-[[gnu::noinline]] float computeVcoOutput(Vco& vco, int outputIndex) { return vco.computeOutput(outputIndex); }
+[[gnu::noinline]] QV_KERNEL_CALL KernelFloat computeVcoOutput(Vco& vco, int outputIndex) {
+    return vco.computeOutput(outputIndex);
+}
 
 } // namespace
 
-QV_KERNEL_CALL float vcoOutput(void* dsp, int outputIndex) {
+QV_KERNEL_CALL KernelFloat vcoOutput(void* dsp, int outputIndex) {
     Vco& vco = *static_cast<Vco*>(dsp);
-    return vco.isFresh(outputIndex) ? vco.outs[outputIndex - 1] : computeVcoOutput(vco, outputIndex);
+    if (vco.isFresh(outputIndex)) return vco.outs[outputIndex - 1];
+    return computeVcoOutput(vco, outputIndex);
 }
 
 QV_KERNEL_CALL void tickVco(void* dsp) { static_cast<Vco*>(dsp)->tick(); }

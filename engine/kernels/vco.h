@@ -169,7 +169,7 @@ void* createVco(PatchVoice& voice, int sampleRate, int argument);
 void destroyVco(void* dsp);
 QV_KERNEL_CALL void setVcoPitchCv(void* dsp, float controlSum);
 QV_KERNEL_CALL void setVcoWidthCv(void* dsp, float controlSum);
-QV_KERNEL_CALL float vcoOutput(void* dsp, int outputIndex);
+QV_KERNEL_CALL KernelFloat vcoOutput(void* dsp, int outputIndex);
 QV_KERNEL_CALL void tickVco(void* dsp);
 void setVcoSampleRate(void* dsp, int sampleRate);
 

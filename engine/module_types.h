@@ -127,14 +127,16 @@ using ModuleOutputFieldFn = const float* (*)(void* dsp, int outputIndex);
 using ModuleTickLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, int count);
 
 // The lanes functions of a module whose single-voice function is kOutput, kProcess or kTick: one call
-// through the table for all voices, the voice's own function called directly (and inlined
-// where the compiler sees it) voice after voice.
+// through the table for all voices, the voice's own function inlined voice after voice.
+// (Compiled for every voice count, such a function has dozens of call sites of the voice's
+// function, more than the compiler inlines unasked.)
+#define QV_LANES_FLATTEN __attribute__((flatten))
 template <ModuleOutputFn kOutput>
-QV_KERNEL_CALL void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
+QV_KERNEL_CALL QV_LANES_FLATTEN void outputLanesOf(void* const* dsps, int outputIndex, float* values, int count) {
   storeLaneGroups(values, count, [&](int l) QV_LANE_INLINE -> float { return kOutput(dsps[l], outputIndex); });
 }
 template <ModuleAccumulateFn kAccumulate>
-QV_KERNEL_CALL void accumulateLanesOf(void* const* dsps, const float* values, int count) {
+QV_KERNEL_CALL QV_LANES_FLATTEN void accumulateLanesOf(void* const* dsps, const float* values, int count) {
   for (int l = 0; l < count; ++l) kAccumulate(dsps[l], values[l]);
 }
 // The accumulate lanes of a module whose accumulate adds the value to one float of its
@@ -151,11 +153,11 @@ QV_KERNEL_CALL void sumLanesInto(void* const* dsps, const float* values, int cou
   }
 }
 template <ModuleTickFn kTick>
-QV_KERNEL_CALL void tickLanesOf(void* const* dsps, int count) {
+QV_KERNEL_CALL QV_LANES_FLATTEN void tickLanesOf(void* const* dsps, int count) {
   for (int l = 0; l < count; ++l) kTick(dsps[l]);
 }
 template <ModuleProcessFn kProcess>
-QV_KERNEL_CALL void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
+QV_KERNEL_CALL QV_LANES_FLATTEN void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
   storeLaneGroups(value, count, [&](int l) QV_LANE_INLINE {
     const float v = kProcess(dsps[l], audio[l]);
     if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);

@@ -188,7 +188,7 @@ void Vco::tick() {
     fresh = 0;
 }
 
-float Vco::computeOutput(int index) {
+QV_KERNEL_CALL KernelFloat Vco::computeOutput(int index) {
     switch (index) {
     case kOutSine:
         fresh |= outputBit(kOutSine);
@@ -229,19 +229,10 @@ QV_KERNEL_CALL void setVcoPitchCv(void* dsp, float controlSum) { static_cast<Vco
 
 QV_KERNEL_CALL void setVcoWidthCv(void* dsp, float controlSum) { static_cast<Vco*>(dsp)->setWidthCv(controlSum); }
 
-namespace {
-
-// Kept out of line, so a read of a stored output stays a few instructions.
-[[gnu::noinline]] QV_KERNEL_CALL KernelFloat computeVcoOutput(Vco& vco, int outputIndex) {
-    return vco.computeOutput(outputIndex);
-}
-
-} // namespace
-
 QV_KERNEL_CALL KernelFloat vcoOutput(void* dsp, int outputIndex) {
     Vco& vco = *static_cast<Vco*>(dsp);
     if (vco.isFresh(outputIndex)) return vco.outs[outputIndex - 1];
-    return computeVcoOutput(vco, outputIndex);
+    return vco.computeOutput(outputIndex);
 }
 
 QV_KERNEL_CALL void tickVco(void* dsp) { static_cast<Vco*>(dsp)->tick(); }

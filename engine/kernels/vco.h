@@ -104,15 +104,19 @@ public:
     // One output by index (1 sine +-5 V, 2 saw and 4, 6 pulse 0..10 V, 5 triangle +-5 V on
     // VCO 2; any other index 0). Each waveform is computed at most once per sample; the
     // later reads of a sample return the stored value.
-    float output(int index) { return isFresh(index) ? outs[index - 1] : computeOutput(index); }
+    float output(int index) {
+        if (isFresh(index)) return outs[index - 1];
+        return computeOutput(index);
+    }
     // Whether outs holds output index's value of this sample.
     bool isFresh(int index) const {
         const std::uint32_t slot = static_cast<std::uint32_t>(index) - 1u;
         return slot < kOutputSlots && (fresh & (1u << slot)) != 0;
     }
     // The waveform of an output not yet computed in this sample, stored in outs and marked
-    // fresh (0 for an index without a waveform).
-    float computeOutput(int index);
+    // fresh (0 for an index without a waveform). Kept out of line, so that a read of a
+    // stored output stays a few instructions.
+    [[gnu::noinline]] QV_KERNEL_CALL KernelFloat computeOutput(int index);
 
     // Rate change while audio processing is off: the phasor's rate, the same frequency.
     void setSampleRate(int rate);

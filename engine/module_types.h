@@ -105,8 +105,8 @@ struct LaneCall {
 // value[l] = process(dsps[l], audio[l]) for l = 0 .. count-1 in turn, bit for bit, with
 // `between` (when not null) called right after voice 0's. audio holds and value has room
 // for laneWidth(count) floats (engine/lane_vectors.h); the pad lanes receive 0. Audio thread.
-using ModuleProcessLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, const float* audio, float* value, int count,
-                                      const LaneCall* between);
+using ModuleProcessLanesFn = void (QV_KERNEL_CALL *)(void* const* dsps, const float* audio, float* value,
+                                                     int count, const LaneCall* between);
 
 // Optional: the output function of one module for several voices at once, as calling
 // values[l] = output(dsps[l], outputIndex) for l = 0 .. count-1 in turn; values as value
@@ -157,7 +157,8 @@ QV_KERNEL_CALL QV_LANES_FLATTEN void tickLanesOf(void* const* dsps, int count) {
   for (int l = 0; l < count; ++l) kTick(dsps[l]);
 }
 template <ModuleProcessFn kProcess>
-QV_KERNEL_CALL QV_LANES_FLATTEN void processLanesOf(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
+QV_KERNEL_CALL QV_LANES_FLATTEN void processLanesOf(void* const* dsps, const float* audio, float* value, int count,
+                                                    const LaneCall* between) {
   storeLaneGroups(value, count, [&](int l) QV_LANE_INLINE {
     const float v = kProcess(dsps[l], audio[l]);
     if (l == 0 && between != nullptr) between->output(between->dsp, between->outputIndex);
@@ -205,9 +206,9 @@ void destroyFloatHolder(void* dsp);
 // A constant voltage (the Plus 10 Volts, Minus 10 Volts and Zero 0 Volts objects): a holder
 // with the value, read by readFloat, freed by destroyFloatHolder. Build time.
 void* newConstant(float value);
-QV_KERNEL_CALL void storeFloat(void* dsp, float value);           // set-control: value := control sum
-QV_KERNEL_CALL KernelFloat readFloat(void* dsp, int outputIndex);       // output: the stored value
-const float* floatField(void* dsp, int outputIndex);  // output field: where readFloat reads
-QV_KERNEL_CALL void accumulateFloat(void* dsp, float value);      // accumulate: value += contribution
-float& heldFloat(void* dsp);                       // the stored value itself
-QV_KERNEL_CALL KernelFloat zeroOutput(void* dsp, int outputIndex);      // an output that is always 0
+QV_KERNEL_CALL void storeFloat(void* dsp, float value);              // set-control: value := control sum
+QV_KERNEL_CALL KernelFloat readFloat(void* dsp, int outputIndex);   // output: the stored value
+const float* floatField(void* dsp, int outputIndex);                // output field: where readFloat reads
+QV_KERNEL_CALL void accumulateFloat(void* dsp, float value);        // accumulate: value += contribution
+float& heldFloat(void* dsp);                                        // the stored value itself
+QV_KERNEL_CALL KernelFloat zeroOutput(void* dsp, int outputIndex);  // an output that is always 0

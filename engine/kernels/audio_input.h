@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "engine/module_types.h"
+#include "engine/kernel_call.h"
 
 struct PatchVoice;
 

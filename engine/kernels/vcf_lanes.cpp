@@ -190,7 +190,8 @@ QV_KERNEL_CALL KernelFloat processOne(void* dsp, float x) {
 
 bool eightFilterLanes() { return kEightLanes; }
 
-QV_KERNEL_CALL void processVcfLanes(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between) {
+QV_KERNEL_CALL void processVcfLanes(void* const* dsps, const float* audio, float* value, int count,
+                                    const LaneCall* between) {
     processVcfLanesInGroupsOf(kEightLanes && count > kLanes ? 8 : kLanes, dsps, audio, value, count, between);
 }
 

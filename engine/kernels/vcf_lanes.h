@@ -10,7 +10,8 @@ namespace qv {
 
 // The process-lanes function of the filter's module row (dsps are VcfModule objects): eight
 // filters to a register where the processor has AVX2 (more than four filters), else four.
-QV_KERNEL_CALL void processVcfLanes(void* const* dsps, const float* audio, float* value, int count, const LaneCall* between);
+QV_KERNEL_CALL void processVcfLanes(void* const* dsps, const float* audio, float* value, int count,
+                                    const LaneCall* between);
 
 // The same in groups of 4 or 8 (8 only where eightFilterLanes() is true), for tests.
 void processVcfLanesInGroupsOf(int groupLanes, void* const* dsps, const float* audio, float* value, int count,

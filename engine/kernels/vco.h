@@ -14,9 +14,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/kernel_call.h"
 #include "engine/minblep_osc.h"
 #include "engine/minblep_table.h"
-#include "engine/module_types.h"
 #include "engine/osc_additive.h"
 #include "engine/osc_fade.h"
 #include "engine/osc_phasor.h"

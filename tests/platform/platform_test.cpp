@@ -2,11 +2,15 @@
 // resources and the scripted message boxes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
 #include "platform/textfile.h"
@@ -57,6 +61,41 @@ TEST_F(TextFile, WriteStoresEveryLfAsCrLfAndReadsBackTheSame) {
   std::string back;
   ASSERT_TRUE(platform::readTextFile(path("out.txt"), back));
   EXPECT_EQ(back, text);
+}
+
+// Two plug-in instances saving the same library file at once (a host loading a project
+// with several instances on the first start installs the library from each): every
+// replacement succeeds and the file always holds one writer's whole content.
+TEST_F(TextFile, WritersReplacingOneFileAtOnceLeaveOneWholeContent) {
+  const std::string file = path("category");
+  const std::vector<std::string> contents = {std::string(200000, 'a'), std::string(150000, 'b')};
+  ASSERT_TRUE(platform::replaceFile(file, contents[0]));
+  std::atomic<int> failures{0};
+  std::atomic<bool> writing{true};
+  std::vector<std::thread> writers;
+  for (const std::string& content : contents) {
+    writers.emplace_back([&, content] {
+      for (int i = 0; i < 200; ++i) failures += platform::replaceFile(file, content) ? 0 : 1;
+    });
+  }
+  int mixed = 0;
+  std::thread reader([&] {
+    while (writing) {
+      std::string read;
+      if (platform::readBinaryFile(file, read) && read != contents[0] && read != contents[1]) ++mixed;
+    }
+  });
+  for (std::thread& w : writers) w.join();
+  writing = false;
+  reader.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(mixed, 0);
+  std::string last;
+  ASSERT_TRUE(platform::readBinaryFile(file, last));
+  EXPECT_TRUE(last == contents[0] || last == contents[1]);
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_)) ++files;
+  EXPECT_EQ(files, 1) << "no temporary is left behind";
 }
 
 TEST_F(TextFile, MissingFilesAndFoldersFail) {

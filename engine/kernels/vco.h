@@ -115,8 +115,8 @@ public:
     }
     // The waveform of an output not yet computed in this sample, stored in outs and marked
     // fresh (0 for an index without a waveform). Kept out of line, so that a read of a
-    // stored output stays a few instructions.
-    [[gnu::noinline]] QV_KERNEL_CALL KernelFloat computeOutput(int index);
+    // stored output stays a few instructions; the oscillators' ticks are inlined into it.
+    [[gnu::noinline, gnu::flatten]] QV_KERNEL_CALL KernelFloat computeOutput(int index);
 
     // Rate change while audio processing is off: the phasor's rate, the same frequency.
     void setSampleRate(int rate);
